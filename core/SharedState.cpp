@@ -1,0 +1,7 @@
+#include "core/SharedState.h"
+
+SharedState &shared()
+{
+    static SharedState state;
+    return state;
+}

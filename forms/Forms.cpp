@@ -1,0 +1,7 @@
+#include "forms/Forms.h"
+
+QPointer<TForm1> Form1;
+QPointer<TForm2> Form2;
+QPointer<TForm3> Form3;
+QPointer<TForm4> Form4;
+QPointer<TForm5> Form5;

@@ -1,0 +1,13 @@
+#pragma once
+// The instrument protocol: the commands the client sends (Command::), the
+// reply parser that reads what the meter answers, and the interface through
+// which the parser reaches the windows.
+//
+// Request and reply: sendCommand clears readyToSend when it writes; the parser
+// sets it again on every received line feed and at the end of every stored
+// record. There is no time-out, retry or checksum: the reply letter alone
+// decides how a frame is read.
+
+#include "link/Commands.h"
+#include "link/ReplyParser.h"
+#include "link/ReplySink.h"
