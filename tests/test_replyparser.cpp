@@ -1,0 +1,229 @@
+// The reply parser, fed byte streams as the meter sends them; what it wrote
+// into the windows is read back from a recording sink.
+#include "support/RecordingSink.h"
+#include "support/TestData.h"
+#include "link/protocol.h"
+
+#include <QtTest>
+
+class ReplyParserTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        SharedState state;
+        RecordingSink sink;
+        ReplyParser parser{state, sink};
+        explicit Run(bool calibrationVisible = false) { sink.calibrationVisible = calibrationVisible; }
+    };
+
+private slots:
+    void windowWrites_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<int>("finalState");
+
+        QTest::newRow("maxima keep the meter's text")
+            << QByteArray(":G30.5D32.0G40.2\r\n")
+            << QStringList{"Label6=30,5°C", "Label8=32,0°C", "Label10=40,2°C"} << 0;
+        QTest::newRow("minima in Fahrenheit, separators of either case")
+            << QByteArray(":b1.5d2G3\r\n")
+            << QStringList{"Label7=1,5°F", "Label9=2°F", "Label11=3°F"} << 0;
+        QTest::newRow("unit reply shows its status on every byte")
+            << QByteArray(":U0\r\n")
+            << QStringList(3, "status2=Parâmetro ajustado...") << 0;
+        QTest::newRow("memory frame drops the text before T")
+            << QByteArray(":Fxx99T2000L1500\r\n") << QStringList{"memoryMax=2000", "memoryPos=1500"} << 0;
+        QTest::newRow("memory frame with bad numbers changes nothing")
+            << QByteArray(":FTabcL1x\r\n") << QStringList{} << 0;
+        QTest::newRow("sample interval in seconds")
+            << QByteArray(":I0+5\r\n") << QStringList{"Form4.Segundo", "Form4.Edit1=5"} << 0;
+        QTest::newRow("sample interval in minutes")
+            << QByteArray(":I1+10\r\n") << QStringList{"Form4.Minutos", "Form4.Edit1=10"} << 0;
+        QTest::newRow("unit compared untrimmed: a blank means minutes")
+            << QByteArray(":I 0+7\r\n") << QStringList{"Form4.Minutos", "Form4.Edit1=7"} << 0;
+        QTest::newRow("interval that is not a number leaves the field")
+            << QByteArray(":I0+x\r\n") << QStringList{"Form4.Segundo"} << 0;
+        QTest::newRow("clock reply shows its message once the frame ends")
+            << QByteArray(":H123456\r\n") << QStringList{"message[Aviso]=Relógio ajustado."} << 0;
+        QTest::newRow("unknown letter skips the rest of the line")
+            << QByteArray(":QG1D2G3\r\n:G1D2G3\r\n")
+            << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
+        QTest::newRow("dropped frames write nothing")
+            << QByteArray(":t1\r\n:r2\r\n:i3\r\n:u4\r\n:X\r\n:Z\r\n:z1\r\n:c2\r\n") << QStringList{} << 0;
+        QTest::newRow("line feed right after the colon")
+            << QByteArray(":\n:G1D2G3\r\n") << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
+        QTest::newRow("frame cut short by a line feed")
+            << QByteArray(":G7\r\n") << QStringList{} << 0;
+        QTest::newRow("stored record")
+            << QByteArray(":A xx[0012]12/05/24 10:20:30 UMI=24.7\001SEC=25\001GLO=30\001 ok C")
+            << QStringList{"cell[1,0]=0012", "cell[1,7]=12/05/24", "cell[1,1]=10:20:30",
+                           "cell[1,2]=24,7", "point0(0;24.7)", "cell[1,3]=25", "point1(0;25)",
+                           "cell[1,4]=30", "point2(0;30)", "cell[1,5]=26,29", "cell[1,6]=25,79",
+                           "Form5.Edit5=1"}
+            << 0;
+        QTest::newRow("line feed inside a record before [ is skipped")
+            << QByteArray(":A\r\n\n[7]d t =1\001=2\001=3\001C")
+            << QStringList{"cell[1,0]=7", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
+                           "cell[1,5]=1,6", "cell[1,6]=1,5", "Form5.Edit5=1"}
+            << 0;
+        QTest::newRow("after the third value everything up to C is skipped")
+            << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n:G1D2G3\r\n")
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
+                           "cell[1,5]=1,6", "cell[1,6]=1,5"}
+            << 1010;
+        QTest::newRow("a wet value that does not convert adds no point")
+            << QByteArray(":A[1]d t =x\001=2\001=3\001C")
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=x",
+                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
+                           "cell[1,5]=0,9", "cell[1,6]=0,8", "Form5.Edit5=1"}
+            << 0;
+        QTest::newRow("a globe value that does not convert skips the indices")
+            << QByteArray(":A[1]d t =1\001=2\001=?\001C")
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=?", "Form5.Edit5=1"}
+            << 0;
+    }
+
+    void windowWrites()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(QStringList, calls);
+        QFETCH(int, finalState);
+        Run r;
+        r.parser.feed(stream);
+        QCOMPARE(r.sink.calls, calls);
+        QCOMPARE(r.state.replyState, finalState);
+    }
+
+    void liveValues_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<double>("wet");
+        QTest::addColumn<double>("dry");
+        QTest::addColumn<double>("globe");
+        QTest::addColumn<int>("fahrenheit");
+
+        QTest::newRow("celsius") << QByteArray(":W25.3D26.1G31.0\r\n") << 25.3 << 26.1 << 31.0 << 0;
+        QTest::newRow("fahrenheit stored as it comes") << QByteArray(":w77.5d79G88\r\n") << 77.5 << 79.0 << 88.0 << 1;
+        QTest::newRow("first value not a number") << QByteArray(":W--D26.1G31.0\r\n") << 0.0 << 26.1 << 31.0 << 0;
+        QTest::newRow("negative and blanks") << QByteArray(":W -3.5 D 0 G-0.25\r\n") << -3.5 << 0.0 << -0.25 << 0;
+        QTest::newRow("comma sent by the meter is a decimal separator too")
+            << QByteArray(":W1,5D2G3\r\n") << 1.5 << 2.0 << 3.0 << 0;
+    }
+
+    void liveValues()
+    {
+        QFETCH(QByteArray, stream);
+        Run r;
+        r.state.readyToSend = false;
+        r.state.wetReading = r.state.dryReading = r.state.globeReading = 99;
+        r.parser.feed(stream);
+        QCOMPARE(double(r.state.wetReading), FETCHED(double, wet));
+        QCOMPARE(double(r.state.dryReading), FETCHED(double, dry));
+        QCOMPARE(double(r.state.globeReading), FETCHED(double, globe));
+        QCOMPARE(r.state.fahrenheitUnit, FETCHED(int, fahrenheit));
+        QVERIFY(r.state.readyToSend);
+        QCOMPARE(r.state.replyState, 0);
+        QVERIFY(r.sink.calls.isEmpty()); // no calibration dialog on screen
+    }
+
+    void liveValuesReachVisibleCalibrationDialog()
+    {
+        Run r(true);
+        r.parser.feed(QByteArray(":W25.3D26.1G31.0\r\n"));
+        QCOMPARE(r.sink.calls, (QStringList{"Form2.Edit2=25,3", "Form2.Edit4=26,1", "Form2.Edit6=31"}));
+    }
+
+    void counts_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<int>("testCount");
+        QTest::addColumn<int>("testIndex");
+        QTest::addColumn<int>("recordCount");
+
+        QTest::newRow("test count resets the test index") << QByteArray(":T3\r\n") << 3 << 0 << -1;
+        QTest::newRow("test count without a number") << QByteArray(":T\r\n") << 0 << 0 << -1;
+        QTest::newRow("test count garbage") << QByteArray(":Tzz\r\n") << 0 << 0 << -1;
+        QTest::newRow("record count") << QByteArray(":R25\r\n") << -1 << -1 << 25;
+        QTest::newRow("record count with blanks") << QByteArray(":R 7 \r\n") << -1 << -1 << 7;
+        QTest::newRow("record count not a number") << QByteArray(":R2.5\r\n") << -1 << -1 << 0;
+        QTest::newRow("record count beyond 32 bits") << QByteArray(":R99999999999\r\n") << -1 << -1 << 0;
+    }
+
+    void counts()
+    {
+        QFETCH(QByteArray, stream);
+        Run r;
+        r.state.testCount = r.state.testIndex = r.state.recordCount = -1;
+        r.parser.feed(stream);
+        QCOMPARE(r.state.testCount, FETCHED(int, testCount));
+        QCOMPARE(r.state.testIndex, FETCHED(int, testIndex));
+        QCOMPARE(r.state.recordCount, FETCHED(int, recordCount));
+    }
+
+    void readyToSendOnEveryLineFeedAndRecordEnd()
+    {
+        Run r;
+        // Waiting states that ignore a line feed still free the link.
+        r.state.readyToSend = false;
+        r.parser.feed(QByteArray(":A\n"));
+        QVERIFY(r.state.readyToSend);
+        QCOMPARE(r.state.replyState, 1000);
+
+        r.state.readyToSend = false;
+        r.parser.feed(QByteArray("[1]d t =1\001=2\001=3\001"));
+        QVERIFY(!r.state.readyToSend);
+        r.parser.feed('C');
+        QVERIFY(r.state.readyToSend);
+        QCOMPARE(r.state.recordIndex, 1);
+        QCOMPARE(r.state.viewerRecordCount, 1);
+    }
+
+    void recordsFillRowsInTurn()
+    {
+        Run r;
+        const QByteArray rec(":A[1]d t =1\001=2\001=3\001C");
+        r.parser.feed(rec + rec);
+        QVERIFY(r.sink.calls.contains("cell[2,0]=1"));
+        QVERIFY(r.sink.calls.contains("point2(1;3)"));
+        QCOMPARE(r.sink.calls.last(), QStringLiteral("Form5.Edit5=2"));
+        QCOMPARE(r.state.viewerRecordCount, 2);
+    }
+
+    void indicesUseLastConvertedWet()
+    {
+        Run r;
+        r.parser.feed(QByteArray(":A[1]d t =10\001=0\001=0\001C:A[2]d t =bad\001=0\001=0\001C"));
+        // The second record's indices are computed with the wet value 10.
+        QVERIFY(r.sink.calls.contains("cell[2,5]=7"));
+        QVERIFY(r.sink.calls.contains("cell[2,6]=7"));
+    }
+
+    void anyBytesAreSafe()
+    {
+        Run r;
+        QByteArray junk;
+        for (int i = 0; i < 4096; ++i)
+            junk.append(char((i * 37 + i / 7) & 0xFF));
+        junk += QByteArray("\0:\0W\x80\xFF", 6);
+        r.parser.feed(junk);
+        // The parser is still in step with the stream afterwards.
+        r.parser.feed(QByteArray("\r\n:A[1]d t =1\001=2\001=3\001C\n:W1D2G3\r\n"));
+        QCOMPARE(double(r.state.globeReading), 3.0);
+        QCOMPARE(r.state.replyState, 0);
+        QVERIFY(r.state.replyField.size() < 16);
+    }
+
+    void highBytesReachLabelsAsText()
+    {
+        Run r;
+        r.parser.feed(QByteArray(":G\xB0" "1D2G3\r\n"));
+        QCOMPARE(r.sink.calls.first(), QStringLiteral("Label6=°1°C"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ReplyParserTest)
+#include "test_replyparser.moc"
