@@ -2,7 +2,58 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
+
+namespace {
+
+constexpr int kDigits = 15;
+
+// Exact powers of ten in extended precision (10^27 is the last one that is).
+constexpr long double kExactPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
+    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L,
+    1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+
+// The 15 significant digits of a positive finite value and the decimal
+// exponent of the first one. The value is scaled by an exact power of ten in
+// extended precision and rounded once, which is what the general format has
+// always done; values whose scale needs an inexact power take the library's
+// correctly rounded conversion instead.
+void significantDigits(long double a, std::string &digits, int &exponent)
+{
+    int e = int(std::floor(std::log10(double(a))));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int shift = kDigits - 1 - e;
+        if (shift < -27 || shift > 27)
+            break;
+        const long double scaled = shift >= 0 ? a * kExactPow10[shift] : a / kExactPow10[-shift];
+        const auto n = static_cast<unsigned long long>(std::round(scaled));
+        if (n >= 1000000000000000ULL) {
+            ++e;
+            continue;
+        }
+        if (n < 100000000000000ULL) {
+            --e;
+            continue;
+        }
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, n);
+        digits.assign(buf, r.ptr);
+        exponent = e;
+        return;
+    }
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, kDigits - 1);
+    const std::string sci(buf, res.ptr);
+    const auto ePos = sci.find('e');
+    exponent = std::stoi(sci.substr(ePos + 1));
+    digits.clear();
+    for (size_t i = 0; i < ePos; ++i)
+        if (sci[i] >= '0' && sci[i] <= '9')
+            digits += sci[i];
+}
+
+} // namespace
 
 QString formatGeneral(long double value)
 {
@@ -10,43 +61,53 @@ QString formatGeneral(long double value)
         return QStringLiteral("NAN");
     if (std::isinf(value))
         return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-
-    // 15 significant digits, rounded once, without any locale in the way.
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    std::string sci(buf, res.ptr);
-    const bool negative = sci.front() == '-';
-    const auto ePos = sci.find('e');
-    int exponent = std::stoi(sci.substr(ePos + 1));
-    std::string digits;
-    for (size_t i = negative ? 1 : 0; i < ePos; ++i)
-        if (sci[i] >= '0' && sci[i] <= '9')
-            digits += sci[i];
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    if (digits == "0")
+    if (value == 0)
         return QStringLiteral("0");
 
-    std::string out = negative ? "-" : "";
-    if (exponent + 1 > 15 || exponent < -5) {
-        out += digits[0];
-        if (digits.size() > 1) {
-            out += ',';
-            out += digits.substr(1);
+    const bool negative = value < 0;
+    std::string digits;
+    int exponent = 0;
+    significantDigits(negative ? -value : value, digits, exponent);
+    size_t n = digits.size();
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
+
+    // At most: sign, "0,", 5 zeros, 15 digits, or sign, 16 chars and "E-4951".
+    char out[48];
+    char *p = out;
+    if (negative)
+        *p++ = '-';
+    auto put = [&p](const char *from, size_t count) {
+        std::memcpy(p, from, count);
+        p += count;
+    };
+    if (exponent + 1 > kDigits || exponent < -5) {
+        *p++ = digits[0];
+        if (n > 1) {
+            *p++ = ',';
+            put(digits.data() + 1, n - 1);
         }
-        out += 'E';
-        out += std::to_string(exponent);
+        *p++ = 'E';
+        p = std::to_chars(p, out + sizeof out, exponent).ptr;
     } else if (exponent >= 0) {
         const size_t intLen = size_t(exponent) + 1;
-        if (digits.size() <= intLen) {
-            out += digits + std::string(intLen - digits.size(), '0');
+        if (n <= intLen) {
+            put(digits.data(), n);
+            std::memset(p, '0', intLen - n);
+            p += intLen - n;
         } else {
-            out += digits.substr(0, intLen) + ',' + digits.substr(intLen);
+            put(digits.data(), intLen);
+            *p++ = ',';
+            put(digits.data() + intLen, n - intLen);
         }
     } else {
-        out += "0," + std::string(size_t(-exponent - 1), '0') + digits;
+        *p++ = '0';
+        *p++ = ',';
+        std::memset(p, '0', size_t(-exponent - 1));
+        p += -exponent - 1;
+        put(digits.data(), n);
     }
-    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+    return QString::fromLatin1(out, qsizetype(p - out));
 }
 
 namespace {
@@ -65,9 +126,45 @@ QByteArrayView stripBlanks(QByteArrayView t)
 
 } // namespace
 
+// Plain decimals (no exponent, at most 19 digits) are exact integers divided
+// by an exact power of ten: one rounding, the same result as the general
+// conversion, without its cost. Replies are read byte by byte on the GUI
+// thread, so this is the common path.
+std::optional<long double> fastDecimal(QByteArrayView t)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        negative = t[i++] == '-';
+    uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    bool comma = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 19)
+                return std::nullopt;
+            mantissa = mantissa * 10 + uint64_t(c - '0');
+            fraction += comma;
+        } else if (c == ',' && !comma) {
+            comma = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    static constexpr long double kPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
+        1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    const long double v = (long double)mantissa / kPow10[fraction];
+    return negative ? -v : v;
+}
+
 std::optional<long double> textToNumber(QByteArrayView text)
 {
     QByteArrayView t = stripBlanks(text);
+    if (auto v = fastDecimal(t))
+        return v;
     // Validate the shape ourselves and hand from_chars a plain C-style number.
     std::string s;
     s.reserve(size_t(t.size()));
@@ -148,14 +245,14 @@ std::optional<int32_t> textToInt(const QString &text)
     return textToInt(QByteArrayView(text.toLatin1()));
 }
 
-QByteArray trimField(QByteArrayView text)
+QByteArrayView trimField(QByteArrayView text)
 {
     qsizetype b = 0, e = text.size();
     while (b < e && uchar(text[b]) <= ' ')
         ++b;
     while (e > b && uchar(text[e - 1]) <= ' ')
         --e;
-    return text.sliced(b, e - b).toByteArray();
+    return text.sliced(b, e - b);
 }
 
 QString bytesToText(QByteArrayView bytes)

@@ -25,8 +25,8 @@ std::optional<int32_t> textToInt(QByteArrayView text);
 std::optional<int32_t> textToInt(const QString &text);
 
 // Leading and trailing blanks and control characters removed (every byte up
-// to and including the blank), as a reply field is read.
-QByteArray trimField(QByteArrayView text);
+// to and including the blank), as a reply field is read. A view into text.
+QByteArrayView trimField(QByteArrayView text);
 
 // Reply bytes as display text: one character per byte, the meter's code page.
 QString bytesToText(QByteArrayView bytes);

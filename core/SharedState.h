@@ -6,11 +6,12 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 struct SharedState {
     // Reply parser
     int32_t replyState = 0;       // 0 = waiting for the ':' that opens a reply
-    QByteArray replyField;        // characters of the field being collected
+    std::string replyField;       // characters of the field being collected (single bytes)
     bool readyToSend = true;      // the link is free for the next request
     int32_t fahrenheitUnit = 0;   // unit of the last reading reply: 0 °C, 1 °F
 

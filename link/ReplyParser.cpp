@@ -10,6 +10,7 @@ constexpr char CR = 13;
 constexpr char SOH = 1;
 
 QString text(QByteArrayView bytes) { return bytesToText(bytes); }
+QByteArrayView toView(const std::string &field) { return QByteArrayView(field.data(), qsizetype(field.size())); }
 
 } // namespace
 
@@ -24,10 +25,12 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
 {
     const bool ends = separator == LF ? ch == LF : (ch == separator || ch == separator + ('a' - 'A'));
     if (!ends) {
-        s.replyField.append(ch);
+        s.replyField.push_back(ch);
         return;
     }
-    sink.setMaxMinLabel(label, text(trimField(s.replyField)) + unitText());
+    QString shown = text(trimField(toView(s.replyField)));
+    shown += unitText();
+    sink.setMaxMinLabel(label, shown);
     if (separator != LF) {
         s.replyState = next;
         s.replyField.clear();
@@ -38,8 +41,8 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
 // is not a number: the variable keeps its value and no point is added.
 bool ReplyParser::recordValue(int column, long double &target, int series)
 {
-    sink.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
-    const auto v = textToNumber(QByteArrayView(s.replyField));
+    sink.setViewerCell(s.recordIndex + 1, column, text(toView(s.replyField)));
+    const auto v = textToNumber(toView(s.replyField));
     if (!v)
         return false;
     target = *v;
@@ -55,6 +58,17 @@ void ReplyParser::indexStep()
 }
 
 void ReplyParser::feed(char ch)
+{
+    step(ch);
+}
+
+void ReplyParser::feed(QByteArrayView bytes)
+{
+    for (char c : bytes)
+        step(c);
+}
+
+inline void ReplyParser::step(char ch)
 {
     if (ch == LF)
         s.readyToSend = true;
@@ -105,35 +119,35 @@ void ReplyParser::feed(char ch)
     case 100:
         comma();
         if (ch == 'D' || ch == 'd') {
-            s.wetReading = textToNumber(QByteArrayView(trimField(s.replyField))).value_or(0.0L);
+            s.wetReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
             s.replyState = 101;
             s.replyField.clear();
             if (sink.calibrationDialogVisible())
                 sink.setCalibrationReading(2, formatGeneral(s.wetReading));
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 101:
         comma();
         if (ch == 'G' || ch == 'g') {
-            s.dryReading = textToNumber(QByteArrayView(trimField(s.replyField))).value_or(0.0L);
+            s.dryReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
             s.replyState = 102;
             s.replyField.clear();
             if (sink.calibrationDialogVisible())
                 sink.setCalibrationReading(4, formatGeneral(s.dryReading));
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 102:
         comma();
         if (ch == LF) {
-            s.globeReading = textToNumber(QByteArrayView(trimField(s.replyField))).value_or(0.0L);
+            s.globeReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
             if (sink.calibrationDialogVisible())
                 sink.setCalibrationReading(6, formatGeneral(s.globeReading));
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
 
@@ -146,10 +160,10 @@ void ReplyParser::feed(char ch)
 
     case 200:
         if (ch == LF) {
-            s.testCount = textToInt(QByteArrayView(trimField(s.replyField))).value_or(0);
+            s.testCount = textToInt(trimField(toView(s.replyField))).value_or(0);
             s.testIndex = 0;
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
 
@@ -158,26 +172,26 @@ void ReplyParser::feed(char ch)
             sink.checkSampleUnit(s.replyField == "0");
             s.replyField.clear();
         } else if (ch == LF) {
-            if (const auto v = textToInt(QByteArrayView(trimField(s.replyField))))
+            if (const auto v = textToInt(trimField(toView(s.replyField))))
                 sink.setSampleInterval(QString::number(*v));
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
 
     case 400:
         if (ch == LF)
-            s.recordCount = textToInt(QByteArrayView(trimField(s.replyField))).value_or(0);
+            s.recordCount = textToInt(trimField(toView(s.replyField))).value_or(0);
         else
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         break;
 
     case 500: case 600: case 800: case 900:
-        s.replyField.append(ch); // read and dropped
+        s.replyField.push_back(ch); // read and dropped
         break;
 
     case 700:
-        s.replyField.append(ch);
+        s.replyField.push_back(ch);
         lfEnds = false;
         if (ch == LF) {
             s.replyState = Idle;
@@ -194,21 +208,21 @@ void ReplyParser::feed(char ch)
         break;
     case 1001:
         if (ch == ']') {
-            sink.setViewerCell(s.recordIndex + 1, 0, text(s.replyField));
+            sink.setViewerCell(s.recordIndex + 1, 0, text(toView(s.replyField)));
             s.replyState = 1002;
             s.replyField.clear();
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 1002:
     case 1003:
         if (ch == ' ') {
-            sink.setViewerCell(s.recordIndex + 1, s.replyState == 1002 ? 7 : 1, text(s.replyField));
+            sink.setViewerCell(s.recordIndex + 1, s.replyState == 1002 ? 7 : 1, text(toView(s.replyField)));
             s.replyState += 1;
             s.replyField.clear();
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 1004: case 1006: case 1008:
@@ -225,7 +239,7 @@ void ReplyParser::feed(char ch)
             s.replyState = 1006;
             s.replyField.clear();
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 1007:
@@ -235,7 +249,7 @@ void ReplyParser::feed(char ch)
             s.replyState = 1008;
             s.replyField.clear();
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 1009:
@@ -246,7 +260,7 @@ void ReplyParser::feed(char ch)
             s.replyState = 1010;
             s.replyField.clear();
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
     case 1010:
@@ -264,14 +278,14 @@ void ReplyParser::feed(char ch)
         if (ch == 'T') {
             s.replyField.clear();
         } else if (ch == 'L') {
-            if (const auto v = textToInt(QByteArrayView(s.replyField)))
+            if (const auto v = textToInt(toView(s.replyField)))
                 sink.setMemoryMaximum(*v);
             s.replyField.clear();
         } else if (ch == CR) {
-            if (const auto v = textToInt(QByteArrayView(s.replyField)))
+            if (const auto v = textToInt(toView(s.replyField)))
                 sink.setMemoryPosition(*v);
         } else {
-            s.replyField.append(ch);
+            s.replyField.push_back(ch);
         }
         break;
 

@@ -11,16 +11,13 @@ public:
     ReplyParser(SharedState &state, ReplySink &sink) : s(state), sink(sink) {}
 
     void feed(char ch);
-    void feed(QByteArrayView bytes)
-    {
-        for (char c : bytes)
-            feed(c);
-    }
+    void feed(QByteArrayView bytes);
 
     // Parser states worth naming outside.
     enum : int32_t { Idle = 0, Letter = 1 };
 
 private:
+    void step(char ch);
     QString unitText() const;
     bool recordValue(int column, long double &target, int series);
     void indexStep();

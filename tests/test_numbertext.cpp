@@ -32,6 +32,26 @@ private slots:
         QCOMPARE(formatGeneral(value), FETCHED(QString, text));
     }
 
+    // Every decimal the meter can send comes back as the same text.
+    void generalRoundTrip()
+    {
+        for (int cents = -200000; cents <= 200000; cents += 7) {
+            QString text = QString::number(cents / 100.0, 'f', 2).replace('.', ',');
+            while (text.contains(',') && (text.endsWith('0') || text.endsWith(',')))
+                text.chop(1);
+            if (text == "-0")
+                text = "0";
+            const auto v = textToNumber(text);
+            QVERIFY(v);
+            QCOMPARE(formatGeneral(*v), text);
+        }
+        for (int e = -30; e <= 30; ++e) {
+            const long double v = std::pow(10.0L, e) * 1.25L;
+            const QString t = formatGeneral(v);
+            QCOMPARE(double(*textToNumber(t)), double(v));
+        }
+    }
+
     void indicesFromLongDouble_data()
     {
         QTest::addColumn<QByteArray>("wet");

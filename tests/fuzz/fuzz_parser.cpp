@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReplyParser parser(state, sink);
     for (size_t i = 0; i < size; ++i) {
         parser.feed(char(data[i]));
-        if (size_t(state.replyField.size()) > i + 1)
+        if (state.replyField.size() > i + 1)
             std::abort();
     }
     return 0;

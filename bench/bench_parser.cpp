@@ -1,0 +1,68 @@
+// Reply parser throughput on a realistic mixed stream: live values, maxima,
+// minima and stored records, as a download interleaves them.
+#include "link/protocol.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct CountingSink : ReplySink {
+    long long writes = 0;
+    void setStatusText(int, const QString &) override { ++writes; }
+    void setMaxMinLabel(int, const QString &) override { ++writes; }
+    void setMemoryMaximum(int) override { ++writes; }
+    void setMemoryPosition(int) override { ++writes; }
+    bool calibrationDialogVisible() override { return false; }
+    void setCalibrationReading(int, const QString &) override { ++writes; }
+    void checkSampleUnit(bool) override { ++writes; }
+    void setSampleInterval(const QString &) override { ++writes; }
+    void setViewerCell(int, int, const QString &) override { ++writes; }
+    void addChartPoint(int, double, double) override { ++writes; }
+    void setViewerRecordCount(const QString &) override { ++writes; }
+    void showMessage(const QString &, const QString &) override { ++writes; }
+};
+
+QByteArray mixedStream()
+{
+    QByteArray s;
+    for (int i = 0; i < 200; ++i) {
+        s += ":W25.3D26.1G31.0\r\n:G30.5D32.0G40.2\r\n:B20.1D21.7G22.9\r\n";
+        s += ":R" + QByteArray::number(i) + "\r\n:r" + QByteArray::number(i) + "\r\n";
+        s += ":A REG[" + QByteArray::number(1000 + i) + "]12/05/24 10:" + QByteArray::number(10 + i % 50)
+            + ":30 UMI=24.7\001 SEC=25.1\001 GLO=30.0\001 FIM C";
+    }
+    return s;
+}
+
+void BM_ReplyParserMixedStream(benchmark::State &st)
+{
+    const QByteArray stream = mixedStream();
+    SharedState state;
+    CountingSink sink;
+    ReplyParser parser(state, sink);
+    for (auto _ : st) {
+        state.recordIndex = 0;
+        parser.feed(stream);
+        benchmark::DoNotOptimize(sink.writes);
+    }
+    st.SetBytesProcessed(int64_t(st.iterations()) * stream.size());
+}
+BENCHMARK(BM_ReplyParserMixedStream);
+
+void BM_ReplyParserLiveFrames(benchmark::State &st)
+{
+    QByteArray stream;
+    for (int i = 0; i < 1000; ++i)
+        stream += ":W25.3D26.1G31.0\r\n";
+    SharedState state;
+    CountingSink sink;
+    ReplyParser parser(state, sink);
+    for (auto _ : st)
+        parser.feed(stream);
+    st.SetBytesProcessed(int64_t(st.iterations()) * stream.size());
+}
+BENCHMARK(BM_ReplyParserLiveFrames);
+
+} // namespace
+
+BENCHMARK_MAIN();

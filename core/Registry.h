@@ -1,0 +1,56 @@
+#pragma once
+// The settings store, named after the desktop toolkit's registry object whose
+// operations it keeps. It holds one key, "Tavenor\Quorvin": an INI file kept
+// by QSettings at settingsFilePath(). The key exists when that file exists;
+// its values are the file's top-level entries. Writes leave every group of
+// the file (such as [Portas]) as it was, and go through a temporary file that
+// replaces the old one only when complete, so a failed write never leaves a
+// half file behind.
+
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+
+class QSettings;
+
+class TRegistry {
+public:
+    TRegistry();
+    ~TRegistry();
+    TRegistry(const TRegistry &) = delete;
+    TRegistry &operator=(const TRegistry &) = delete;
+
+    // Whether the key's file exists (whatever it holds).
+    bool KeyExists(const QString &key) const;
+
+    // Opens the key for the value operations. With canCreate a missing key is
+    // created (its folder and an empty file). False when the key is missing and
+    // not created, or its file cannot be read, is not UTF-8 text or is not valid
+    // INI; LastError() says why, and the file is left as it is.
+    bool OpenKey(const QString &key, bool canCreate);
+    void CloseKey();
+    QString LastError() const { return lastError; }
+
+    bool ValueExists(const QString &name) const;
+
+    // Throws AppError "Invalid data type for '<name>'" when the value is not a
+    // 32-bit decimal integer, "Failed to get data for '<name>'" when missing.
+    int32_t ReadInteger(const QString &name) const;
+    // The empty text when missing; throws AppError "Invalid data type for
+    // '<name>'" when the value is not a single text (a list, a byte array).
+    QString ReadString(const QString &name) const;
+
+    // Each write reaches the disk before it returns; throws AppError with the
+    // reason when it does not.
+    void WriteInteger(const QString &name, int32_t value);
+    void WriteString(const QString &name, const QString &value);
+
+private:
+    QVariant value(const QString &name) const;
+    void write(const QString &name, const QVariant &value);
+    bool fail(const QString &reason);
+
+    std::unique_ptr<QSettings> settings;
+    QString lastError;
+};
