@@ -36,8 +36,10 @@ TCustomComPort::~TCustomComPort()
         return;
     try {
         closePort();
-    } catch (const EComPort &e) {
+    } catch (const std::exception &e) {
         qWarning("Serial port closed with an error: %s", e.what());
+    } catch (...) {
+        qWarning("Serial port closed with an unknown error");
     }
     releaseDevice();
 }

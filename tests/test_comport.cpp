@@ -1,0 +1,561 @@
+// The port object over the scripted platform: settings as the device sees
+// them, the opening and closing sequences, errors, links and the processing
+// of line-event batches.
+
+#include "support/FakeComPlatform.h"
+#include "link/ComPort.h"
+#include "link/ComTerminal.h"
+
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+
+// A port on a fresh fake platform, with its events written into `events`.
+struct Rig {
+    QStringList events;
+    QByteArray received;
+    std::shared_ptr<FakeComPlatform> platform = std::make_shared<FakeComPlatform>();
+    TComPort port{nullptr, platform};
+    TComTerminal terminal;
+
+    Rig()
+    {
+        port.OnAfterOpen = [this](QObject *) { events << QStringLiteral("afterOpen"); };
+        port.OnAfterClose = [this](QObject *) { events << QStringLiteral("afterClose"); };
+        port.OnError = [this](QObject *, TComErrors e) {
+            events << QStringLiteral("error %1").arg(e.toInt(), 0, 16);
+        };
+        terminal.setComPort(&port);
+        terminal.OnChar = [this](QObject *, char ch) { received.append(ch); };
+    }
+    FakeComDevice &device() { return *platform->device(); }
+};
+
+void applySetting(TComPort &port, const QString &setting)
+{
+    if (setting == QLatin1String("check"))
+        port.Parity().setCheck(true);
+    else if (setting == QLatin1String("replace"))
+        port.Parity().setReplace(true);
+    else if (setting == QLatin1String("replaceChar"))
+        port.Parity().setReplaceChar('?');
+    else if (setting == QLatin1String("even"))
+        port.Parity().setBits(prEven);
+    else if (setting == QLatin1String("dtrEnable"))
+        port.FlowControl().setControlDTR(dtrEnable);
+    else if (setting == QLatin1String("dtrHandshake"))
+        port.FlowControl().setControlDTR(dtrHandshake);
+    else if (setting == QLatin1String("rtsToggle"))
+        port.FlowControl().setControlRTS(rtsToggle);
+    else if (setting == QLatin1String("cts"))
+        port.FlowControl().setOutCTSFlow(true);
+    else if (setting == QLatin1String("xon"))
+        port.FlowControl().setXonXoffOut(true), port.FlowControl().setXonXoffIn(true);
+    else if (setting == QLatin1String("discardNull"))
+        port.setDiscardNull(true);
+    else if (setting == QLatin1String("oddInput"))
+        port.Buffer().setInputSize(2001);
+    else if (setting == QLatin1String("sevenBitsTwoStops"))
+        port.setDataBits(dbSeven), port.setStopBits(sbTwoStopBits);
+    else if (setting == QLatin1String("br9600"))
+        port.setBaudRate(br9600);
+    else
+        QFAIL("unknown setting");
+}
+
+} // namespace
+
+class TestComPort : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lineSettings_data();
+    void lineSettings();
+    void timeoutsAndQueues();
+    void openAndCloseSequence();
+    void openFailures_data();
+    void openFailures();
+    void modemReadFailsAfterOpen();
+    void failedPurgeKeepsPortOpen();
+    void assignments_data();
+    void assignments();
+    void settingGroupsReapplyWhileOpen_data();
+    void settingGroupsReapplyWhileOpen();
+    void errorMessages_data();
+    void errorMessages();
+    void linkRegistration();
+    void sendText_data();
+    void sendText();
+    void batchStepsInOrder();
+    void lineErrors_data();
+    void lineErrors();
+    void deviceFailureInBatchReportsIoError_data();
+    void deviceFailureInBatchReportsIoError();
+    void closeFromOnErrorCompletes();
+    void batchPendingAtCloseIsProcessedFirst();
+    void resetScreen();
+};
+
+void TestComPort::lineSettings_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<uint>("flags");
+    QTest::addColumn<uint>("baud");
+    QTest::addColumn<int>("byteSize");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("errorChar");
+
+    QTest::newRow("as the form sets it") << "" << 0x1u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("parity check") << "check" << 0x3u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("replace without check") << "replace" << 0x1u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("even parity") << "even" << 0x1u << 19200u << 8 << 2 << 0 << 256 << 0;
+    QTest::newRow("DTR enabled") << "dtrEnable" << 0x11u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("DTR handshake") << "dtrHandshake" << 0x21u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("RTS toggle") << "rtsToggle" << 0x3001u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("CTS output flow") << "cts" << 0x5u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("XON/XOFF both ways") << "xon" << 0x301u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("NUL discarding") << "discardNull" << 0x801u << 19200u << 8 << 0 << 0 << 256 << 0;
+    QTest::newRow("odd input size lowered") << "oddInput" << 0x1u << 19200u << 8 << 0 << 0 << 500 << 0;
+    QTest::newRow("7 bits, 2 stop bits") << "sevenBitsTwoStops" << 0x1u << 19200u << 7 << 0 << 2 << 256 << 0;
+    QTest::newRow("9600 bit/s") << "br9600" << 0x1u << 9600u << 8 << 0 << 0 << 256 << 0;
+}
+
+void TestComPort::lineSettings()
+{
+    QFETCH(QString, setting);
+    Rig rig;
+    if (!setting.isEmpty())
+        applySetting(rig.port, setting);
+    if (setting == QLatin1String("replace")) {
+        // Honoured only together with the check.
+        QCOMPARE(rig.port.lineSettings().flags, 0x1u);
+        rig.port.Parity().setReplaceChar('?');
+        rig.port.Parity().setCheck(true);
+        QCOMPARE(rig.port.lineSettings().flags, 0x403u);
+        QCOMPARE(rig.port.lineSettings().errorChar, '?');
+        return;
+    }
+    rig.port.Open();
+    const ComLineSettings s = rig.device().lastLineSettings;
+    QTEST(uint(s.flags), "flags");
+    QTEST(uint(s.baudRate), "baud");
+    QTEST(int(s.byteSize), "byteSize");
+    QTEST(int(s.parity), "parity");
+    QTEST(int(s.stopBits), "stopBits");
+    QTEST(int(s.xonLimit), "limit");
+    QTEST(int(s.xoffLimit), "limit");
+    QTEST(int(s.errorChar), "errorChar");
+    QCOMPARE(int(s.xonChar), 0x11);
+    QCOMPARE(int(s.xoffChar), 0x13);
+    QCOMPARE(int(s.eventChar), 0);
+}
+
+void TestComPort::timeoutsAndQueues()
+{
+    Rig rig;
+    rig.port.Open();
+    const ComTimeoutValues t = rig.device().lastTimeouts;
+    QCOMPARE(t.readInterval, 0xFFFFFFFFu);
+    QCOMPARE(t.readTotalMultiplier, 0u);
+    QCOMPARE(t.readTotalConstant, 0u);
+    QCOMPARE(t.writeTotalMultiplier, 100u);
+    QCOMPARE(t.writeTotalConstant, 1000u);
+    QVERIFY(rig.platform->log().contains(QStringLiteral("setQueueSizes 1024 1024")));
+}
+
+void TestComPort::openAndCloseSequence()
+{
+    Rig rig;
+    TComLink watcher;
+    watcher.OnConn = [&](QObject *, bool opened) {
+        rig.events << (opened ? QStringLiteral("link open") : QStringLiteral("link closed"));
+    };
+    rig.port.RegisterLink(&watcher);
+    rig.port.setPort(QStringLiteral("4"));
+
+    rig.port.setConnected(true);
+    QVERIFY(rig.port.Connected());
+    QCOMPARE(rig.platform->log(),
+             QStringList({"open COM4", "setQueueSizes 1024 1024", "setLineSettings",
+                          "setTimeouts", "setEventMask 0x5ff", "modemLines"}));
+    QCOMPARE(rig.events, QStringList({"link open", "afterOpen"}));
+
+    rig.platform->clearLog();
+    rig.events.clear();
+    rig.port.setConnected(false);
+    QVERIFY(!rig.port.Connected());
+    // Abort transfers, let the event thread end (mask off, queues cleared),
+    // then release the device.
+    QCOMPARE(rig.platform->log(),
+             QStringList({"purge 0x3", "setEventMask 0x0", "purge 0xc", "close"}));
+    QCOMPARE(rig.events, QStringList({"link closed", "afterClose"}));
+    rig.port.UnRegisterLink(&watcher);
+}
+
+void TestComPort::openFailures_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("device absent") << "open" << ENOENT << 1 << "Unable to open com port (win error code: 2)";
+    QTest::newRow("device in use") << "open" << EBUSY << 1 << "Unable to open com port (win error code: 16)";
+    QTest::newRow("queue sizes") << "setQueueSizes" << EINVAL << 9 << "SetupComm function failed (win error code: 22)";
+    QTest::newRow("line settings") << "setLineSettings" << EINVAL << 7 << "SetCommState function failed (win error code: 22)";
+    QTest::newRow("time-outs") << "setTimeouts" << EIO << 8 << "SetCommTimeouts failed (win error code: 5)";
+}
+
+void TestComPort::openFailures()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, error);
+    Rig rig;
+    rig.platform->failures.insert(operation, error);
+    try {
+        rig.port.Open();
+        QFAIL("the opening did not fail");
+    } catch (const EComPort &e) {
+        QTEST(e.Code(), "code");
+        QTEST(e.message(), "message");
+        QCOMPARE(e.WinCode(), error);
+    }
+    QVERIFY(!rig.port.Connected());
+    QVERIFY(rig.events.isEmpty());
+    const QStringList log = rig.platform->log();
+    QVERIFY(!log.join(' ').contains(QStringLiteral("setEventMask"))); // no event thread
+    QCOMPARE(log.last() == QLatin1String("close"), operation != QLatin1String("open"));
+    // The port is usable again once the fault is gone.
+    rig.platform->failures.clear();
+    rig.port.Open();
+    QVERIFY(rig.port.Connected());
+}
+
+void TestComPort::modemReadFailsAfterOpen()
+{
+    Rig rig;
+    rig.platform->failures.insert(QStringLiteral("modemLines"), EIO);
+    QVERIFY_THROWS_EXCEPTION(EComPort, rig.port.Open());
+    // The port is open and its owner was told so before the error.
+    QVERIFY(rig.port.Connected());
+    QCOMPARE(rig.events, QStringList{"afterOpen"});
+}
+
+void TestComPort::failedPurgeKeepsPortOpen()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.platform->failures.insert(QStringLiteral("purge"), EIO);
+    try {
+        rig.port.Close();
+        QFAIL("the close did not fail");
+    } catch (const EComPort &e) {
+        QCOMPARE(e.message(), QStringLiteral("PurgeComm function failed (win error code: 5)"));
+    }
+    QVERIFY(rig.port.Connected());
+    QCOMPARE(rig.events, QStringList{"afterOpen"});
+    // Its event thread still delivers.
+    rig.device().receive("ok");
+    QTRY_COMPARE(rig.received, QByteArray("ok"));
+    rig.platform->failures.clear();
+    rig.port.Close();
+    QVERIFY(!rig.port.Connected());
+}
+
+void TestComPort::assignments_data()
+{
+    QTest::addColumn<bool>("openFirst");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("portAfter");
+
+    QTest::newRow("same name while open") << true << "port COM1" << QStringList() << "COM1";
+    QTest::newRow("same name in other words") << true << "port 0" << QStringList() << "COM1";
+    QTest::newRow("other name while open") << true << "port com3"
+                                           << QStringList{"afterClose", "afterOpen"} << "COM3";
+    QTest::newRow("other name while closed") << false << "port 3" << QStringList() << "COM3";
+    QTest::newRow("open while open") << true << "connect" << QStringList() << "COM1";
+    QTest::newRow("close while closed") << false << "disconnect" << QStringList() << "COM1";
+}
+
+void TestComPort::assignments()
+{
+    QFETCH(bool, openFirst);
+    QFETCH(QString, action);
+    Rig rig;
+    if (openFirst)
+        rig.port.Open();
+    rig.events.clear();
+    rig.platform->clearLog();
+    if (action.startsWith(QLatin1String("port ")))
+        rig.port.setPort(action.mid(5));
+    else
+        rig.port.setConnected(action == QLatin1String("connect"));
+    QTEST(rig.events, "events");
+    QTEST(rig.port.Port(), "portAfter");
+    QCOMPARE(rig.port.Connected(), openFirst);
+    if (rig.events.isEmpty())
+        QVERIFY(rig.platform->log().isEmpty());
+    else
+        QVERIFY(rig.platform->log().contains(QStringLiteral("open COM3")));
+}
+
+void TestComPort::settingGroupsReapplyWhileOpen_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("parity") << "check" << "setLineSettings" << 7;
+    QTest::newRow("flow control") << "dtrEnable" << "setLineSettings" << 7;
+    QTest::newRow("time-outs") << "timeouts" << "setTimeouts" << 8;
+    QTest::newRow("queue sizes") << "oddInput" << "setQueueSizes" << 9;
+}
+
+void TestComPort::settingGroupsReapplyWhileOpen()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, call);
+    Rig rig;
+    rig.port.Open();
+    rig.platform->clearLog();
+    auto change = [&](bool second) {
+        if (setting == QLatin1String("timeouts"))
+            rig.port.Timeouts().setWriteTotalConstant(second ? 300 : 500);
+        else if (second)
+            rig.port.Buffer().setInputSize(4000), rig.port.Parity().setCheck(false),
+                rig.port.FlowControl().setControlDTR(dtrDisable);
+        else
+            applySetting(rig.port, setting);
+    };
+    change(false);
+    QCOMPARE(rig.platform->log().size(), 1);
+    QVERIFY(rig.platform->log().first().startsWith(call));
+    // A refusal reaches the one who changed the setting.
+    rig.platform->failures.insert(call, EINVAL);
+    try {
+        change(true);
+        QFAIL("no error");
+    } catch (const EComPort &e) {
+        QTEST(e.Code(), "code");
+    }
+}
+
+void TestComPort::errorMessages_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("platformError");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("write") << 2 << 5 << "WriteFile function failed (win error code: 5)";
+    QTest::newRow("read") << 3 << 5 << "ReadFile function failed (win error code: 5)";
+    QTest::newRow("status") << 10 << 25 << "ClearCommError function failed (win error code: 25)";
+    QTest::newRow("modem lines") << 11 << 5 << "GetCommModemStatus function failed (win error code: 5)";
+    QTest::newRow("no platform error") << 18 << -1 << "Link (un)registration failed";
+}
+
+void TestComPort::errorMessages()
+{
+    QFETCH(int, code);
+    QFETCH(int, platformError);
+    const EComPort e(code, platformError);
+    QTEST(e.message(), "message");
+    QCOMPARE(QString::fromUtf8(e.what()), e.message());
+}
+
+void TestComPort::linkRegistration()
+{
+    Rig rig; // the terminal's link is registered
+    TComLink other;
+    rig.port.RegisterLink(&other);
+    QVERIFY_THROWS_EXCEPTION(EComPort, rig.port.RegisterLink(&other));
+    rig.port.UnRegisterLink(&other);
+    try {
+        rig.port.UnRegisterLink(&other);
+        QFAIL("no error");
+    } catch (const EComPort &e) {
+        QCOMPARE(e.Code(), 18);
+        QCOMPARE(e.WinCode(), -1);
+    }
+    // Without a link that takes them, received bytes are read and dropped
+    // (they would otherwise wake the event thread for ever).
+    rig.terminal.setComPort(nullptr);
+    rig.port.Open();
+    rig.platform->clearLog();
+    rig.device().receive("xyz");
+    QTRY_VERIFY(rig.platform->log().contains(QStringLiteral("read 3")));
+    QVERIFY(rig.received.isEmpty());
+}
+
+void TestComPort::sendText_data()
+{
+    QTest::addColumn<int>("writeLimit");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<int>("result"); // -1: raises error 2
+
+    QTest::newRow("whole command") << -1 << 0 << 4;
+    QTest::newRow("ended by the time-out") << 1 << 0 << 1;
+    QTest::newRow("nothing before the time-out") << 0 << 0 << 0;
+    QTest::newRow("refused") << -1 << EIO << -1;
+}
+
+void TestComPort::sendText()
+{
+    QFETCH(int, writeLimit);
+    QFETCH(int, failure);
+    QFETCH(int, result);
+    Rig rig;
+    QVERIFY_THROWS_EXCEPTION(EComPort, rig.port.SendText("@M\r\n")); // closed
+    rig.port.Open();
+    rig.device().writeLimit = writeLimit;
+    if (failure)
+        rig.platform->failures.insert(QStringLiteral("write"), failure);
+    try {
+        QCOMPARE(rig.port.SendText("@M\r\n"), result);
+        QCOMPARE(rig.device().written(), QByteArray("@M\r\n").left(result));
+    } catch (const EComPort &e) {
+        QCOMPARE(result, -1);
+        QCOMPARE(e.Code(), 2);
+        QCOMPARE(e.WinCode(), failure);
+    }
+}
+
+void TestComPort::batchStepsInOrder()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.platform->clearLog();
+    rig.terminal.OnChar = [&](QObject *, char ch) { rig.events << QStringLiteral("char %1").arg(ch); };
+    rig.device().receive("ab", false);
+    rig.device().raiseErrors(0x0008, false);
+    rig.device().raiseEvent(0x05FF);
+    QTRY_COMPARE(rig.events.size(), 4);
+    // The error step comes first, then the bytes, then the modem lines for
+    // CTS, DSR and RLSD.
+    QCOMPARE(rig.events, QStringList({"afterOpen", "error 1", "char a", "char b"}));
+    QTRY_COMPARE(rig.platform->log(),
+                 QStringList({"status", "status", "read 2", "modemLines", "modemLines", "modemLines"}));
+}
+
+void TestComPort::lineErrors_data()
+{
+    QTest::addColumn<uint>("flags");
+    QTest::addColumn<bool>("parityCheck");
+    QTest::addColumn<int>("errors"); // the reported set, 0 for no report
+
+    QTest::newRow("framing") << 0x0008u << false << int(ceFrame);
+    QTest::newRow("parity, unchecked") << 0x0004u << false << 0;
+    QTest::newRow("parity, checked") << 0x0004u << true << int(ceRxParity);
+    QTest::newRow("overrun and break") << 0x0012u << false << int(ceOverrun | ceBreak);
+    QTest::newRow("I/O") << 0x0400u << false << int(ceIO);
+    QTest::newRow("mode") << 0x8000u << false << int(ceMode);
+    QTest::newRow("queues") << 0x0101u << false << int(ceRxOver | ceTxFull);
+    QTest::newRow("no flags") << 0x0u << false << 0;
+}
+
+void TestComPort::lineErrors()
+{
+    QFETCH(uint, flags);
+    QFETCH(bool, parityCheck);
+    QFETCH(int, errors);
+    Rig rig;
+    rig.port.Parity().setCheck(parityCheck);
+    rig.port.Open();
+    rig.events.clear();
+    rig.device().raiseErrors(flags);
+    // Bytes behind the errors show that the batch with them was processed.
+    rig.device().receive("z");
+    QTRY_COMPARE(rig.received, QByteArray("z"));
+    const QStringList expected =
+        errors ? QStringList{QStringLiteral("error %1").arg(errors, 0, 16)} : QStringList{};
+    QCOMPARE(rig.events, expected);
+}
+
+void TestComPort::deviceFailureInBatchReportsIoError_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("status") << "status";
+    QTest::newRow("read") << "read";
+}
+
+void TestComPort::deviceFailureInBatchReportsIoError()
+{
+    QFETCH(QString, operation);
+    Rig rig;
+    rig.port.Open();
+    rig.events.clear();
+    rig.platform->failures.insert(operation, EIO);
+    rig.device().receive("lost");
+    QTRY_COMPARE(rig.events, QStringList{QStringLiteral("error %1").arg(int(ceIO), 0, 16)});
+    // The event thread has ended: nothing more is delivered, and closing works.
+    rig.platform->failures.clear();
+    rig.device().receive("more");
+    QTest::qWait(50);
+    QVERIFY(rig.received.isEmpty());
+    rig.port.Close();
+    QVERIFY(!rig.port.Connected());
+}
+
+void TestComPort::closeFromOnErrorCompletes()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.port.OnError = [&](QObject *, TComErrors) {
+        rig.events << QStringLiteral("error");
+        rig.port.Close();
+        rig.events << QStringLiteral("closed");
+    };
+    rig.events.clear();
+    // The same batch also holds bytes: once the port is closed they are not read.
+    rig.device().receive("abc", false);
+    rig.device().raiseErrors(0x0008, false);
+    rig.device().raiseEvent(0x0081);
+    QTRY_COMPARE(rig.events, QStringList({"error", "afterClose", "closed"}));
+    QVERIFY(!rig.port.Connected());
+    QVERIFY(rig.received.isEmpty());
+    // And the port opens again.
+    rig.port.Open();
+    rig.device().receive("d");
+    QTRY_COMPARE(rig.received, QByteArray("d"));
+}
+
+void TestComPort::batchPendingAtCloseIsProcessedFirst()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.events.clear();
+    rig.terminal.OnChar = [&](QObject *, char ch) { rig.events << QStringLiteral("char %1").arg(ch); };
+    rig.device().receive("q");
+    // The event thread takes the event and hands the batch over; the GUI
+    // thread has not looked at it yet when the close starts.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device().eventsTaken(), 1000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    rig.port.Close();
+    QCOMPARE(rig.events, QStringList({"char q", "afterClose"}));
+    // The queued hand-off left behind does nothing.
+    QTest::qWait(20);
+    QCOMPARE(rig.events.size(), 2);
+}
+
+void TestComPort::resetScreen()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.device().receive(QByteArray("AB\r\nCD\x00\xE9", 8));
+    QTRY_COMPARE(rig.received.size(), 8);
+    QCOMPARE(rig.terminal.screenRow(1).left(3), QByteArray("AB "));
+    QCOMPARE(rig.terminal.screenRow(2).left(3), QByteArray("CD\xE9"));
+    QCOMPARE(rig.terminal.cursorRow(), 2);
+    rig.terminal.ResetScreen();
+    QCOMPARE(rig.terminal.screenRow(1), QByteArray(80, ' '));
+    QCOMPARE(rig.terminal.screenRow(2), QByteArray(80, ' '));
+    QCOMPARE(rig.terminal.cursorColumn(), 1);
+    QCOMPARE(rig.terminal.cursorRow(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestComPort)
+#include "test_comport.moc"
