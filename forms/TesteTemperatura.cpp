@@ -1,8 +1,17 @@
 #include "forms/TesteTemperatura.h"
 
 #include "core/WindowGuard.h"
+#include "core/AppError.h"
+#include "core/PasswordGate.h"
+#include "forms/ErrorReport.h"
 #include "forms/Forms.h"
+#include "forms/InputBox.h"
+#include "link/Commands.h"
+#include "widgets/TVrLabel.h"
+#include "widgets/TVrProgressBar.h"
+#include "widgets/TvrThermoMeter.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,9 +38,17 @@ QLabel *fixedLabel(QWidget *parent, const QString &text, QRect geometry)
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent), state(shared()), parser(state, *this)
+TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
+    : QMainWindow(parent),
+      ComPort1(nullptr, std::move(platform)),
+      state(shared()),
+      parser(state, *this),
+      scheduler(state, *this),
+      portSelection(std::make_unique<PortSelection>(state, ComPort1, *this))
 {
+    ComTerminal1.setComPort(&ComPort1);
+    ComTerminal1.OnChar = [this](QObject *sender, char ch) { ComTerminal1Char(sender, ch); };
+
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -45,15 +62,36 @@ TForm1::TForm1(QWidget *parent)
     column->setSpacing(0);
     PageControl1 = new QTabWidget(central);
     column->addWidget(PageControl1, 1);
+    auto *panel2 = new QWidget(central);
+    auto *bottom = new QHBoxLayout(panel2);
+    bottom->setContentsMargins(14, 2, 14, 2);
+    VrProgressBar1 = new TVrProgressBar(panel2);
+    VrProgressBar1->setFixedHeight(15);
+    bottom->addWidget(VrProgressBar1);
+    column->addWidget(panel2);
     buildMeasurementsPage();
     buildTestsPage();
     setCentralWidget(central);
     buildStatusBar();
 
-    Timer1.setInterval(100);
+    Timer1.setInterval(PollScheduler::IntervalAtStart);
     Timer2.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(&Timer2, &QTimer::timeout, this, [this] { portSelection->Timer2Timer(); });
+    connect(Senhas1, &QAction::triggered, this, &TForm1::Senhas1Click);
+    connect(Apagarmemria1, &QAction::triggered, this, &TForm1::Apagarmemria1Click);
+    connect(ZerarOFFSET1, &QAction::triggered, this, &TForm1::ZerarOFFSET1Click);
+    QAction *const portItems[] = {Comm11, Comm21, Comm31, Comm41};
+    for (int k = 1; k <= 4; ++k)
+        connect(portItems[k - 1], &QAction::triggered, this, [this, k] { portSelection->CommClick(k); });
+    connect(Procurar1, &QAction::triggered, this, [this] { portSelection->Procurar1Click(); });
+    connect(Desconectar1, &QAction::triggered, this, [this] { portSelection->Desconectar1Click(); });
+    connect(LerTestes1, &QAction::triggered, this, &TForm1::LerTestes1Click);
+    connect(oC1, &QAction::triggered, this, &TForm1::oC1Click);
+    connect(oF1, &QAction::triggered, this, &TForm1::oF1Click);
 
     FormCreate();
+    Timer1.start();
 }
 
 TForm1::~TForm1() = default;
@@ -131,15 +169,57 @@ void TForm1::buildMeasurementsPage()
     Panel1->setPalette(pal);
     layout->addWidget(Panel1);
 
+    QFont valueFont(QStringLiteral("Arial"));
+    valueFont.setPixelSize(19);
+    QFont captionFont(QStringLiteral("Arial"));
+    captionFont.setPixelSize(16);
+    const QColor valueColor(192, 220, 192);
+    const QColor captionColor = palette().color(QPalette::Button);
+    auto label = [&](const QString &text, QRect geometry, bool value) {
+        auto *l = new TVrLabel(text, Panel1);
+        l->setGeometry(geometry);
+        l->setFont(value ? valueFont : captionFont);
+        l->setColor(value ? valueColor : captionColor);
+        return l;
+    };
+
+    struct GaugeLook {
+        QRect geometry;
+        QColor before, after;
+    };
+    const GaugeLook looks[3] = {
+        {QRect(144, 72, 97, 245), QColor(0, 0, 255), QColor(0, 0, 128)},   // wet: blue on navy
+        {QRect(253, 72, 100, 245), QColor(0, 255, 0), QColor(0, 128, 0)},  // dry: lime on green
+        {QRect(365, 72, 100, 245), QColor(255, 0, 0), QColor(128, 0, 0)},  // globe: red on maroon
+    };
+    TvrThermoMeter **gauges[] = {&vrThermoMeter1, &vrThermoMeter2, &vrThermoMeter3};
+    TVrLabel **captions[] = {&VrLabel7, &VrLabel8, &VrLabel9};
+    TVrLabel **values[] = {&VrLabel1, &VrLabel2, &VrLabel3};
+    const char *names[] = {"UMIDO", "SECO", "GLOBO"};
+    for (int i = 0; i < 3; ++i) {
+        const QRect g = looks[i].geometry;
+        *captions[i] = label(QString::fromLatin1(names[i]), QRect(g.x(), 40, g.width(), 26), false);
+        auto *t = new TvrThermoMeter(Panel1);
+        t->setGeometry(g);
+        t->setColorBefore(looks[i].before);
+        t->setColorAfter(looks[i].after);
+        *gauges[i] = t;
+        *values[i] = label(QString(), QRect(g.x(), 326, g.width(), 32), true);
+    }
+    VrLabel4 = label(QStringLiteral("IBUTGi"), QRect(490, 72, 120, 26), false);
+    VrLabel6 = label(QString(), QRect(490, 102, 120, 34), true);
+    VrLabel5 = label(QStringLiteral("IBUTGe"), QRect(620, 72, 120, 26), false);
+    VrLabel10 = label(QString(), QRect(620, 102, 120, 34), true);
+
     auto *box = new QGroupBox(QStringLiteral("Max/Min"), Panel1);
     box->setGeometry(490, 190, 250, 190);
     const char *rows[] = {"UMIDO", "SECO", "GLOBO"};
-    QLabel **values[] = {&Label6, &Label7, &Label8, &Label9, &Label10, &Label11};
+    QLabel **maxMin[] = {&Label6, &Label7, &Label8, &Label9, &Label10, &Label11};
     for (int r = 0; r < 3; ++r) {
         const int y = 28 + r * 52;
         fixedLabel(box, QString::fromLatin1(rows[r]), QRect(12, y + 8, 70, 16));
-        *values[2 * r] = fixedLabel(box, QString(), QRect(96, y, 140, 16));
-        *values[2 * r + 1] = fixedLabel(box, QString(), QRect(96, y + 18, 140, 16));
+        *maxMin[2 * r] = fixedLabel(box, QString(), QRect(96, y, 140, 16));
+        *maxMin[2 * r + 1] = fixedLabel(box, QString(), QRect(96, y + 18, 140, 16));
     }
 
     Image2 = fixedLabel(Panel1, QStringLiteral("Tavenor"), QRect(8, 400, 120, 40));
@@ -199,23 +279,75 @@ void TForm1::FormCreate()
 {
     state.replyState = 0;
     state.pollIndex = 0;
+    for (TvrThermoMeter *t : {vrThermoMeter1, vrThermoMeter2, vrThermoMeter3})
+        t->setColor(QColor(0xAA, 0xAA, 0xAA));
     state.wetReading = state.dryReading = state.globeReading = 0.0L;
     state.portNumber = 0;
     state.portSearchState = 0;
     ProgressBar1->setValue(0);
+    VrProgressBar1->setPosition(0);
     state.sequenceActive = false;
     state.readyToSend = true;
     for (int n = 6; n <= 11; ++n)
         maxMinLabel(n)->clear();
     TreeView1->clear();
+    readSettings(state, *this);
     statusPanels[0]->setText(QStringLiteral("Comm%1").arg(state.portNumber));
-    Comm11->setChecked(state.portNumber == 1);
-    Comm21->setChecked(state.portNumber == 2);
-    Comm31->setChecked(state.portNumber == 3);
-    Comm41->setChecked(state.portNumber == 4);
+    setPortChecked(state.portNumber >= 1 && state.portNumber <= 4 ? state.portNumber : 0);
+    portSelection->openStoredPort();
     Image2->hide();
     Image4->show();
     setWindowTitle(kCaption);
+}
+
+void TForm1::Timer1Timer()
+{
+    scheduler.Timer1Timer();
+}
+
+void TForm1::Senhas1Click()
+{
+    InputBoxPrompt prompt(this);
+    changeUserPassword(state, prompt);
+}
+
+void TForm1::LerTestes1Click()
+{
+    scheduler.startTestListRead();
+}
+
+void TForm1::Apagarmemria1Click()
+{
+    InputBoxPrompt prompt(this);
+    if (!passwordGate(Protected::EraseMemory, state.userPassword, prompt))
+        return;
+    state.readyToSend = true;
+    sendCommand(Command::eraseMemory());
+    showMessage(QStringLiteral("Memória apagada..."), QStringLiteral("Aviso"));
+}
+
+void TForm1::ZerarOFFSET1Click()
+{
+    InputBoxPrompt prompt(this);
+    if (!passwordGate(Protected::ZeroOffset, state.userPassword, prompt))
+        return;
+    state.readyToSend = true;
+    sendCommand(Command::zeroAllOffsets());
+    showMessage(QStringLiteral("Offset zerado..."), QStringLiteral("Aviso"));
+}
+
+void TForm1::oC1Click()
+{
+    sendCommand(Command::unit(false));
+    oC1->setChecked(true);
+    oF1->setChecked(false);
+}
+
+void TForm1::oF1Click()
+{
+    sendCommand(Command::unit(true));
+    oF1->setChecked(true);
+    oC1->setChecked(false);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -226,6 +358,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
+    portSelection->closeAtExit();
+    try {
+        writeSettings(state);
+    } catch (const AppError &e) {
+        // The window closes all the same; the old settings file stays whole.
+        showErrorReport(e.message());
+    }
 }
 
 QString TForm1::statusText(int panel) const
@@ -280,4 +419,129 @@ void TForm1::showMessage(const QString &text, const QString &caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
     box.exec();
+}
+
+bool TForm1::liveReadingsPageShown()
+{
+    return PageControl1->currentWidget() == TabSheet1;
+}
+
+void TForm1::resetTerminalScreen()
+{
+    ComTerminal1.ResetScreen();
+}
+
+void TForm1::setOptionsMenuEnabled(bool enabled)
+{
+    Opes1->setEnabled(enabled);
+}
+
+void TForm1::setPollInterval(int milliseconds)
+{
+    if (Timer1.interval() != milliseconds)
+        Timer1.setInterval(milliseconds);
+}
+
+void TForm1::sendCommand(const QByteArray &command)
+{
+    portSelection->sendCommand(command);
+}
+
+void TForm1::clearTestTree()
+{
+    TreeView1->clear();
+}
+
+void TForm1::showTestCount(int count)
+{
+    setTestCountText(QString::number(count));
+}
+
+void TForm1::addTestNode(const QString &text)
+{
+    TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{text}));
+}
+
+void TForm1::setDownloadProgress(int maximum, int position)
+{
+    VrProgressBar1->setMaxValue(maximum);
+    VrProgressBar1->setPosition(position);
+}
+
+void TForm1::setDownloadPosition(int position)
+{
+    VrProgressBar1->setPosition(position);
+}
+
+void TForm1::appendViewerCaption(const QString &)
+{
+}
+
+void TForm1::setUnitMenuEnabled(bool enabled)
+{
+    Unidade1->setEnabled(enabled);
+}
+
+void TForm1::refreshLiveDisplay()
+{
+    ::refreshLiveDisplay(state, *this);
+}
+
+TVrLabel *TForm1::valueLabel(int labelNumber) const
+{
+    switch (labelNumber) {
+    case 1: return VrLabel1;
+    case 2: return VrLabel2;
+    case 3: return VrLabel3;
+    case 6: return VrLabel6;
+    default: return VrLabel10;
+    }
+}
+
+TvrThermoMeter *TForm1::gauge(int gaugeNumber) const
+{
+    TvrThermoMeter *const gauges[] = {vrThermoMeter1, vrThermoMeter2, vrThermoMeter3};
+    return gauges[gaugeNumber - 1];
+}
+
+void TForm1::setValueLabel(int labelNumber, const QString &text)
+{
+    valueLabel(labelNumber)->setCaption(text);
+}
+
+void TForm1::setGaugeValue(int gaugeNumber, double value)
+{
+    gauge(gaugeNumber)->setValue(value);
+}
+
+void TForm1::setTestCountText(const QString &text)
+{
+    if (Edit2->text() != text)
+        Edit2->setText(text);
+}
+
+void TForm1::setPortChecked(int k)
+{
+    QAction *const items[] = {Comm11, Comm21, Comm31, Comm41};
+    for (int i = 0; i < 4; ++i)
+        items[i]->setChecked(i + 1 == k);
+}
+
+void TForm1::setSearchTimerEnabled(bool enabled)
+{
+    if (enabled)
+        Timer2.start();
+    else
+        Timer2.stop();
+}
+
+void TForm1::plainMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::errorReport(const QString &text)
+{
+    showErrorReport(text);
 }

@@ -3,11 +3,19 @@
 // bar, the two timers. It owns the controls and forwards their events to the
 // logic in the libraries; it is also the window side of the reply parser.
 
+#include "core/Settings.h"
 #include "core/SharedState.h"
+#include "link/ComPort.h"
+#include "link/ComTerminal.h"
+#include "link/PollScheduler.h"
+#include "link/PortSelection.h"
 #include "link/protocol.h"
+#include "measure/LiveDisplay.h"
 
 #include <QMainWindow>
 #include <QTimer>
+
+#include <memory>
 
 class QAction;
 class QGroupBox;
@@ -18,11 +26,21 @@ class QProgressBar;
 class QTabWidget;
 class QTreeWidget;
 class QWidget;
+class TVrLabel;
+class TVrProgressBar;
+class TvrThermoMeter;
 
-class TForm1 : public QMainWindow, public ReplySink {
+class TForm1 : public QMainWindow,
+               public ReplySink,
+               public SchedulerHost,
+               public LiveReadingsView,
+               public PortSelectionView,
+               public SettingsUi {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // The port uses the operating system's serial devices unless a platform
+    // is given (tests).
+    explicit TForm1(QWidget *parent = nullptr, std::shared_ptr<ComPlatform> platform = {});
     ~TForm1() override;
 
     // Creates the main window, stores it in Form1 and shows it.
@@ -33,6 +51,17 @@ public:
 
     // The reply parser's entry: one received byte.
     void ComTerminal1Char(QObject *sender, char ch);
+
+    // Timer1's tick: live polling, the sequence step, the display refresh.
+    void Timer1Timer();
+
+    // Menu commands
+    void Senhas1Click();
+    void LerTestes1Click();
+    void Apagarmemria1Click();
+    void ZerarOFFSET1Click();
+    void oC1Click();
+    void oF1Click();
 
     // ReplySink
     void setStatusText(int panel, const QString &text) override;
@@ -48,11 +77,45 @@ public:
     void setViewerRecordCount(const QString &text) override;
     void showMessage(const QString &text, const QString &caption) override;
 
+    // SchedulerHost
+    bool liveReadingsPageShown() override;
+    void resetTerminalScreen() override;
+    void setOptionsMenuEnabled(bool enabled) override;
+    void setPollInterval(int milliseconds) override;
+    void sendCommand(const QByteArray &command) override;
+    void clearTestTree() override;
+    void showTestCount(int count) override;
+    void addTestNode(const QString &text) override;
+    void setDownloadProgress(int maximum, int position) override;
+    void setDownloadPosition(int position) override;
+    void appendViewerCaption(const QString &text) override;
+    void setUnitMenuEnabled(bool enabled) override;
+    void refreshLiveDisplay() override;
+
+    // PortSelectionView
+    void setPortChecked(int k) override;
+    void setSearchTimerEnabled(bool enabled) override;
+
+    // SettingsUi
+    void plainMessage(const QString &text) override;
+    void errorReport(const QString &text) override;
+
+    // LiveReadingsView
+    void setValueLabel(int labelNumber, const QString &text) override;
+    void setGaugeValue(int gaugeNumber, double value) override;
+    void setTestCountText(const QString &text) override;
+
     // Controls, named as the operator's manual and the tests know them.
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr; // "Medições"
     QWidget *TabSheet3 = nullptr; // "Testes"
     QWidget *Panel1 = nullptr;
+    TvrThermoMeter *vrThermoMeter1 = nullptr, *vrThermoMeter2 = nullptr, *vrThermoMeter3 = nullptr;
+    TVrLabel *VrLabel1 = nullptr, *VrLabel2 = nullptr, *VrLabel3 = nullptr; // wet, dry, globe
+    TVrLabel *VrLabel6 = nullptr, *VrLabel10 = nullptr;                    // IBUTGi, IBUTGe
+    TVrLabel *VrLabel4 = nullptr, *VrLabel5 = nullptr;                     // their captions
+    TVrLabel *VrLabel7 = nullptr, *VrLabel8 = nullptr, *VrLabel9 = nullptr; // "UMIDO", "SECO", "GLOBO"
+    TVrProgressBar *VrProgressBar1 = nullptr;
     QLabel *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;
     QLabel *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr;
     QTreeWidget *TreeView1 = nullptr;
@@ -71,6 +134,8 @@ public:
 
     QTimer Timer1; // polling scheduler
     QTimer Timer2; // port search
+    TComPort ComPort1;
+    TComTerminal ComTerminal1; // hands every received byte to ComTerminal1Char
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -83,8 +148,12 @@ private:
     void FormCreate();
     void FormClose();
     QLabel *maxMinLabel(int labelNumber) const;
+    TVrLabel *valueLabel(int labelNumber) const;
+    TvrThermoMeter *gauge(int gaugeNumber) const;
 
     SharedState &state;
     ReplyParser parser;
+    PollScheduler scheduler;
+    std::unique_ptr<PortSelection> portSelection;
     QLabel *statusPanels[3] = {};
 };

@@ -1,0 +1,317 @@
+// The main window as the operator meets it: start-up state, menus, status
+// bar, the password commands, the live page, shut-down, and the default
+// error report.
+#include "core/AppError.h"
+#include "core/SettingsLocation.h"
+#include "forms/ErrorReport.h"
+#include "forms/Forms.h"
+#include "forms/TesteTemperatura.h"
+#include "support/ModalCatcher.h"
+#include "support/TestData.h"
+#include "widgets/TVrLabel.h"
+#include "widgets/TVrProgressBar.h"
+#include "widgets/TvrThermoMeter.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+QString menuLayout(QMenu *menu)
+{
+    QStringList items;
+    for (QAction *a : menu->actions()) {
+        if (a->isSeparator())
+            items << "-";
+        else
+            items << a->text() + (a->shortcut().isEmpty() ? QString() : "[" + a->shortcut().toString() + "]");
+    }
+    return items.join(", ");
+}
+
+void feed(TForm1 &w, const QByteArray &bytes)
+{
+    for (char c : bytes)
+        w.ComTerminal1Char(&w.ComTerminal1, c);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> config;
+
+    // A settings file whose [Portas] maps no device, so nothing real opens.
+    void writeSettings(const QString &ini)
+    {
+        QDir().mkpath(config->path() + "/Tavenor");
+        QFile f(settingsFilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ini.toUtf8());
+    }
+
+private slots:
+    void init()
+    {
+        config = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", config->path().toUtf8());
+        shared() = SharedState();
+    }
+
+    void firstRunStartUp()
+    {
+        ModalCatcher catcher;
+        {
+            TForm1 w;
+            QCOMPARE(catcher.texts(), QStringList{"Não existe a chave no registro"});
+            QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
+            QCOMPARE(w.windowTitle(), QStringLiteral("Tavenor - Instrumentos de Medição V1.02b"));
+            QCOMPARE(w.statusText(0), QStringLiteral("Comm0"));
+            for (QAction *a : {w.Comm11, w.Comm21, w.Comm31, w.Comm41})
+                QVERIFY(!a->isChecked());
+            QCOMPARE(w.PageControl1->count(), 2);
+            QCOMPARE(w.PageControl1->tabText(0), QStringLiteral("Medições"));
+            QCOMPARE(w.PageControl1->tabText(1), QStringLiteral("Testes"));
+            QCOMPARE(w.PageControl1->currentWidget(), w.TabSheet1);
+            for (QLabel *l : {w.Label6, w.Label7, w.Label8, w.Label9, w.Label10, w.Label11})
+                QVERIFY(l->text().isEmpty());
+            QCOMPARE(w.vrThermoMeter1->Color(), QColor(170, 170, 170));
+            QCOMPARE(w.VrProgressBar1->Position(), 0);
+            QCOMPARE(w.ProgressBar1->toolTip(), QStringLiteral("Memória disponível"));
+            QVERIFY(w.Edit2->isReadOnly());
+            QVERIFY(w.oC1->isChecked() && !w.oF1->isChecked());
+            QVERIFY(w.Timer1.isActive());
+            QVERIFY(!w.Timer2.isActive());
+            QVERIFY(!w.Image2->isVisibleTo(&w) && w.Image4->isVisibleTo(&w));
+            QCOMPARE(shared().userPassword, QStringLiteral("pelko"));
+            w.close();
+        }
+        // Closing wrote both values.
+        QSettings ini(settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Porta").toInt(), 0);
+        QCOMPARE(ini.value("Password").toString(), QStringLiteral("pelko"));
+    }
+
+    void storedPortSeven()
+    {
+        writeSettings("Porta=7\nPassword=abc\n[Portas]\nCOM9=/nonexistent\n");
+        ModalCatcher catcher;
+        TForm1 w;
+        QVERIFY(catcher.boxes.isEmpty());
+        QCOMPARE(w.statusText(0), QStringLiteral("Comm7"));
+        QCOMPARE(w.statusText(1), QString());
+        QCOMPARE(w.ComPort1.Port(), QStringLiteral("COM7"));
+        QVERIFY(!w.ComPort1.Connected());
+        for (QAction *a : {w.Comm11, w.Comm21, w.Comm31, w.Comm41})
+            QVERIFY(!a->isChecked());
+        QCOMPARE(shared().userPassword, QStringLiteral("abc"));
+    }
+
+    void menus()
+    {
+        writeSettings("Porta=2\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        QStringList top;
+        for (QAction *a : w.menuBar()->actions())
+            top << a->text();
+        QCOMPARE(top, (QStringList{"Arquivo", "Opções", "Comunicação"}));
+        QCOMPARE(menuLayout(w.Arquivo1), QStringLiteral("Carregar teste[Ctrl+L], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
+        QCOMPARE(menuLayout(w.Opes1),
+                 QStringLiteral("Ajustar Relógio[F3], Unidade, Taxa de amostragem[F4], -, Ler Testes[F5], -, "
+                                "Apagar memória[Ctrl+A], -, Zerar OFFSET[Ctrl+Z], Calibrar"));
+        QCOMPARE(menuLayout(w.Unidade1), QStringLiteral("°C, °F"));
+        QCOMPARE(menuLayout(w.Comunicao1), QStringLiteral("Porta Serial, -, Procurar[F10], -, Desconectar"));
+        QCOMPARE(menuLayout(w.PortaSerial1), QStringLiteral("Comm1, Comm2, Comm3, Comm4"));
+        // The stored port's item is checked at start-up, then unchecked
+        // because no device answers to it.
+        QVERIFY(!w.Comm21->isChecked());
+    }
+
+    void statusBarPanels()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        w.show();
+        QList<QLabel *> panels = w.statusBar()->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(panels.size(), 3);
+        QCOMPARE(panels[0]->width(), 80);
+        QCOMPARE(panels[1]->width(), 100);
+        QVERIFY(panels[0]->alignment() & Qt::AlignHCenter);
+        QVERIFY(panels[1]->alignment() & Qt::AlignHCenter);
+        QVERIFY(panels[2]->alignment() & Qt::AlignLeft);
+    }
+
+    void unitMenuSendsNothingWhilePortClosed()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        w.oF1->trigger();
+        QVERIFY(w.oF1->isChecked() && !w.oC1->isChecked());
+        QVERIFY(shared().readyToSend);
+        w.oC1->trigger();
+        QVERIFY(w.oC1->isChecked() && !w.oF1->isChecked());
+    }
+
+    void liveReadingsOnThePage_data()
+    {
+        QTest::addColumn<QByteArray>("frames");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("before any frame") << QByteArray() << QStringList{"0°C", "0°C", "0°C", "0°C", "0°C"};
+        QTest::newRow("celsius") << QByteArray(":W25.3D26.1G31.0\r\n")
+                                 << QStringList{"25,3°C", "26,1°C", "31°C", "27,01°C", "26,52°C"};
+        QTest::newRow("fahrenheit") << QByteArray(":w77D78.8G88\r\n")
+                                    << QStringList{"77°F", "78,8°F", "88°F", "80,3°F", "79,38°F"};
+    }
+
+    void liveReadingsOnThePage()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        feed(w, FETCHED(QByteArray, frames));
+        w.Timer1Timer();
+        QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption(),
+                              w.VrLabel6->Caption(), w.VrLabel10->Caption()}),
+                 FETCHED(QStringList, texts));
+        QCOMPARE(w.vrThermoMeter2->value(), double(shared().dryReading));
+    }
+
+    void maxMinAndMemoryFromFrames()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        feed(w, ":G30.5D32.0G40.2\r\n:b1D2G3\r\n:FT2000L1500\r\n:U\r\n");
+        QCOMPARE(w.Label6->text(), QStringLiteral("30,5°C"));
+        QCOMPARE(w.Label8->text(), QStringLiteral("32,0°C"));
+        QCOMPARE(w.Label10->text(), QStringLiteral("40,2°C"));
+        QCOMPARE(w.Label11->text(), QStringLiteral("3°F"));
+        QCOMPARE(w.ProgressBar1->maximum(), 2000);
+        QCOMPARE(w.ProgressBar1->value(), 1500);
+        QCOMPARE(w.statusText(2), QStringLiteral("Parâmetro ajustado..."));
+    }
+
+    void passwordCommands_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("passwordAfter");
+        QTest::newRow("erase, user password") << "Apagarmemria1" << QStringList{"pelko"}
+                                              << QStringList{"Memória apagada..."} << "pelko";
+        QTest::newRow("erase, wrong case") << "Apagarmemria1" << QStringList{"Pelko"}
+                                           << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("erase, cancelled") << "Apagarmemria1" << QStringList{}
+                                          << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("zero offsets, user password refused") << "ZerarOFFSET1" << QStringList{"pelko"}
+                                                             << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("zero offsets, maintenance") << "ZerarOFFSET1" << QStringList{"k4lt0x"}
+                                                   << QStringList{"Offset zerado..."} << "pelko";
+        QTest::newRow("change password") << "Senhas1" << QStringList{"pelko", "nova", "nova"}
+                                         << QStringList{} << "nova";
+        QTest::newRow("change password, mismatch") << "Senhas1" << QStringList{"k4lt0x", "nova", "Nova"}
+                                                   << QStringList{"Senha inválida"} << "pelko";
+    }
+
+    void passwordCommands()
+    {
+        QFETCH(QString, item);
+        writeSettings("Porta=1\nPassword=pelko\n[Portas]\nCOM96=/nonexistent/tty\n");
+        ModalCatcher catcher;
+        TForm1 w;
+        catcher.entries = FETCHED(QStringList, entries);
+        w.findChild<QAction *>(QString()); // keep the window's actions alive
+        QAction *action = item == "Senhas1" ? w.Senhas1 : item == "ZerarOFFSET1" ? w.ZerarOFFSET1 : w.Apagarmemria1;
+        action->trigger();
+        QCOMPARE(catcher.texts(), FETCHED(QStringList, messages));
+        for (const ModalCatcher::Box &b : catcher.boxes)
+            QCOMPARE(b.caption, QStringLiteral("Aviso"));
+        QCOMPARE(catcher.prompts.first(), QStringLiteral("Senha|Digite a senha|masked"));
+        QCOMPARE(shared().userPassword, FETCHED(QString, passwordAfter));
+    }
+
+    void changedPasswordSurvivesRestart()
+    {
+        writeSettings("Porta=3\nPassword=pelko\n[Portas]\nCOM9=/dev/null-device\n");
+        ModalCatcher catcher;
+        {
+            TForm1 w;
+            catcher.entries = QStringList{"pelko", "senha nova", "senha nova"};
+            w.Senhas1->trigger();
+            w.close();
+        }
+        shared() = SharedState();
+        {
+            TForm1 w;
+            QCOMPARE(shared().userPassword, QStringLiteral("senha nova"));
+            QCOMPARE(w.statusText(0), QStringLiteral("Comm3"));
+        }
+        // The device map was left as it was.
+        QSettings ini(settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Portas/COM9").toString(), QStringLiteral("/dev/null-device"));
+    }
+
+    void testListReadWithClosedPort()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        w.PageControl1->setCurrentWidget(w.TabSheet3);
+        w.LerTestes1->trigger();
+        QVERIFY(!w.Unidade1->isEnabled());
+        QCOMPARE(w.statusText(2), QStringLiteral("Lendo ..."));
+        for (int i = 0; i < 10 && shared().sequenceActive; ++i)
+            w.Timer1Timer();
+        QCOMPARE(w.TreeView1->topLevelItemCount(), 1);
+        QCOMPARE(w.TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
+        QVERIFY(w.Unidade1->isEnabled());
+        QVERIFY(w.Opes1->isEnabled());
+        QCOMPARE(w.statusText(2), QStringLiteral("Leitura finalizada."));
+    }
+
+    void defaultErrorReport()
+    {
+        ModalCatcher catcher;
+        QTimer::singleShot(0, [] { throw AppError(QStringLiteral("Falha de teste")); });
+        QTRY_COMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
+        QCOMPARE(catcher.boxes.first().text, QStringLiteral("Falha de teste"));
+        QCOMPARE(catcher.boxes.first().icon, int(QMessageBox::Critical));
+        // The program goes on.
+        bool ran = false;
+        QTimer::singleShot(0, [&ran] { ran = true; });
+        QTRY_VERIFY(ran);
+    }
+
+    void screenshot()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        feed(w, ":W25.3D26.1G31.0\r\n:G30.5D32.0G40.2\r\n:B20.1D21.7G22.9\r\n");
+        w.Timer1Timer();
+        w.show();
+        const QPixmap shot = w.grab();
+        QVERIFY(!shot.isNull());
+        if (qEnvironmentVariableIsSet("VESTARA_SCREENSHOT"))
+            shot.save(qEnvironmentVariable("VESTARA_SCREENSHOT"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainwindow.moc"
