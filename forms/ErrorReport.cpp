@@ -1,5 +1,6 @@
 #include "forms/ErrorReport.h"
 
+#include <QLocale>
 #include <QMessageBox>
 #include <exception>
 
@@ -9,7 +10,14 @@ void showErrorReport(const QString &message)
     box.exec();
 }
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // Numbers read and shown with the decimal comma and no thousands
+    // separator, whatever the machine's locale.
+    QLocale numbers(QLocale::Portuguese, QLocale::Brazil);
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    QLocale::setDefault(numbers);
+}
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {

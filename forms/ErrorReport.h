@@ -3,6 +3,8 @@
 // message box with the application title as caption and an error icon, and
 // the program goes on. TApplication catches what escapes an event handler;
 // showErrorReport is the same box for code that catches on purpose.
+// TApplication also fixes the number format of the whole program: decimal
+// comma, no thousands separator.
 
 #include <QApplication>
 #include <QString>

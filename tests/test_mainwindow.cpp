@@ -292,6 +292,14 @@ private slots:
         QTRY_VERIFY(ran);
     }
 
+    void decimalCommaWhateverTheMachine()
+    {
+        QCOMPARE(QLocale().toString(1234.5), QStringLiteral("1234,5"));
+        bool ok = false;
+        QCOMPARE(QLocale().toDouble(QStringLiteral("24,7"), &ok), 24.7);
+        QVERIFY(ok);
+    }
+
     void screenshot()
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
