@@ -1,0 +1,94 @@
+#include "PseudoTerminal.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void fail(const char *what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+} // namespace
+
+PseudoTerminal::~PseudoTerminal()
+{
+    close();
+}
+
+void PseudoTerminal::open()
+{
+    masterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (masterFd < 0)
+        fail("posix_openpt");
+    if (grantpt(masterFd) != 0 || unlockpt(masterFd) != 0)
+        fail("grantpt/unlockpt");
+    char name[128];
+    if (ptsname_r(masterFd, name, sizeof name) != 0)
+        fail("ptsname");
+    path = name;
+
+    // Settings made through the master apply to the slave: raw bytes both
+    // ways, no echo, no line editing, no CR/LF translation.
+    termios tio{};
+    if (tcgetattr(masterFd, &tio) != 0)
+        fail("tcgetattr");
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B19200);
+    cfsetospeed(&tio, B19200);
+    if (tcsetattr(masterFd, TCSANOW, &tio) != 0)
+        fail("tcsetattr");
+    const int flags = fcntl(masterFd, F_GETFL);
+    if (flags < 0 || fcntl(masterFd, F_SETFL, flags | O_NONBLOCK) != 0)
+        fail("fcntl");
+    openHolder();
+}
+
+void PseudoTerminal::openHolder()
+{
+    holderFd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (holderFd < 0)
+        fail("open slave");
+}
+
+bool PseudoTerminal::clientPresent()
+{
+    if (holderFd < 0 || masterFd < 0)
+        return false;
+    int exclusive = 0;
+    ioctl(holderFd, TIOCGEXCL, &exclusive);
+    // Our own reopen below must not be refused by the client's flag.
+    ioctl(holderFd, TIOCNXCL);
+    ::close(holderFd);
+    holderFd = -1;
+    pollfd p{masterFd, POLLIN, 0};
+    const bool hangUp = poll(&p, 1, 0) > 0 && (p.revents & POLLHUP);
+    openHolder();
+    if (!hangUp && exclusive)
+        ioctl(holderFd, TIOCEXCL);
+    return !hangUp;
+}
+
+void PseudoTerminal::clientGone()
+{
+    if (holderFd < 0)
+        return;
+    ioctl(holderFd, TIOCNXCL);
+    tcflush(holderFd, TCIOFLUSH);
+}
+
+void PseudoTerminal::close()
+{
+    if (holderFd >= 0)
+        ::close(holderFd);
+    if (masterFd >= 0)
+        ::close(masterFd);
+    holderFd = masterFd = -1;
+}

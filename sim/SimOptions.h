@@ -1,0 +1,44 @@
+#pragma once
+// The simulator's command line: what the meter holds at start, how it paces
+// its line, and which faults it injects.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SimOptions {
+    std::string linkPath;              // --link: symbolic link to the device, removed on exit
+    std::string logPath;               // --log: one line per request received
+    long baud = 19200;                 // --baud: 0 writes as fast as possible
+    int delayMs = 0;                   // --delay: pause before each reply starts
+
+    std::optional<int> testCount;      // --tests
+    std::vector<int> testSizes;        // --sizes (records per stored test)
+    std::optional<uint64_t> seed;      // --seed
+    int memoryCapacity = 2000;         // --memory: records the meter can hold
+
+    double wet = 24.5;                 // --wet, --dry, --globe: Celsius
+    double dry = 30.2;
+    double globe = 33.8;
+    double drift = 0.4;                // --drift: largest wander from those values
+    bool fahrenheit = false;           // --unit C|F
+    int intervalUnit = 0;              // --interval: 0 seconds, 1 minutes
+    int interval = 5;
+
+    long silentAfter = -1;             // --silent-after N: answer only N requests
+    long dropAfter = -1;               // --drop-after N: close the device after N requests
+    int garbageBytes = 0;              // --garbage N: noise bytes before replies
+    int garbageEvery = 1;              // --garbage-every K: before every K-th reply
+
+    bool exitWithParent = false;       // --exit-with-parent
+};
+
+struct OptionsResult {
+    SimOptions options;
+    bool help = false;
+    std::string error;                 // non-empty when the command line is wrong
+};
+
+OptionsResult parseOptions(int argc, const char *const *argv);
+std::string usageText();
