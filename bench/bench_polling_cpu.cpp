@@ -1,0 +1,74 @@
+// CPU used by the client while it polls a meter that answers at once, on the
+// "Medições" page (one request a second) and on the "Testes" page (10 ms
+// ticks). The simulator runs in its own process and is not counted.
+// VESTARA_POLL_SECONDS sets the length of each run (default 60).
+#include "forms/ErrorReport.h"
+#include "forms/TesteTemperatura.h"
+#include "support/Simulator.h"
+
+#include <QEventLoop>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+namespace {
+
+double processCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+void pollFor(benchmark::State &st, bool livePage)
+{
+    const int seconds = qEnvironmentVariableIsSet("VESTARA_POLL_SECONDS")
+        ? qEnvironmentVariableIntValue("VESTARA_POLL_SECONDS") : 60;
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    SimulatorProcess sim;
+    if (!sim.start({"--baud", "0"}) || !sim.writeSettings(config.path(), 1, 1)) {
+        st.SkipWithError("simulator did not start");
+        return;
+    }
+    shared() = SharedState();
+    TForm1 w;
+    w.show();
+    w.PageControl1->setCurrentWidget(livePage ? w.TabSheet1 : w.TabSheet3);
+    for (auto _ : st) {
+        QEventLoop settle;
+        QTimer::singleShot(2000, &settle, &QEventLoop::quit);
+        settle.exec();
+        const int requestsBefore = int(sim.requests().size());
+        const double cpu0 = processCpuSeconds();
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double cpu = processCpuSeconds() - cpu0;
+        st.SetIterationTime(seconds);
+        st.counters["cpu_percent"] = 100.0 * cpu / seconds;
+        st.counters["cpu_seconds"] = cpu;
+        st.counters["requests"] = int(sim.requests().size()) - requestsBefore;
+    }
+}
+
+void BM_PollingCpuMedicoes(benchmark::State &st) { pollFor(st, true); }
+void BM_PollingCpuTestes(benchmark::State &st) { pollFor(st, false); }
+
+BENCHMARK(BM_PollingCpuMedicoes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_PollingCpuTestes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
