@@ -27,7 +27,7 @@ void significantDigits(long double a, std::string &digits, int &exponent)
         if (shift < -27 || shift > 27)
             break;
         const long double scaled = shift >= 0 ? a * kExactPow10[shift] : a / kExactPow10[-shift];
-        const auto n = static_cast<unsigned long long>(std::round(scaled));
+        const auto n = static_cast<unsigned long long>(scaled + 0.5L); // positive: rounds half up
         if (n >= 1000000000000000ULL) {
             ++e;
             continue;

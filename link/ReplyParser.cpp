@@ -28,8 +28,14 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
         s.replyField.push_back(ch);
         return;
     }
-    QString shown = text(trimField(toView(s.replyField)));
-    shown += unitText();
+    // The field's bytes, the degree sign and the unit letter, in one piece.
+    const QByteArrayView field = trimField(toView(s.replyField));
+    QString shown(field.size() + 2, Qt::Uninitialized);
+    QChar *out = shown.data();
+    for (char c : field)
+        *out++ = QChar(uchar(c));
+    *out++ = QChar(0xB0);
+    *out = QChar(s.fahrenheitUnit == 1 ? 'F' : 'C');
     sink.setMaxMinLabel(label, shown);
     if (separator != LF) {
         s.replyState = next;
