@@ -6,6 +6,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
+#include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 #include "support/TestData.h"
 #include "widgets/TVrLabel.h"
@@ -73,9 +74,14 @@ private slots:
     void firstRunStartUp()
     {
         ModalCatcher catcher;
+        // No real device: the first run still tries COM1.
+        auto platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM9"};
         {
-            TForm1 w;
+            TForm1 w(nullptr, platform);
             QCOMPARE(catcher.texts(), QStringList{"Não existe a chave no registro"});
+            QVERIFY(platform->log().contains("open COM1"));
+            QVERIFY(!w.ComPort1.Connected());
             QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
             QCOMPARE(w.windowTitle(), QStringLiteral("Tavenor - Instrumentos de Medição V1.02b"));
             QCOMPARE(w.statusText(0), QStringLiteral("Comm0"));
@@ -102,6 +108,36 @@ private slots:
         QSettings ini(settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(ini.value("Porta").toInt(), 0);
         QCOMPARE(ini.value("Password").toString(), QStringLiteral("pelko"));
+    }
+
+    void closingDisconnectsAndSaves()
+    {
+        writeSettings("Porta=1\nPassword=pelko\n");
+        auto platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM1"};
+        TForm1 w(nullptr, platform);
+        QVERIFY(w.ComPort1.Connected());
+        QCOMPARE(w.statusText(1), QStringLiteral("Conectado"));
+        shared().portNumber = 4; // as a port search would leave it
+        QVERIFY(w.close());
+        QVERIFY(!w.ComPort1.Connected());
+        QSettings ini(settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Porta").toInt(), 4);
+    }
+
+    void unwritableSettingsStillClose()
+    {
+        // A plain file where the settings folder should be: nothing can be written.
+        QFile blocker(config->path() + "/Tavenor");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ModalCatcher catcher;
+        TForm1 w;
+        catcher.boxes.clear();
+        QVERIFY(w.close());
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
+        QCOMPARE(catcher.boxes.first().icon, int(QMessageBox::Critical));
     }
 
     void storedPortSeven()
