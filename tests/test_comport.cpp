@@ -94,6 +94,8 @@ private slots:
     void deviceFailureInBatchReportsIoError_data();
     void deviceFailureInBatchReportsIoError();
     void closeFromOnErrorCompletes();
+    void closeFromNestedLoopInOnCharCompletes();
+    void rxEventWithoutBytesReadsNothing();
     void batchPendingAtCloseIsProcessedFirst();
     void resetScreen();
 };
@@ -521,6 +523,41 @@ void TestComPort::closeFromOnErrorCompletes()
     rig.port.Open();
     rig.device().receive("d");
     QTRY_COMPARE(rig.received, QByteArray("d"));
+}
+
+void TestComPort::closeFromNestedLoopInOnCharCompletes()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.events.clear();
+    // OnChar shows something modal; meanwhile the operator closes the port.
+    rig.terminal.OnChar = [&](QObject *, char ch) {
+        rig.events << QStringLiteral("char %1").arg(ch);
+        if (ch != 'a')
+            return;
+        QEventLoop modal;
+        QTimer::singleShot(0, [&] {
+            rig.port.Close();
+            modal.quit();
+        });
+        modal.exec();
+        rig.events << QStringLiteral("modal done");
+    };
+    rig.device().receive("ab");
+    QTRY_COMPARE(rig.events, QStringList({"char a", "afterClose", "modal done", "char b"}));
+    QVERIFY(!rig.port.Connected());
+}
+
+void TestComPort::rxEventWithoutBytesReadsNothing()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.platform->clearLog();
+    rig.device().raiseEvent(0x0001);
+    QTRY_COMPARE(rig.platform->log(), QStringList{"status"});
+    QTest::qWait(20);
+    QCOMPARE(rig.platform->log(), QStringList{"status"});
+    QVERIFY(rig.received.isEmpty());
 }
 
 void TestComPort::batchPendingAtCloseIsProcessedFirst()
