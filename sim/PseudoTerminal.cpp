@@ -84,6 +84,19 @@ void PseudoTerminal::clientGone()
     tcflush(holderFd, TCIOFLUSH);
 }
 
+void PseudoTerminal::waitUntilRead(std::chrono::milliseconds limit)
+{
+    // Bytes written to the master reach the slave's input queue a moment
+    // later, so an empty queue counts only after that moment; closing the
+    // master hangs the slave up and discards what it has not read.
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int unread = 0;
+    do
+        usleep(20000);
+    while (holderFd >= 0 && ioctl(holderFd, TIOCINQ, &unread) == 0 && unread > 0
+           && std::chrono::steady_clock::now() < end);
+}
+
 void PseudoTerminal::close()
 {
     if (holderFd >= 0)

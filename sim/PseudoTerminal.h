@@ -9,6 +9,7 @@
 // the device after it closes, because the device itself stays open here; a
 // real port loses it on its last close, so clientGone() clears it.
 
+#include <chrono>
 #include <string>
 
 class PseudoTerminal {
@@ -34,6 +35,9 @@ public:
     // The client has gone: unread replies are discarded (a new client must
     // not read an old answer) and the exclusive flag is cleared.
     void clientGone();
+
+    // Waits, at most `limit`, until the client has read everything sent.
+    void waitUntilRead(std::chrono::milliseconds limit);
 
     // Drops the line: both ends close, and a client reading the port sees
     // the hang-up.

@@ -35,12 +35,15 @@ Simulator::Simulator(Setup setup, PseudoTerminal &pty, Meter &meter, Faults &fau
 void Simulator::run(const volatile std::sig_atomic_t *stop, const sigset_t &waitMask)
 {
     while (!*stop) {
+        writeDue();
         if (faults.dropLineNow() && line.empty()) {
+            // What went out before the drop reaches the client, as on a real
+            // line; then the device goes away.
+            pty.waitUntilRead(std::chrono::milliseconds(500));
             pty.close();
             console("line dropped (device closed) as asked");
             return;
         }
-        writeDue();
 
         const SteadyTime now = steady_clock::now();
         const bool masterQuiet = now < quietUntil;

@@ -82,18 +82,18 @@ int simulate(const SimOptions &o)
         throw std::runtime_error("cannot write the log " + o.logPath + ": " + std::strerror(errno));
     PseudoTerminal pty;
     pty.open();
+    Faults faults({o.silentAfter, o.dropAfter, o.garbageBytes, o.garbageEvery}, random);
+    Simulator simulator({o.baud, std::chrono::milliseconds(o.delayMs)}, pty, meter, faults, log);
+
+    // Only now, with the device watched, may a client learn where it is.
     DeviceLink link;
     if (!o.linkPath.empty())
         link.create(o.linkPath, pty.slavePath());
-
     std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);
     console(meter.describe() + " on " + pty.slavePath()
             + (o.linkPath.empty() ? "" : " (link " + o.linkPath + ")") + ", "
             + (o.baud ? std::to_string(o.baud) + " bit/s" : "unpaced"));
-
-    Faults faults({o.silentAfter, o.dropAfter, o.garbageBytes, o.garbageEvery}, random);
-    Simulator simulator({o.baud, std::chrono::milliseconds(o.delayMs)}, pty, meter, faults, log);
     simulator.run(&stopRequested, waitMask);
     return 0;
 }

@@ -1,0 +1,30 @@
+#pragma once
+// The real client, VESTARA_BIN_DIR/vestara, run as its own process against a
+// settings folder (usually one that SimulatorProcess::writeSettings filled),
+// for end-to-end tests that watch the simulator's request log.
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+class ClientProcess {
+public:
+    ClientProcess();
+    ~ClientProcess();
+    ClientProcess(const ClientProcess &) = delete;
+    ClientProcess &operator=(const ClientProcess &) = delete;
+
+    // Starts the client with XDG_CONFIG_HOME = configHome and the offscreen
+    // platform; false when it does not start. Its output goes to files, read
+    // with output().
+    bool start(const QString &configHome);
+    // Ends it (SIGTERM, then SIGKILL) and waits.
+    void stop();
+    bool isRunning() const { return process.state() != QProcess::NotRunning; }
+    QByteArray output() const;
+    QProcess &qprocess() { return process; }
+
+private:
+    QProcess process;
+    QTemporaryDir scratch;
+};
