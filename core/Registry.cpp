@@ -1,6 +1,7 @@
 #include "core/Registry.h"
 
 #include "core/AppError.h"
+#include "core/SettingsFileUpdate.h"
 #include "core/SettingsLocation.h"
 
 #include <QDir>
@@ -28,84 +29,82 @@ QString fileOfKey(const QString &key)
     return settingsFilePath();
 }
 
-// Why the file cannot serve as the key, or the empty text when it can. QSettings
-// alone is too lenient here: it drops bytes that are not UTF-8 without a word
-// (a password typed in Latin-1 would come back shortened) and reports a line
-// without "=" only once every group has been parsed.
-QString unreadableReason(const QString &path)
+// Reads the top-level values of the file; false with the reason when the file
+// cannot serve as the key. QSettings alone is too lenient here: it drops bytes
+// that are not UTF-8 without a word (a password typed in Latin-1 would come
+// back shortened) and reports a line without "=" only once every group has
+// been parsed.
+bool readTopLevel(const QString &path, QMap<QString, QVariant> &values, QString &reason)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
+        return false;
+    }
     const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
+    if (file.error() != QFileDevice::NoError) {
+        reason = QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
+        return false;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8);
     (void)QString(utf8.decode(data));
-    if (utf8.hasError())
-        return QStringLiteral("The settings file %1 is not UTF-8 text").arg(path);
-    QSettings probe(path, QSettings::IniFormat);
-    probe.allKeys(); // parses every group, which is when bad lines are noticed
-    if (probe.status() != QSettings::NoError)
-        return QStringLiteral("The settings file %1 is not a valid INI file").arg(path);
-    return {};
-}
-
-QString writeFailureReason(const QString &path)
-{
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.isWritable())
-        return QStringLiteral("the folder %1 is not writable").arg(folder.absoluteFilePath());
-    if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file %1 is read-only").arg(path);
-    return QStringLiteral("%1 could not be written completely (disk full?); the previous file is unchanged")
-        .arg(path);
+    if (utf8.hasError()) {
+        reason = QStringLiteral("The settings file %1 is not UTF-8 text").arg(path);
+        return false;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.allKeys(); // parses every group, which is when bad lines are noticed
+    if (settings.status() != QSettings::NoError) {
+        reason = QStringLiteral("The settings file %1 is not a valid INI file").arg(path);
+        return false;
+    }
+    values.clear();
+    for (const QString &key : settings.childKeys())
+        values.insert(key, settings.value(key));
+    return true;
 }
 
 } // namespace
 
-TRegistry::TRegistry() = default;
-TRegistry::~TRegistry() = default;
-
 bool TRegistry::KeyExists(const QString &key) const
 {
-    const QString path = fileOfKey(key);
-    return !path.isEmpty() && QFileInfo::exists(path);
+    const QString file = fileOfKey(key);
+    return !file.isEmpty() && QFileInfo::exists(file);
 }
 
 bool TRegistry::OpenKey(const QString &key, bool canCreate)
 {
     CloseKey();
-    const QString path = fileOfKey(key);
-    if (path.isEmpty())
+    const QString file = fileOfKey(key);
+    if (file.isEmpty())
         return fail(QStringLiteral("The key %1 is not kept by this program").arg(key));
 
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(file)) {
         if (!canCreate)
             return fail(QStringLiteral("The key %1 does not exist").arg(key));
-        const QString folder = QFileInfo(path).absolutePath();
+        const QString folder = QFileInfo(file).absolutePath();
         if (!QDir().mkpath(folder))
             return fail(QStringLiteral("The settings folder %1 cannot be created").arg(folder));
-        QFile created(path);
+        QFile created(file);
         if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return fail(QStringLiteral("The settings file %1 cannot be created: %2")
-                            .arg(path, created.errorString()));
+                            .arg(file, created.errorString()));
     }
 
-    const QString reason = unreadableReason(path);
-    if (!reason.isEmpty())
+    QString reason;
+    if (!readTopLevel(file, values, reason))
         return fail(canCreate ? reason + QStringLiteral("; it was left as it is") : reason);
-
-    settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    settings->setAtomicSyncRequired(true); // never fall back to writing in place
+    path = file;
+    open = true;
     lastError.clear();
     return true;
 }
 
 void TRegistry::CloseKey()
 {
-    settings.reset();
+    open = false;
+    path.clear();
+    values.clear();
 }
 
 bool TRegistry::fail(const QString &reason)
@@ -116,14 +115,14 @@ bool TRegistry::fail(const QString &reason)
 
 bool TRegistry::ValueExists(const QString &name) const
 {
-    return settings && settings->contains(name);
+    return open && values.contains(name);
 }
 
 QVariant TRegistry::value(const QString &name) const
 {
-    if (!settings)
+    if (!open)
         throw AppError(QStringLiteral("Failed to get data for '%1': no key is open").arg(name));
-    return settings->value(name);
+    return values.value(name);
 }
 
 int32_t TRegistry::ReadInteger(const QString &name) const
@@ -133,8 +132,8 @@ int32_t TRegistry::ReadInteger(const QString &name) const
         throw AppError(QStringLiteral("Failed to get data for '%1'").arg(name));
     bool ok = false;
     int32_t result = 0;
-    // A value written in this run is still held as a number; one read from the
-    // file is its text.
+    // A value written through this object is held as a number; one read from
+    // the file is its text.
     if (v.typeId() == QMetaType::Int)
         result = v.toInt(&ok);
     else if (v.typeId() == QMetaType::QString)
@@ -166,11 +165,13 @@ void TRegistry::WriteString(const QString &name, const QString &value)
 
 void TRegistry::write(const QString &name, const QVariant &value)
 {
-    if (!settings)
+    if (!open)
         throw AppError(QStringLiteral("Failed to set data for '%1': no key is open").arg(name));
-    settings->setValue(name, value);
-    settings->sync();
-    if (settings->status() != QSettings::NoError)
-        throw AppError(QStringLiteral("Failed to set data for '%1': %2")
-                           .arg(name, writeFailureReason(settings->fileName())));
+    try {
+        updateSettingsFile(path, name, value);
+    } catch (const AppError &e) {
+        throw AppError(QStringLiteral("Failed to set data for '%1': %2; the settings file was left as it was")
+                           .arg(name, e.message()));
+    }
+    values.insert(name, value);
 }

@@ -2,25 +2,17 @@
 // The settings store, named after the desktop toolkit's registry object whose
 // operations it keeps. It holds one key, "Tavenor\Quorvin": an INI file kept
 // by QSettings at settingsFilePath(). The key exists when that file exists;
-// its values are the file's top-level entries. Writes leave every group of
-// the file (such as [Portas]) as it was, and go through a temporary file that
-// replaces the old one only when complete, so a failed write never leaves a
-// half file behind.
+// its values are the file's top-level entries, read when the key is opened.
+// Writes leave every group of the file (such as [Portas]) as it was and
+// replace the file only with a complete new one (updateSettingsFile).
 
+#include <QMap>
 #include <QString>
 #include <QVariant>
 #include <cstdint>
-#include <memory>
-
-class QSettings;
 
 class TRegistry {
 public:
-    TRegistry();
-    ~TRegistry();
-    TRegistry(const TRegistry &) = delete;
-    TRegistry &operator=(const TRegistry &) = delete;
-
     // Whether the key's file exists (whatever it holds).
     bool KeyExists(const QString &key) const;
 
@@ -51,6 +43,8 @@ private:
     void write(const QString &name, const QVariant &value);
     bool fail(const QString &reason);
 
-    std::unique_ptr<QSettings> settings;
+    bool open = false;
+    QString path;                    // the open key's file
+    QMap<QString, QVariant> values;  // its top-level values, as read and written
     QString lastError;
 };
