@@ -1,0 +1,41 @@
+#pragma once
+// The input box: caption, prompt, an edit field with an empty default, OK and
+// Cancel. The field takes at most 255 characters; Cancel (or closing the box)
+// gives the empty text. In masked mode every typed character shows as "*".
+
+#include "core/PasswordGate.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+
+class TInputBoxDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int maxLength = 255;
+
+    TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked);
+    // The entry when accepted, the empty text otherwise.
+    QString entry() const;
+
+    QLabel *Prompt = nullptr;
+    QLineEdit *Edit = nullptr;
+    QPushButton *OkButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+};
+
+QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, bool masked);
+
+// The password commands' dialogs: InputBox for the prompts, a message box with
+// an OK button for the messages.
+class InputBoxPrompt : public PasswordPrompt {
+public:
+    explicit InputBoxPrompt(QWidget *parent) : parent(parent) {}
+    QString ask(const QString &caption, const QString &prompt, bool masked) override;
+    void showMessage(const QString &text, const QString &caption) override;
+
+private:
+    QWidget *parent;
+};
