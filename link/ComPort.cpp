@@ -5,6 +5,8 @@
 
 #include <QDebug>
 
+#include <algorithm>
+
 #include <cerrno>
 
 namespace {
