@@ -60,28 +60,40 @@ void PseudoTerminal::openHolder()
 
 bool PseudoTerminal::clientPresent()
 {
-    if (holderFd < 0 || masterFd < 0)
+    if (masterFd < 0)
         return false;
     int exclusive = 0;
-    ioctl(holderFd, TIOCGEXCL, &exclusive);
-    // Our own reopen below must not be refused by the client's flag.
-    ioctl(holderFd, TIOCNXCL);
-    ::close(holderFd);
-    holderFd = -1;
+    if (holderFd >= 0) {
+        ioctl(holderFd, TIOCGEXCL, &exclusive);
+        // Our own reopen below must not be refused by the client's flag.
+        ioctl(holderFd, TIOCNXCL);
+        ::close(holderFd);
+        holderFd = -1;
+    }
     pollfd p{masterFd, POLLIN, 0};
     const bool hangUp = poll(&p, 1, 0) > 0 && (p.revents & POLLHUP);
-    openHolder();
-    if (!hangUp && exclusive)
+    // Should the device refuse us now, the line goes on without a holder: a
+    // client's close then shows as a hang-up of the master instead.
+    holderFd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (holderFd >= 0 && !hangUp && exclusive)
         ioctl(holderFd, TIOCEXCL);
     return !hangUp;
 }
 
 void PseudoTerminal::clientGone()
 {
-    if (holderFd < 0)
+    if (holderFd >= 0) {
+        ioctl(holderFd, TIOCNXCL);
+        tcflush(holderFd, TCIOFLUSH);
+    }
+    // Requests the client wrote but we have not read yet: nobody is left to
+    // answer them.
+    if (masterFd < 0)
         return;
-    ioctl(holderFd, TIOCNXCL);
-    tcflush(holderFd, TCIOFLUSH);
+    tcflush(masterFd, TCIFLUSH);
+    char discard[4096];
+    for (int i = 0; i < 256 && ::read(masterFd, discard, sizeof discard) > 0; ++i) {
+    }
 }
 
 void PseudoTerminal::waitUntilRead(std::chrono::milliseconds limit)

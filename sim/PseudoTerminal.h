@@ -32,8 +32,9 @@ public:
     // survives the check.
     bool clientPresent();
 
-    // The client has gone: unread replies are discarded (a new client must
-    // not read an old answer) and the exclusive flag is cleared.
+    // The client has gone: unread replies and unanswered requests are
+    // discarded (a new client must not read an old answer) and the exclusive
+    // flag is cleared.
     void clientGone();
 
     // Waits, at most `limit`, until the client has read everything sent.

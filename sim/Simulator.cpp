@@ -80,19 +80,20 @@ void Simulator::run(const volatile std::sig_atomic_t *stop, const sigset_t &wait
 
 void Simulator::readRequests()
 {
+    // One read per wake-up, so that a client that never stops writing cannot
+    // keep the replies from going out.
     char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(pty.master(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EIO)
-            lineLost();
-        if (n <= 0)
-            return;
-        const SteadyTime received = steady_clock::now();
-        for (const ReceivedLine &l : reader.feed(std::string_view(buffer, size_t(n))))
-            handleLine(l, received);
-    }
+    ssize_t n = 0;
+    do
+        n = ::read(pty.master(), buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    if (n < 0 && errno == EIO)
+        lineLost();
+    if (n <= 0)
+        return;
+    const SteadyTime received = steady_clock::now();
+    for (const ReceivedLine &l : reader.feed(std::string_view(buffer, size_t(n))))
+        handleLine(l, received);
 }
 
 void Simulator::handleLine(const ReceivedLine &received, SteadyTime at)
