@@ -36,9 +36,10 @@ void Simulator::run(const volatile std::sig_atomic_t *stop, const sigset_t &wait
 {
     while (!*stop) {
         writeDue();
-        if (faults.dropLineNow() && line.empty()) {
+        if (faults.dropLineNow() && (line.empty() || waitingToWrite)) {
             // What went out before the drop reaches the client, as on a real
-            // line; then the device goes away.
+            // line (a client that stopped reading gets no more time); then
+            // the device goes away.
             pty.waitUntilRead(std::chrono::milliseconds(500));
             pty.close();
             console("line dropped (device closed) as asked");
