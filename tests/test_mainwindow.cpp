@@ -2,6 +2,7 @@
 // bar, the password commands, the live page, shut-down, and the default
 // error report.
 #include "core/AppError.h"
+#include "core/WindowGuard.h"
 #include "core/SettingsLocation.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
@@ -326,6 +327,18 @@ private slots:
         bool ran = false;
         QTimer::singleShot(0, [&ran] { ran = true; });
         QTRY_VERIFY(ran);
+    }
+
+    void windowGuard()
+    {
+        QPointer<QLineEdit> field;
+        QVERIFY(!guardedWrite(field, [](QLineEdit *e) { e->setText("x"); })); // never created
+        field = new QLineEdit;
+        QVERIFY(guardedWrite(field, [](QLineEdit *e) { e->setText("ok"); }));
+        QCOMPARE(field->text(), QStringLiteral("ok"));
+        QVERIFY(!guardedWrite(field, [](QLineEdit *) { throw AppError("falhou"); }));
+        delete field.data();
+        QVERIFY(!guardedWrite(field, [](QLineEdit *e) { e->setText("x"); })); // gone
     }
 
     void decimalCommaWhateverTheMachine()

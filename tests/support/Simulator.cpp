@@ -1,5 +1,6 @@
 #include "Simulator.h"
 
+#include "ChildProcess.h"
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -48,19 +49,12 @@ bool SimulatorProcess::start(const QStringList &args, int timeoutMs)
 
 void SimulatorProcess::stop()
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
+    endProcess(process);
 }
 
 QByteArray SimulatorProcess::consoleOutput() const
 {
-    QFile file(scratch.filePath(QStringLiteral("console.log")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(scratch.filePath(QStringLiteral("console.log")));
 }
 
 bool SimulatorProcess::writeSettings(const QString &configHome, int comNumber, int porta) const

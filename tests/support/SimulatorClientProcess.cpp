@@ -1,5 +1,6 @@
 #include "SimulatorClientProcess.h"
 
+#include "ChildProcess.h"
 #include <QFile>
 #include <QProcessEnvironment>
 
@@ -28,17 +29,10 @@ bool ClientProcess::start(const QString &configHome)
 
 void ClientProcess::stop()
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000)) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
+    endProcess(process);
 }
 
 QByteArray ClientProcess::output() const
 {
-    QFile file(scratch.filePath(QStringLiteral("output.log")));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readWholeFile(scratch.filePath(QStringLiteral("output.log")));
 }
