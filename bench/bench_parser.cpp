@@ -16,9 +16,9 @@ struct CountingSink : ReplySink {
     void setCalibrationReading(int, const QString &) override { ++writes; }
     void checkSampleUnit(bool) override { ++writes; }
     void setSampleInterval(const QString &) override { ++writes; }
-    void setViewerCell(int, int, const QString &) override { ++writes; }
+    void setViewerCell(int, int, QLatin1StringView) override { ++writes; }
     void addChartPoint(int, double, double) override { ++writes; }
-    void setViewerRecordCount(const QString &) override { ++writes; }
+    void setViewerRecordCount(int) override { ++writes; }
     void showMessage(const QString &, const QString &) override { ++writes; }
 };
 

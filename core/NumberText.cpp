@@ -55,14 +55,19 @@ void significantDigits(long double a, std::string &digits, int &exponent)
 
 } // namespace
 
-QString formatGeneral(long double value)
+QLatin1StringView formatGeneral(long double value, GeneralText &buffer)
 {
+    auto literal = [&buffer](const char *text) {
+        const size_t n = std::strlen(text);
+        std::memcpy(buffer.data(), text, n);
+        return QLatin1StringView(buffer.data(), qsizetype(n));
+    };
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return literal("NAN");
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return literal(value < 0 ? "-INF" : "INF");
     if (value == 0)
-        return QStringLiteral("0");
+        return literal("0");
 
     const bool negative = value < 0;
     std::string digits;
@@ -73,7 +78,7 @@ QString formatGeneral(long double value)
         --n;
 
     // At most: sign, "0,", 5 zeros, 15 digits, or sign, 16 chars and "E-4951".
-    char out[48];
+    char *const out = buffer.data();
     char *p = out;
     if (negative)
         *p++ = '-';
@@ -88,7 +93,7 @@ QString formatGeneral(long double value)
             put(digits.data() + 1, n - 1);
         }
         *p++ = 'E';
-        p = std::to_chars(p, out + sizeof out, exponent).ptr;
+        p = std::to_chars(p, out + buffer.size(), exponent).ptr;
     } else if (exponent >= 0) {
         const size_t intLen = size_t(exponent) + 1;
         if (n <= intLen) {
@@ -107,7 +112,13 @@ QString formatGeneral(long double value)
         p += -exponent - 1;
         put(digits.data(), n);
     }
-    return QString::fromLatin1(out, qsizetype(p - out));
+    return QLatin1StringView(out, qsizetype(p - out));
+}
+
+QString formatGeneral(long double value)
+{
+    GeneralText buffer;
+    return QString(formatGeneral(value, buffer));
 }
 
 namespace {

@@ -4,7 +4,9 @@
 // and text in the program goes through here.
 
 #include <QByteArray>
+#include <QLatin1StringView>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -12,6 +14,11 @@
 // fixed-point unless the number has more than 15 integer digits or is below
 // 0,00001 in magnitude, then "d,dddE-7" style.
 QString formatGeneral(long double value);
+
+// The same text written into a caller's buffer, for paths that must not
+// allocate; the view points into the buffer.
+using GeneralText = std::array<char, 48>;
+QLatin1StringView formatGeneral(long double value, GeneralText &buffer);
 
 // Decimal text to a number. Leading and trailing blanks are allowed; the
 // decimal separator is the comma; an exponent ("E", "e") may follow. Anything

@@ -415,9 +415,9 @@ bool TForm1::calibrationDialogVisible()
 void TForm1::setCalibrationReading(int, const QString &) {}
 void TForm1::checkSampleUnit(bool) {}
 void TForm1::setSampleInterval(const QString &) {}
-void TForm1::setViewerCell(int, int, const QString &) {}
+void TForm1::setViewerCell(int, int, QLatin1StringView) {}
 void TForm1::addChartPoint(int, double, double) {}
-void TForm1::setViewerRecordCount(const QString &) {}
+void TForm1::setViewerRecordCount(int) {}
 
 void TForm1::showMessage(const QString &text, const QString &caption)
 {

@@ -9,8 +9,8 @@ constexpr char LF = 10;
 constexpr char CR = 13;
 constexpr char SOH = 1;
 
-QString text(QByteArrayView bytes) { return bytesToText(bytes); }
 QByteArrayView toView(const std::string &field) { return QByteArrayView(field.data(), qsizetype(field.size())); }
+QLatin1StringView text(const std::string &field) { return QLatin1StringView(field.data(), qsizetype(field.size())); }
 
 } // namespace
 
@@ -47,7 +47,7 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
 // is not a number: the variable keeps its value and no point is added.
 bool ReplyParser::recordValue(int column, long double &target, int series)
 {
-    sink.setViewerCell(s.recordIndex + 1, column, text(toView(s.replyField)));
+    sink.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
     const auto v = textToNumber(toView(s.replyField));
     if (!v)
         return false;
@@ -59,8 +59,9 @@ bool ReplyParser::recordValue(int column, long double &target, int series)
 void ReplyParser::indexStep()
 {
     const int row = s.recordIndex + 1;
-    sink.setViewerCell(row, 5, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe)));
-    sink.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry)));
+    GeneralText buffer;
+    sink.setViewerCell(row, 5, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe), buffer));
+    sink.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
 }
 
 void ReplyParser::feed(char ch)
@@ -214,7 +215,7 @@ inline void ReplyParser::step(char ch)
         break;
     case 1001:
         if (ch == ']') {
-            sink.setViewerCell(s.recordIndex + 1, 0, text(toView(s.replyField)));
+            sink.setViewerCell(s.recordIndex + 1, 0, text(s.replyField));
             s.replyState = 1002;
             s.replyField.clear();
         } else {
@@ -224,7 +225,7 @@ inline void ReplyParser::step(char ch)
     case 1002:
     case 1003:
         if (ch == ' ') {
-            sink.setViewerCell(s.recordIndex + 1, s.replyState == 1002 ? 7 : 1, text(toView(s.replyField)));
+            sink.setViewerCell(s.recordIndex + 1, s.replyState == 1002 ? 7 : 1, text(s.replyField));
             s.replyState += 1;
             s.replyField.clear();
         } else {
@@ -275,7 +276,7 @@ inline void ReplyParser::step(char ch)
             s.replyState = Idle;
             s.recordIndex += 1;
             s.readyToSend = true;
-            sink.setViewerRecordCount(QString::number(s.recordIndex));
+            sink.setViewerRecordCount(s.recordIndex);
             s.viewerRecordCount = s.recordIndex;
         }
         break;

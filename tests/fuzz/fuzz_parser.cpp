@@ -16,9 +16,9 @@ struct NullSink : ReplySink {
     void setCalibrationReading(int, const QString &) override {}
     void checkSampleUnit(bool) override {}
     void setSampleInterval(const QString &) override {}
-    void setViewerCell(int, int, const QString &) override {}
+    void setViewerCell(int, int, QLatin1StringView) override {}
     void addChartPoint(int, double, double) override {}
-    void setViewerRecordCount(const QString &) override {}
+    void setViewerRecordCount(int) override {}
     void showMessage(const QString &, const QString &) override {}
 };
 

@@ -35,7 +35,7 @@ void RecordingSink::setSampleInterval(const QString &text)
     calls << QStringLiteral("Form4.Edit1=%1").arg(text);
 }
 
-void RecordingSink::setViewerCell(int row, int column, const QString &text)
+void RecordingSink::setViewerCell(int row, int column, QLatin1StringView text)
 {
     calls << QStringLiteral("cell[%1,%2]=%3").arg(row).arg(column).arg(text);
 }
@@ -45,9 +45,9 @@ void RecordingSink::addChartPoint(int series, double x, double y)
     calls << QStringLiteral("point%1(%2;%3)").arg(series).arg(x).arg(y);
 }
 
-void RecordingSink::setViewerRecordCount(const QString &text)
+void RecordingSink::setViewerRecordCount(int records)
 {
-    calls << QStringLiteral("Form5.Edit5=%1").arg(text);
+    calls << QStringLiteral("Form5.Edit5=%1").arg(records);
 }
 
 void RecordingSink::showMessage(const QString &text, const QString &caption)

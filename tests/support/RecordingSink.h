@@ -19,8 +19,8 @@ public:
     void setCalibrationReading(int editNumber, const QString &text) override;
     void checkSampleUnit(bool seconds) override;
     void setSampleInterval(const QString &text) override;
-    void setViewerCell(int row, int column, const QString &text) override;
+    void setViewerCell(int row, int column, QLatin1StringView text) override;
     void addChartPoint(int series, double x, double y) override;
-    void setViewerRecordCount(const QString &text) override;
+    void setViewerRecordCount(int records) override;
     void showMessage(const QString &text, const QString &caption) override;
 };
