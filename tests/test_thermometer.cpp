@@ -2,6 +2,7 @@
 // columns, label placement, colours, sharpness at a higher pixel ratio, and
 // repainting only on a real change.
 
+#include "support/PaintCounter.h"
 #include "widgets/BgrColor.h"
 #include "widgets/ThermoGeometry.h"
 #include "widgets/TvrThermoMeter.h"
@@ -9,19 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        count += e->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 const QColor Background(170, 170, 170);
 const QColor Blue(0, 0, 255), Navy(0, 0, 128), White(255, 255, 255), Grey(128, 128, 128), Black(0, 0, 0);
@@ -206,9 +194,7 @@ void ThermometerTest::repaintsOnlyOnRealChange()
 {
     auto gauge = wetBulbGauge();
     PaintCounter paints(gauge.get());
-    gauge->show();
-    QVERIFY(QTest::qWaitForWindowExposed(gauge.get()));
-    QTRY_VERIFY(paints.count > 0);
+    QVERIFY(paints.showAndSettle());
 
     const std::vector<std::tuple<const char *, std::function<void()>, bool>> steps = {
         {"new value", [&] { gauge->setValue(41); }, true},
@@ -223,15 +209,9 @@ void ThermometerTest::repaintsOnlyOnRealChange()
         {"same fill colour", [&] { gauge->setColorBefore(colorFromBgr(Bgr::Blue)); }, false},
     };
     for (const auto &[what, change, repaints] : steps) {
-        QCoreApplication::processEvents();
-        const int before = paints.count;
-        change();
-        if (repaints) {
-            QTRY_COMPARE_WITH_TIMEOUT(paints.count, before + 1, 2000);
-        } else {
-            QTest::qWait(50);
-            QVERIFY2(paints.count == before, what);
-        }
+        paints.expectRepaint(change, repaints, what);
+        if (QTest::currentTestFailed())
+            return;
     }
 }
 

@@ -1,6 +1,7 @@
 // The embossed label and the segmented progress bar: their rules for
 // values, what they paint, and repainting only on a real change.
 
+#include "support/PaintCounter.h"
 #include "widgets/BgrColor.h"
 #include "widgets/ProgressGeometry.h"
 #include "widgets/TVrLabel.h"
@@ -9,43 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
-
-// Shows w and returns once its first paint is through.
-bool showAndSettle(QWidget *w, PaintCounter &paints)
-{
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        return false;
-    return QTest::qWaitFor([&] { return paints.count > 0; });
-}
-
-// Checks that a change repaints exactly once, or not at all.
-void expectRepaint(PaintCounter &paints, const std::function<void()> &change, bool repaints, const char *what)
-{
-    QCoreApplication::processEvents();
-    const int before = paints.count;
-    change();
-    if (repaints) {
-        QTRY_COMPARE_WITH_TIMEOUT(paints.count, before + 1, 2000);
-    } else {
-        QTest::qWait(50);
-        QVERIFY2(paints.count == before, what);
-    }
-}
 
 struct Range {
     int min, max, position;
@@ -116,10 +80,10 @@ void VrWidgetsTest::labelRepaintsOnlyForNewText()
     TVrLabel label;
     label.resize(120, 30);
     PaintCounter paints(&label);
-    QVERIFY(showAndSettle(&label, paints));
-    expectRepaint(paints, [&] { label.setCaption(QStringLiteral("0°C")); }, true, "new text");
-    expectRepaint(paints, [&] { label.setCaption(QStringLiteral("0°C")); }, false, "same text");
-    expectRepaint(paints, [&] { label.setColor(QColor(192, 220, 192)); }, true, "new colour");
+    QVERIFY(paints.showAndSettle());
+    paints.expectRepaint([&] { label.setCaption(QStringLiteral("0°C")); }, true, "new text");
+    paints.expectRepaint([&] { label.setCaption(QStringLiteral("0°C")); }, false, "same text");
+    paints.expectRepaint([&] { label.setColor(QColor(192, 220, 192)); }, true, "new colour");
     QCOMPARE(label.Caption(), QStringLiteral("0°C"));
 }
 
@@ -255,14 +219,14 @@ void VrWidgetsTest::progressBarRepaintsOnlyOnChange()
     TVrProgressBar bar;
     bar.resize(737, 15);
     PaintCounter paints(&bar);
-    QVERIFY(showAndSettle(&bar, paints));
-    expectRepaint(paints, [&] { bar.setPosition(0); }, true, "new position");
-    expectRepaint(paints, [&] { bar.setPosition(0); }, false, "same position");
-    expectRepaint(paints, [&] { bar.setPosition(-5); }, false, "clamped to the same position");
-    expectRepaint(paints, [&] { bar.setMaxValue(20); }, false, "same maximum");
-    expectRepaint(paints, [&] { bar.setMaxValue(0); }, false, "ignored maximum");
-    expectRepaint(paints, [&] { bar.setMaxValue(40); }, true, "new maximum");
-    expectRepaint(paints, [&] { bar.setMinValue(0); }, false, "same minimum");
+    QVERIFY(paints.showAndSettle());
+    paints.expectRepaint([&] { bar.setPosition(0); }, true, "new position");
+    paints.expectRepaint([&] { bar.setPosition(0); }, false, "same position");
+    paints.expectRepaint([&] { bar.setPosition(-5); }, false, "clamped to the same position");
+    paints.expectRepaint([&] { bar.setMaxValue(20); }, false, "same maximum");
+    paints.expectRepaint([&] { bar.setMaxValue(0); }, false, "ignored maximum");
+    paints.expectRepaint([&] { bar.setMaxValue(40); }, true, "new maximum");
+    paints.expectRepaint([&] { bar.setMinValue(0); }, false, "same minimum");
 }
 
 QTEST_MAIN(VrWidgetsTest)
