@@ -53,7 +53,7 @@ private slots:
             QCOMPARE(log[i].bytes, order[i]);
         for (int i = 1; i < 5; ++i) {
             const double gap = log[i].seconds - log[i - 1].seconds;
-            QVERIFY2(gap > 0.9 && gap < 1.3, qPrintable(QString::number(gap)));
+            QVERIFY2(gap > 0.9 && gap < 1.6, qPrintable(QString::number(gap)));
         }
         QTRY_VERIFY_WITH_TIMEOUT(!w.Label6->text().isEmpty() && !w.Label7->text().isEmpty(), 3000);
         QVERIFY(w.Label6->text().endsWith(QStringLiteral("°C")));
