@@ -358,8 +358,15 @@ private slots:
         w.show();
         const QPixmap shot = w.grab();
         QVERIFY(!shot.isNull());
-        if (qEnvironmentVariableIsSet("VESTARA_SCREENSHOT"))
-            shot.save(qEnvironmentVariable("VESTARA_SCREENSHOT"));
+        if (qEnvironmentVariableIsSet("VESTARA_SCREENSHOT")) {
+            shot.save(qEnvironmentVariable("VESTARA_SCREENSHOT") + "-medicoes.png");
+            feed(w, ":T2\r\n:FT2000L1500\r\n");
+            w.addTestNode("Teste 1 -> Registros = 5");
+            w.addTestNode("Teste 2 -> Registros = 7");
+            w.PageControl1->setCurrentWidget(w.TabSheet3);
+            w.Timer1Timer();
+            w.grab().save(qEnvironmentVariable("VESTARA_SCREENSHOT") + "-testes.png");
+        }
     }
 };
 
