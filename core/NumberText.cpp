@@ -265,8 +265,3 @@ QByteArrayView trimField(QByteArrayView text)
         --e;
     return text.sliced(b, e - b);
 }
-
-QString bytesToText(QByteArrayView bytes)
-{
-    return QString::fromLatin1(bytes);
-}

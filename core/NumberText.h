@@ -35,5 +35,3 @@ std::optional<int32_t> textToInt(const QString &text);
 // to and including the blank), as a reply field is read. A view into text.
 QByteArrayView trimField(QByteArrayView text);
 
-// Reply bytes as display text: one character per byte, the meter's code page.
-QString bytesToText(QByteArrayView bytes);

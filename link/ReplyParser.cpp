@@ -14,11 +14,6 @@ QLatin1StringView text(const std::string &field) { return QLatin1StringView(fiel
 
 } // namespace
 
-QString ReplyParser::unitText() const
-{
-    return s.fahrenheitUnit == 1 ? QStringLiteral("°F") : QStringLiteral("°C");
-}
-
 // A value of the maximum or minimum frame: the text goes to its label as it
 // came, with the unit of the frame's letter.
 void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)

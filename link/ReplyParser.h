@@ -18,7 +18,6 @@ public:
 
 private:
     void step(char ch);
-    QString unitText() const;
     bool recordValue(int column, long double &target, int series);
     void indexStep();
     void maxMinValue(char ch, char separator, int label, int32_t next);
