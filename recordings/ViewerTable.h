@@ -1,0 +1,46 @@
+#pragma once
+// The in-memory form of one test: the viewer's table StringGrid1, 8 text
+// columns ("Registro", "Hora", "UMI", "SEC", "GLO", "IBUTGi", "IBUTGe",
+// "Data"), titles in row 0, records from row 1. The file writer, the report
+// and the spreadsheet export read it; the viewer's table model shows it.
+//
+// Storage is sparse by row: a cell may be set at a row beyond the rows shown,
+// is kept, and appears if the table later grows that far. Memory grows with
+// the rows that hold cells, never with the largest row number.
+
+#include <QString>
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+class ViewerTable {
+public:
+    static constexpr int ColumnCount = 8;
+    static constexpr int InitialRowCount = 2;
+    using Row = std::array<QString, ColumnCount>;
+
+    ViewerTable();
+
+    // Rows shown, the title row included (2 for a new table).
+    int rowCount() const { return rows; }
+
+    // setViewerCell: when row is at or beyond rowCount(), rowCount() grows by
+    // exactly one (not up to row + 1); then the cell holds the text. Rows
+    // below 0 and columns outside 0..7 are ignored. True when the row count grew.
+    bool setCell(int row, int column, QString text);
+
+    // The cell's text; empty for a cell never set or out of range.
+    QString cell(int row, int column) const;
+    // The row's cells, or nullptr when none was ever set there.
+    const Row *row(int row) const;
+
+    static QString columnTitle(int column);
+
+private:
+    Row *rowForWriting(int row);
+
+    int rows = InitialRowCount;
+    std::vector<Row> dense;                 // rows 0 .. dense.size()-1
+    std::unordered_map<int, Row> sparse;    // rows at or beyond dense.size()
+};
