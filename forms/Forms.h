@@ -2,6 +2,14 @@
 // The window variables: each holds the current instance of its window, and a
 // new instance replaces the reference. They turn null by themselves when the
 // window is destroyed; writes through them go through guardedWrite.
+//
+// The slots are how the reply parser, the scheduler and the file reader reach
+// the viewer and the dialogs: a window attaches itself on creation and
+// detaches in its destructor.
+
+#include "core/DialogSinks.h"
+#include "core/ViewerSink.h"
+#include "core/WindowSlot.h"
 
 #include <QPointer>
 
@@ -16,3 +24,11 @@ extern QPointer<TForm2> Form2;
 extern QPointer<TForm3> Form3;
 extern QPointer<TForm4> Form4;
 extern QPointer<TForm5> Form5;
+
+using ViewerSlot = WindowSlot<ViewerSink, NullViewerSink>;
+using CalibrationSlot = WindowSlot<CalibrationSink, NullCalibrationSink>;
+using SampleRateSlot = WindowSlot<SampleRateSink, NullSampleRateSink>;
+
+ViewerSlot &viewerSlot();
+CalibrationSlot &calibrationSlot();
+SampleRateSlot &sampleRateSlot();
