@@ -1,5 +1,28 @@
 #include "Faults.h"
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string_view>
+
+namespace {
+
+using namespace std::chrono;
+
+// Pieces of frames the flood mixes into its random bytes, so that a reader
+// keeps being sent into the middle of frames that never finish: a clock
+// reply, the start of a stored record, a record's separator and end, and
+// frame starts with and without their line end.
+constexpr std::string_view kFragments[] = {":H\n", ":A", ":A[", "\x01", "C", ":T", ":R", ":W", "\r\n", ":"};
+
+// One in this many flood bytes starts a fragment instead.
+constexpr int kFragmentOdds = 16;
+
+// The flood never wakes the simulator more often than this.
+constexpr auto kFloodTick = milliseconds(5);
+
+} // namespace
+
 bool Faults::answerRequest()
 {
     ++received;
@@ -10,7 +33,6 @@ bool Faults::answerRequest()
 
 std::string Faults::noiseBeforeReply()
 {
-    ++replies;
     if (plan.garbageBytes <= 0 || replies % plan.garbageEvery != 0)
         return {};
     std::string noise;
@@ -20,4 +42,56 @@ std::string Faults::noiseBeforeReply()
             noise += c;
     }
     return noise;
+}
+
+std::string Faults::shapeReply(const std::string &frame)
+{
+    ++replies;
+    std::string bytes = noiseBeforeReply();
+    std::string_view shown = frame;
+    if (plan.noLineFeedAfter >= 0 && replies > plan.noLineFeedAfter && !shown.empty() && shown.back() == '\n')
+        shown.remove_suffix(1);
+    for (const FrameCut &cut : plan.cuts)
+        if (cut.reply == replies)
+            shown = shown.substr(0, std::min(cut.keep, shown.size()));
+    bytes += shown;
+    for (const Injection &injection : plan.injections)
+        if (injection.reply == replies)
+            bytes += injection.bytes;
+    return bytes;
+}
+
+std::string Faults::floodBytes(size_t count)
+{
+    std::string noise;
+    while (noise.size() < count) {
+        if (random.between(1, kFragmentOdds) == 1)
+            noise += kFragments[size_t(random.between(0, int(std::size(kFragments)) - 1))];
+        else
+            noise += char(random.between(0, 255));
+    }
+    noise.resize(count);
+    return noise;
+}
+
+std::string Faults::floodDue(steady_clock::time_point now, size_t limit)
+{
+    if (plan.floodRate <= 0)
+        return {};
+    if (floodFrom == steady_clock::time_point{})
+        floodFrom = now;
+    floodCredit += duration<double>(now - floodFrom).count() * double(plan.floodRate);
+    floodFrom = now;
+    floodCredit = std::min(floodCredit, double(limit));
+    const auto count = size_t(std::floor(floodCredit));
+    if (count == 0)
+        return {};
+    floodCredit -= double(count);
+    return floodBytes(count);
+}
+
+steady_clock::time_point Faults::nextFloodByte() const
+{
+    const double wait = std::max(0.0, (1.0 - floodCredit) / double(plan.floodRate));
+    return floodFrom + std::max<steady_clock::duration>(kFloodTick, duration_cast<nanoseconds>(duration<double>(wait)));
 }

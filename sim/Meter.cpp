@@ -22,7 +22,9 @@ Meter::Meter(MeterSetup setup, Random &random)
       intervalUnit(setup.intervalUnit),
       interval(setup.interval),
       memoryCapacity(setup.memoryCapacity),
-      tests(std::move(setup.tests))
+      tests(std::move(setup.tests)),
+      testCountText(std::move(setup.testCountText)),
+      recordCountText(std::move(setup.recordCountText))
 {
 }
 
@@ -73,12 +75,14 @@ std::optional<std::string> Meter::answer(const Request &request)
     case Command::Minima:
         return readingsReply('B', sensors.minima());
     case Command::TestCount:
-        return plainFrame('T', std::to_string(tests.size()));
+        return plainFrame('T', testCountText ? *testCountText : std::to_string(tests.size()));
     case Command::RecordCount: {
         // A test that is not stored has no records; it still becomes the
         // selection, so that a record asked for from it gets no answer.
         selectedTest = n;
         const bool stored = size_t(n) < tests.size();
+        if (recordCountText)
+            return plainFrame('R', *recordCountText);
         return plainFrame('R', std::to_string(stored ? tests[size_t(n)].size() : 0));
     }
     case Command::SelectTest:

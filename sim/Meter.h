@@ -18,6 +18,10 @@ struct MeterSetup {
     int interval = 5;
     int memoryCapacity = 2000;
     std::vector<StoredTest> tests;
+    // When set, the count fields of every "T" or "R" reply, whatever is
+    // stored: absurd or broken counts for robustness tests.
+    std::optional<std::string> testCountText;
+    std::optional<std::string> recordCountText;
 };
 
 class Meter {
@@ -46,5 +50,7 @@ private:
     int selectedTest = -1;
     int selectedRecord = -1;
     std::optional<ClockSetting> clock;
+    std::optional<std::string> testCountText;
+    std::optional<std::string> recordCountText;
     std::string note;
 };

@@ -67,3 +67,17 @@ void PacedLine::clear()
     sent = 0;
     total = 0;
 }
+
+ReceiveClock::ReceiveClock(long baud) : nanosPerByte(baud > 0 ? 10.0e9 / double(baud) : 0.0) {}
+
+SteadyTime ReceiveClock::arrive(size_t count, SteadyTime now)
+{
+    const SteadyTime start = std::max(lineFree, now);
+    lineFree = completeAt(start, count);
+    return start;
+}
+
+SteadyTime ReceiveClock::completeAt(SteadyTime start, size_t offset) const
+{
+    return start + std::chrono::nanoseconds(std::llround(nanosPerByte * double(offset)));
+}

@@ -3,14 +3,15 @@
 std::vector<ReceivedLine> RequestReader::feed(std::string_view bytes)
 {
     std::vector<ReceivedLine> lines;
-    for (const char ch : bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char ch = bytes[i];
         ++pendingLength;
         if (!dropping) {
             pending += ch;
             dropping = pending.size() > maxLength;
         }
         if (ch == '\n') {
-            lines.push_back({dropping ? pending.substr(0, maxLength) : pending, pendingLength, dropping});
+            lines.push_back({dropping ? pending.substr(0, maxLength) : pending, pendingLength, i + 1, dropping});
             reset();
         }
     }

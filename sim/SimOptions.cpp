@@ -66,6 +66,63 @@ bool readInterval(std::string text, int &unit, int &value)
     return true;
 }
 
+// C escapes: \\ \r \n \t \0 and \xHH (two hex digits); any other byte
+// stands for itself. False for a lone or unknown escape.
+bool readEscaped(const std::string &text, std::string &out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i >= text.size())
+            return false;
+        switch (text[i]) {
+        case '\\': out += '\\'; break;
+        case 'r': out += '\r'; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case '0': out += '\0'; break;
+        case 'x': {
+            unsigned v = 0;
+            const char *begin = text.data() + i + 1;
+            if (i + 2 >= text.size())
+                return false;
+            auto [p, ec] = std::from_chars(begin, begin + 2, v, 16);
+            if (ec != std::errc() || p != begin + 2)
+                return false;
+            out += char(v);
+            i += 2;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+// "N:REST": a reply number from 1 and the text after the first colon.
+bool readReplyAnd(const std::string &text, long &reply, std::string &rest)
+{
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos || !readInt(text.substr(0, colon), 1, 1000000000, reply))
+        return false;
+    rest = text.substr(colon + 1);
+    return true;
+}
+
+// A count field: escapes allowed, no line feed (the frame's own ends it).
+bool readCountText(const std::string &text, std::optional<std::string> &out)
+{
+    std::string bytes;
+    if (!readEscaped(text, bytes) || bytes.size() > 64 || bytes.find('\n') != std::string::npos)
+        return false;
+    out = bytes;
+    return true;
+}
+
 using Setter = std::function<bool(SimOptions &, const std::string &)>;
 
 Setter longIn(long SimOptions::*field, long lo, long hi)
@@ -130,6 +187,26 @@ const std::map<std::string, Setter> &valueOptions()
         {"--drop-after", longIn(&SimOptions::dropAfter, 0, 1000000000)},
         {"--garbage", intIn(&SimOptions::garbageBytes, 0, 4096)},
         {"--garbage-every", intIn(&SimOptions::garbageEvery, 1, 1000000)},
+        {"--cut-frame", [](SimOptions &o, const std::string &t) {
+             long reply = 0, keep = 0;
+             std::string rest;
+             if (!readReplyAnd(t, reply, rest) || !readInt(rest, 0, 100000, keep))
+                 return false;
+             o.cuts.push_back({reply, size_t(keep)});
+             return true;
+         }},
+        {"--inject-after", [](SimOptions &o, const std::string &t) {
+             long reply = 0;
+             std::string rest, bytes;
+             if (!readReplyAnd(t, reply, rest) || !readEscaped(rest, bytes) || bytes.empty() || bytes.size() > 4096)
+                 return false;
+             o.injections.push_back({reply, bytes});
+             return true;
+         }},
+        {"--no-lf-after", longIn(&SimOptions::noLineFeedAfter, 0, 1000000000)},
+        {"--noise-flood", longIn(&SimOptions::floodRate, 1, 1000000)},
+        {"--test-count", [](SimOptions &o, const std::string &t) { return readCountText(t, o.testCountText); }},
+        {"--record-count", [](SimOptions &o, const std::string &t) { return readCountText(t, o.recordCountText); }},
     };
     return table;
 }
@@ -203,8 +280,10 @@ Device and log:
   --exit-with-parent    end when the process that started the simulator ends
 
 Line:
-  --baud B              pace the replies at B bit/s, 10 bits a byte (default 19200;
-                        0 writes as fast as possible)
+  --baud B              pace the line at B bit/s, 10 bits a byte, both ways: replies
+                        go out no faster, and a request is answered no sooner than
+                        its own bytes would have taken to arrive (default 19200;
+                        0: no pacing, answers at once)
   --delay MS            wait MS milliseconds before each reply (default 0)
 
 Stored tests (default: 3 tests of 10, 0 and 25 records):
@@ -227,6 +306,21 @@ Faults:
   --drop-after N        close the device once N requests have been answered
   --garbage N           write N noise bytes (never ':' or a line feed) before replies
   --garbage-every K     ... before every K-th reply only (default 1)
+  --cut-frame N:K       send only the first K bytes of the N-th reply (the rest never
+                        goes out; K beyond the frame sends it whole)
+  --inject-after N:TEXT send TEXT right after the N-th reply; C escapes \\ \r \n \t
+                        \0 \xHH (e.g. --inject-after '2::A\r\n')
+  --no-lf-after N       send the first N replies whole, then every reply without
+                        its final line feed (the CR stays)
+  --noise-flood RATE    send RATE noise bytes a second, continuously, between replies
+                        (never inside one): random bytes mixed with frame pieces
+                        such as ":H\n", ":A[", "\x01" and "C"; --seed repeats them
+  --test-count TEXT     answer every "@T" with ":T" TEXT CR LF, e.g. 2147483647,
+                        -1, 99999999999 or "" (C escapes; no line feed)
+  --record-count TEXT   answer every "@R n" with ":R" TEXT CR LF (the test is still
+                        selected)
+  Replies are counted from 1 in the order they are sent; --cut-frame and
+  --inject-after may be given more than once.
 
   --help                this text
 )";

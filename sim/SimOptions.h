@@ -2,6 +2,7 @@
 // The simulator's command line: what the meter holds at start, how it paces
 // its line, and which faults it injects.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,20 @@ struct SimOptions {
     long dropAfter = -1;               // --drop-after N: close the device after N requests
     int garbageBytes = 0;              // --garbage N: noise bytes before replies
     int garbageEvery = 1;              // --garbage-every K: before every K-th reply
+    struct Cut {
+        long reply = 0;
+        size_t keep = 0;
+    };
+    std::vector<Cut> cuts;             // --cut-frame N:K: the N-th reply stops after K bytes
+    struct Inject {
+        long reply = 0;
+        std::string bytes;
+    };
+    std::vector<Inject> injections;    // --inject-after N:TEXT: TEXT follows the N-th reply
+    long noLineFeedAfter = -1;         // --no-lf-after N: later replies lose their line feed
+    long floodRate = 0;                // --noise-flood RATE: noise bytes a second
+    std::optional<std::string> testCountText;    // --test-count TEXT: the "T" reply's count
+    std::optional<std::string> recordCountText;  // --record-count TEXT: every "R" reply's count
 
     bool exitWithParent = false;       // --exit-with-parent
 };

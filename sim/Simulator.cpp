@@ -28,13 +28,15 @@ timespec toTimespec(nanoseconds d)
 } // namespace
 
 Simulator::Simulator(Setup setup, PseudoTerminal &pty, Meter &meter, Faults &faults, RequestLog &log)
-    : setup(setup), pty(pty), meter(meter), faults(faults), log(log), watch(pty.slavePath()), line(setup.baud)
+    : setup(setup), pty(pty), meter(meter), faults(faults), log(log), watch(pty.slavePath()), line(setup.baud),
+      receiveClock(setup.baud)
 {
 }
 
 void Simulator::run(const volatile std::sig_atomic_t *stop, const sigset_t &waitMask)
 {
     while (!*stop) {
+        queueFlood();
         writeDue();
         if (faults.dropLineNow() && (line.empty() || waitingToWrite)) {
             // What went out before the drop reaches the client, as on a real
@@ -61,6 +63,8 @@ void Simulator::run(const volatile std::sig_atomic_t *stop, const sigset_t &wait
             wake = line.nextDue();
         if (masterQuiet && (!wake || quietUntil < *wake))
             wake = quietUntil;
+        if (faults.flooding() && line.empty() && (!wake || faults.nextFloodByte() < *wake))
+            wake = faults.nextFloodByte();
         timespec timeout{};
         if (wake)
             timeout = toTimespec(*wake - now);
@@ -93,11 +97,15 @@ void Simulator::readRequests()
     if (n <= 0)
         return;
     const SteadyTime received = steady_clock::now();
+    const SteadyTime firstByte = receiveClock.arrive(size_t(n), received);
     for (const ReceivedLine &l : reader.feed(std::string_view(buffer, size_t(n))))
-        handleLine(l, received);
+        handleLine(l, received, receiveClock.completeAt(firstByte, l.end));
 }
 
-void Simulator::handleLine(const ReceivedLine &received, SteadyTime at)
+// `at` is when the simulator read the line's last bytes, `complete` when
+// they would have arrived on a line at the set rate: the reply may not start
+// before that.
+void Simulator::handleLine(const ReceivedLine &received, SteadyTime at, SteadyTime complete)
 {
     if (received.tooLong) {
         console("dropped a request line of " + std::to_string(received.length) + " bytes");
@@ -121,7 +129,20 @@ void Simulator::handleLine(const ReceivedLine &received, SteadyTime at)
         console("reply dropped: the client is not reading");
         return;
     }
-    line.queue(faults.noiseBeforeReply() + *reply, at + setup.replyDelay);
+    line.queue(faults.shapeReply(*reply), complete + setup.replyDelay);
+}
+
+void Simulator::queueFlood()
+{
+    // Noise goes out only while no reply is waiting, so it never splits a
+    // frame; a reply waits behind at most one burst. A line about to be
+    // dropped gets no more.
+    if (!faults.flooding() || faults.dropLineNow() || !line.empty() || waitingToWrite || pty.master() < 0)
+        return;
+    const SteadyTime now = steady_clock::now();
+    std::string noise = faults.floodDue(now, maxFloodBurst);
+    if (!noise.empty())
+        line.queue(std::move(noise), now);
 }
 
 void Simulator::writeDue()

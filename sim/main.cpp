@@ -59,9 +59,27 @@ MeterSetup meterSetup(const SimOptions &o, Random &random)
     setup.intervalUnit = o.intervalUnit;
     setup.interval = o.interval;
     setup.memoryCapacity = o.memoryCapacity;
+    setup.testCountText = o.testCountText;
+    setup.recordCountText = o.recordCountText;
     const int intervalSeconds = o.interval * (o.intervalUnit ? 60 : 1);
     setup.tests = makeStoredTests(plannedTestSizes(o, random), setup.centres, intervalSeconds, random);
     return setup;
+}
+
+FaultPlan faultPlan(const SimOptions &o)
+{
+    FaultPlan plan;
+    plan.silentAfter = o.silentAfter;
+    plan.dropAfter = o.dropAfter;
+    plan.garbageBytes = o.garbageBytes;
+    plan.garbageEvery = o.garbageEvery;
+    for (const SimOptions::Cut &c : o.cuts)
+        plan.cuts.push_back({c.reply, c.keep});
+    for (const SimOptions::Inject &i : o.injections)
+        plan.injections.push_back({i.reply, i.bytes});
+    plan.noLineFeedAfter = o.noLineFeedAfter;
+    plan.floodRate = o.floodRate;
+    return plan;
 }
 
 int simulate(const SimOptions &o)
@@ -82,7 +100,7 @@ int simulate(const SimOptions &o)
         throw std::runtime_error("cannot write the log " + o.logPath + ": " + std::strerror(errno));
     PseudoTerminal pty;
     pty.open();
-    Faults faults({o.silentAfter, o.dropAfter, o.garbageBytes, o.garbageEvery}, random);
+    Faults faults(faultPlan(o), random);
     Simulator simulator({o.baud, std::chrono::milliseconds(o.delayMs)}, pty, meter, faults, log);
 
     // Only now, with the device watched, may a client learn where it is.
