@@ -1,0 +1,227 @@
+#include "assessment/HeatAssessment.h"
+
+#include "assessment/WorstHour.h"
+#include "core/HeatIndex.h"
+#include "core/NumberText.h"
+#include "recordings/ViewerTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum Column { Registro = 0, Hora = 1, Umi = 2, Sec = 3, Glo = 4, IbutgI = 5, IbutgE = 6, Data = 7 };
+
+bool rowHasText(const ViewerTable::Row &row)
+{
+    return std::any_of(row.begin(), row.end(), [](const QString &t) { return !t.trimmed().isEmpty(); });
+}
+
+// A temperature cell: nothing when empty, a failure when it holds text that
+// does not read.
+struct Cell {
+    bool present = false;
+    std::optional<long double> value;
+};
+
+Cell readCell(const QString &text)
+{
+    Cell c;
+    c.present = !text.trimmed().isEmpty();
+    if (c.present)
+        c.value = textToNumber(text);
+    return c;
+}
+
+std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex index)
+{
+    const Cell wet = readCell(row[Umi]);
+    const Cell dry = readCell(row[Sec]);
+    const Cell globe = readCell(row[Glo]);
+    const bool outdoor = index == AssessedIndex::Outdoor;
+
+    // A needed temperature that is there but unreadable spoils the index text.
+    auto spoiled = [](const Cell &c) { return c.present && !c.value; };
+    if (spoiled(wet) || spoiled(globe) || (outdoor && spoiled(dry)))
+        return std::nullopt;
+
+    const auto text = readCell(row[outdoor ? IbutgE : IbutgI]);
+    if (text.value && std::isfinite(static_cast<double>(*text.value)))
+        return static_cast<double>(*text.value);
+
+    if (!wet.value || !globe.value || (outdoor && !dry.value))
+        return std::nullopt;
+    const long double v = outdoor ? outdoorIndex(*wet.value, *globe.value, *dry.value)
+                                  : indoorIndex(*wet.value, *globe.value);
+    if (!std::isfinite(static_cast<double>(v)))
+        return std::nullopt;
+    return static_cast<double>(v);
+}
+
+// Half tenths go up; the nudge absorbs the binary noise of a mean that is a
+// half tenth in decimal (27,25 summed and divided may land just below).
+int roundToTenths(double celsius)
+{
+    return static_cast<int>(std::floor(static_cast<long double>(celsius) * 10.0L + 0.5L + 1e-9L));
+}
+
+QString wattsText(double w)
+{
+    return formatGeneral(static_cast<long double>(w)) + QStringLiteral(" W");
+}
+
+} // namespace
+
+AssessmentResult assessRecords(std::vector<AssessedRecord> records, const AssessmentOptions &options)
+{
+    AssessmentResult r;
+    r.options = options;
+    r.rateW = options.metabolicRateW;
+    r.rateOutsideNr15 = !insideNr15Range(options.metabolicRateW);
+    r.recordsUsed = int(records.size());
+
+    for (size_t i = 1; i < records.size(); ++i)
+        if (records[i].moment < records[i - 1].moment)
+            ++r.outOfOrder;
+    if (r.outOfOrder)
+        std::stable_sort(records.begin(), records.end(),
+            [](const AssessedRecord &a, const AssessedRecord &b) { return a.moment < b.moment; });
+
+    std::vector<IndexSample> samples;
+    samples.reserve(records.size());
+    const bool fahrenheit = options.unit == RecordedUnit::Fahrenheit;
+    for (const auto &rec : records)
+        samples.push_back({rec.moment, fahrenheit ? (rec.value - 32.0) * 5.0 / 9.0 : rec.value});
+
+    const WorstWindow w = findWorstWindow(samples);
+    r.samplingInterval = w.lastDuration;
+    if (w.found) {
+        r.windowFound = true;
+        r.windowStart = w.start;
+        r.windowEnd = w.end;
+        r.windowSeconds = w.coveredSeconds;
+        r.shorterThanHour = w.shorterThanWindow;
+        r.firstRow = records[size_t(w.firstSample)].row;
+        r.lastRow = records[size_t(w.lastSample)].row;
+        r.mean = w.mean;
+    }
+
+    const bool rateValid = std::isfinite(options.metabolicRateW) && options.metabolicRateW > 0;
+    const bool incrementValid = std::isfinite(options.clothingIncrement) && options.clothingIncrement >= 0;
+    if (rateValid)
+        r.limitTenths = limitTenths(options.criterion, options.metabolicRateW);
+    if (r.windowFound && incrementValid)
+        r.assessedTenths = roundToTenths(r.mean + options.clothingIncrement);
+
+    if (!rateValid || !incrementValid)
+        r.verdict = Verdict::InvalidInput;
+    else if (!r.windowFound)
+        r.verdict = Verdict::NoData;
+    else if (!r.limitTenths)
+        r.verdict = Verdict::RateOutsideNr15;
+    else {
+        r.marginTenths = *r.limitTenths - *r.assessedTenths;
+        r.verdict = *r.marginTenths >= 0 ? Verdict::Within : Verdict::Exceeded;
+    }
+    return r;
+}
+
+AssessmentResult assessTest(const ViewerTable &table, const AssessmentOptions &options)
+{
+    std::vector<AssessedRecord> records;
+    records.reserve(size_t(std::max(0, table.rowCount() - 1)));
+    int read = 0, badMoment = 0, badValue = 0;
+    for (int row = 1; row < table.rowCount(); ++row) {
+        const ViewerTable::Row *cells = table.row(row);
+        if (!cells || !rowHasText(*cells))
+            continue;
+        ++read;
+        const auto moment = recordMoment((*cells)[Data], (*cells)[Hora]);
+        if (!moment) {
+            ++badMoment;
+            continue;
+        }
+        const auto value = recordIndex(*cells, options.index);
+        if (!value) {
+            ++badValue;
+            continue;
+        }
+        records.push_back({*moment, *value, row});
+    }
+    AssessmentResult r = assessRecords(std::move(records), options);
+    r.recordsRead = read;
+    r.leftOutMoment = badMoment;
+    r.leftOutValue = badValue;
+    return r;
+}
+
+QString tenthsText(int tenths)
+{
+    const int a = std::abs(tenths);
+    return QStringLiteral("%1%2,%3 °C").arg(tenths < 0 ? QStringLiteral("-") : QString()).arg(a / 10).arg(a % 10);
+}
+
+QString indexName(AssessedIndex index)
+{
+    return index == AssessedIndex::Outdoor ? QStringLiteral("IBUTGe") : QStringLiteral("IBUTGi");
+}
+
+QString verdictText(const AssessmentResult &r)
+{
+    switch (r.verdict) {
+    case Verdict::Within:
+        return QStringLiteral("Dentro do limite: %1 de %2 não ultrapassa o limite de %3 (margem de %4).")
+            .arg(indexName(r.options.index), tenthsText(*r.assessedTenths), tenthsText(*r.limitTenths),
+                tenthsText(*r.marginTenths));
+    case Verdict::Exceeded:
+        return QStringLiteral("Acima do limite: %1 de %2 ultrapassa o limite de %3 em %4.")
+            .arg(indexName(r.options.index), tenthsText(*r.assessedTenths), tenthsText(*r.limitTenths),
+                tenthsText(-*r.marginTenths));
+    case Verdict::RateOutsideNr15:
+        return QStringLiteral("Sem conclusão: a taxa metabólica de %1 está fora do Quadro 1 da NR-15 (100 a 606 W).")
+            .arg(wattsText(r.rateW));
+    case Verdict::InvalidInput:
+        if (!(std::isfinite(r.options.metabolicRateW) && r.options.metabolicRateW > 0))
+            return QStringLiteral("Sem conclusão: a taxa metabólica deve ser maior que zero.");
+        return QStringLiteral("Sem conclusão: o acréscimo pela vestimenta deve ser zero ou positivo.");
+    case Verdict::NoData:
+        return QStringLiteral("Sem conclusão: não há registros com data, hora e %1 legíveis.")
+            .arg(indexName(r.options.index));
+    }
+    return {};
+}
+
+QString windowText(const AssessmentResult &r)
+{
+    if (!r.windowFound)
+        return {};
+    return QStringLiteral("De %1 a %2 (registros das linhas %3 a %4)")
+        .arg(recordMomentText(r.windowStart), recordMomentText(r.windowEnd))
+        .arg(r.firstRow)
+        .arg(r.lastRow);
+}
+
+QStringList noteTexts(const AssessmentResult &r)
+{
+    QStringList notes;
+    if (r.shorterThanHour) {
+        const int64_t s = r.windowSeconds;
+        notes << QStringLiteral("Teste com menos de 60 minutos: média sobre %1 min %2 s.")
+                     .arg(s / 60)
+                     .arg(s % 60, 2, 10, QLatin1Char('0'));
+    }
+    const int leftOut = r.leftOutMoment + r.leftOutValue;
+    if (leftOut == 1)
+        notes << QStringLiteral("1 registro ignorado (data, hora ou valor ilegível).");
+    else if (leftOut > 1)
+        notes << QStringLiteral("%1 registros ignorados (data, hora ou valor ilegível).").arg(leftOut);
+    if (r.outOfOrder > 0)
+        notes << QStringLiteral("Registros fora de ordem no tempo: considerados em ordem de data e hora.");
+    if (r.rateOutsideNr15 && r.verdict != Verdict::RateOutsideNr15 && r.verdict != Verdict::InvalidInput)
+        notes << QStringLiteral("A taxa metabólica de %1 está fora da faixa da NR-15 (100 a 606 W).")
+                     .arg(wattsText(r.rateW));
+    if (r.options.clothingIncrement > 0 && std::isfinite(r.options.clothingIncrement))
+        notes << QStringLiteral("Inclui acréscimo de %1 pela vestimenta.")
+                     .arg(formatGeneral(static_cast<long double>(r.options.clothingIncrement)) + QStringLiteral(" °C"));
+    return notes;
+}
