@@ -1,0 +1,482 @@
+#include "forms/Visualizar.h"
+
+#include "core/SharedState.h"
+#include "forms/ErrorReport.h"
+#include "forms/Forms.h"
+#include "forms/ImageList1.h"
+#include "recordings/ViewerTableModel.h"
+
+#include <QChart>
+#include <QApplication>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QGraphicsLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+constexpr QSize clientSize(564, 335);
+constexpr int toolBarHeight = 44;
+constexpr int wideGap = 40;           // sets ToolButton7 apart from the other buttons
+constexpr double axisRaiseStep = 10;  // ToolButton7, temperature units
+// The temperature scale while no value above 0 has been shown.
+constexpr double emptyTemperatureMaximum = 10;
+
+struct SeriesLook {
+    const char *title;
+    Qt::GlobalColor colour;
+};
+constexpr SeriesLook seriesLooks[3] = {{"UMI", Qt::red}, {"SEC", Qt::darkGreen}, {"GLO", Qt::blue}};
+
+enum DataField { NameField = 1, SectorField, CompanyField, RemarksField };
+
+// Column 0 is a fixed (title) column: painted as header sections, so that
+// it reads as part of the frame around the records like the title row.
+class FixedColumnDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (index.column() != 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionHeader header;
+        header.initFrom(option.widget);
+        header.rect = option.rect;
+        header.text = index.data().toString();
+        header.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        header.orientation = Qt::Vertical;
+        header.position = QStyleOptionHeader::Middle;
+        header.section = index.row();
+        header.state |= QStyle::State_Raised;
+        const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_Header, &header, painter, option.widget);
+    }
+};
+
+QToolButton *toolButton(const char *name, ImageListEntry picture, const char *toolTip, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1StringView(name));
+    button->setIcon(imageListIcon(picture));
+    button->setIconSize(QSize(imageListSize, imageListSize));
+    button->setAutoRaise(true);
+    if (toolTip)
+        button->setToolTip(QString::fromUtf8(toolTip));
+    return button;
+}
+
+} // namespace
+
+TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("Form5"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Visualizar testes"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildToolbar();
+    layout->addWidget(ToolBar1);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = buildDataPage();
+    TabSheet2 = buildTablePage();
+    TabSheet3 = buildChartPage();
+    PageControl1->addTab(TabSheet1, QStringLiteral("Dados"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Testes"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Grafico"));
+    PageControl1->setCurrentWidget(TabSheet2);
+    layout->addWidget(PageControl1, 1);
+
+    resize(clientSize);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    if (this->mainWindow)
+        this->mainWindow->setEnabled(false);
+    Form5 = this;
+    viewerSlot().attach(this, this);
+}
+
+TForm5::~TForm5()
+{
+    viewerSlot().detach(this);
+    // Destroyed without being closed (its owner went first): the main window
+    // must not stay disabled.
+    if (!closed && mainWindow)
+        mainWindow->setEnabled(true);
+}
+
+void TForm5::buildToolbar()
+{
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setFixedHeight(toolBarHeight);
+    ToolBar1->setIconSize(QSize(imageListSize, imageListSize));
+    ToolBar1->setMovable(false);
+
+    ToolButton2 = toolButton("ToolButton2", ImageListEntry::Save, "Salvar dados", ToolBar1);
+    ToolButton1 = toolButton("ToolButton1", ImageListEntry::Print, "Imprimir", ToolBar1);
+    ToolButton4 = toolButton("ToolButton4", ImageListEntry::Spreadsheet, "Exportar EXCEL", ToolBar1);
+    ToolButton7 = toolButton("ToolButton7", ImageListEntry::RaiseAxis, nullptr, ToolBar1);
+
+    ToolBar1->addWidget(ToolButton2);
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton1);
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton4);
+    auto *gap = new QWidget(ToolBar1);
+    gap->setFixedWidth(wideGap);
+    ToolBar1->addWidget(gap);
+    ToolBar1->addWidget(ToolButton7);
+
+    connect(ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
+    connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+    connect(ToolButton4, &QToolButton::clicked, this, [this] { ToolButton4Click(); });
+    connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
+}
+
+QWidget *TForm5::buildDataPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet1"));
+    auto edit = [page](const char *name) {
+        auto *e = new QLineEdit(page);
+        e->setObjectName(QLatin1StringView(name));
+        return e;
+    };
+    Edit1 = edit("Edit1");
+    Edit2 = edit("Edit2");
+    Edit3 = edit("Edit3");
+    Edit4 = edit("Edit4");
+    Edit5 = edit("Edit5");
+    const int shortWidth = Edit2->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 18;
+    Edit2->setFixedWidth(shortWidth);
+    Edit5->setFixedWidth(shortWidth / 2);
+    // Remarks: one line of text in a tall box.
+    Edit4->setFixedHeight(Edit4->sizeHint().height() * 3);
+    Edit4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto *grid = new QGridLayout(page);
+    auto label = [page](const char *text) { return new QLabel(QString::fromUtf8(text), page); };
+    grid->addWidget(label("Nome:"), 0, 0, 1, 3);
+    grid->addWidget(Edit1, 1, 0, 1, 3);
+    grid->addWidget(label("Setor:"), 2, 0);
+    grid->addWidget(label("Registros:"), 2, 1);
+    grid->addWidget(Edit2, 3, 0);
+    grid->addWidget(Edit5, 3, 1);
+    grid->addWidget(label("Empresa:"), 4, 0, 1, 3);
+    grid->addWidget(Edit3, 5, 0, 1, 3);
+    grid->addWidget(label("Observações:"), 6, 0, 1, 3);
+    grid->addWidget(Edit4, 7, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(8, 1);
+    return page;
+}
+
+QWidget *TForm5::buildTablePage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet2"));
+    model = new ViewerTableModel(this);
+    StringGrid1 = new QTableView(page);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(model);
+    StringGrid1->setItemDelegate(new FixedColumnDelegate(StringGrid1));
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->verticalHeader()->hide();
+    // Fixed row heights keep scrolling through a long test cheap: the view
+    // never measures rows.
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 6);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(StringGrid1);
+    return page;
+}
+
+QWidget *TForm5::buildChartPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet3"));
+    chart = new QChart;
+    chart->setPlotAreaBackgroundVisible(false); // transparent back wall
+    chart->setLocalizeNumbers(true);            // axis labels with the decimal comma
+    axisX = new QValueAxis;
+    axisX->setTitleText(QStringLiteral("Registro"));
+    axisY = new QValueAxis;
+    axisY->setTitleText(QStringLiteral("Temperatura"));
+    chart->addAxis(axisX, Qt::AlignBottom);
+    chart->addAxis(axisY, Qt::AlignLeft);
+    for (size_t i = 0; i < Series.size(); ++i) {
+        auto *series = new QLineSeries;
+        series->setName(QLatin1StringView(seriesLooks[i].title));
+        series->setPen(QPen(QColor(seriesLooks[i].colour), 1));
+        series->setPointsVisible(false);
+        series->setPointLabelsVisible(false);
+        chart->addSeries(series);
+        series->attachAxis(axisX);
+        series->attachAxis(axisY);
+        Series[i] = series;
+    }
+    applyAxisRanges();
+
+    Chart1 = new QChartView(chart, page);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setRenderHint(QPainter::Antialiasing, false);
+
+    PopupMenu1 = new QMenu(this);
+    Imprimir1 = PopupMenu1->addAction(QStringLiteral("Imprimir"));
+    connect(Imprimir1, &QAction::triggered, this, [this] { Imprimir1Click(); });
+    Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Chart1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(Chart1->viewport()->mapToGlobal(pos)); });
+
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Chart1);
+    return page;
+}
+
+// ---- ViewerSink ----
+
+void TForm5::setViewerCell(int row, int column, QAnyStringView text)
+{
+    model->setCell(row, column, text);
+}
+
+void TForm5::addChartPoint(int series, double x, double y)
+{
+    if (series < 0 || series >= int(Series.size()))
+        return;
+    pendingPoints[size_t(series)].append(QPointF(x, y));
+    scheduleChartFlush();
+}
+
+void TForm5::setViewerRecordCount(int records)
+{
+    Edit5->setText(QString::number(records));
+}
+
+void TForm5::appendViewerCaption(const QString &text)
+{
+    setWindowTitle(windowTitle() + text);
+}
+
+void TForm5::setHeaderField(int field, const QString &text)
+{
+    QLineEdit *edits[] = {Edit1, Edit2, Edit3, Edit4};
+    if (field >= NameField && field <= RemarksField)
+        edits[field - NameField]->setText(text);
+}
+
+QString TForm5::headerField(int field) const
+{
+    const QLineEdit *edits[] = {Edit1, Edit2, Edit3, Edit4};
+    if (field >= NameField && field <= RemarksField)
+        return edits[field - NameField]->text();
+    return {};
+}
+
+QString TForm5::recordCountText() const
+{
+    return Edit5->text();
+}
+
+const ViewerTable &TForm5::table() const
+{
+    return model->table();
+}
+
+// ---- Chart ----
+
+void TForm5::scheduleChartFlush()
+{
+    if (chartFlushQueued)
+        return;
+    chartFlushQueued = true;
+    QMetaObject::invokeMethod(this, &TForm5::flushChart, Qt::QueuedConnection);
+}
+
+void TForm5::flushPending()
+{
+    model->flush();
+    flushChart();
+}
+
+void TForm5::flushChart()
+{
+    chartFlushQueued = false;
+    bool added = false;
+    auto byX = [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); };
+    for (size_t i = 0; i < Series.size(); ++i) {
+        QList<QPointF> points = std::move(pendingPoints[i]);
+        pendingPoints[i] = {};
+        if (points.isEmpty())
+            continue;
+        added = true;
+        for (const QPointF &p : points) {
+            minX = anyPoint ? std::min(minX, p.x()) : p.x();
+            maxX = anyPoint ? std::max(maxX, p.x()) : p.x();
+            maxY = anyPoint ? std::max(maxY, p.y()) : p.y();
+            anyPoint = true;
+        }
+        QLineSeries *series = Series[i];
+        const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX)
+                             && (series->count() == 0 || series->at(series->count() - 1).x() <= points.first().x());
+        if (inOrder) {
+            series->append(points); // the usual case: a download counts x up
+        } else {
+            // Points out of order (a file numbering its records freely): the
+            // series keeps ascending x, equal x in the order they came.
+            QList<QPointF> all = series->points();
+            all.append(points);
+            std::stable_sort(all.begin(), all.end(), byX);
+            series->replace(all);
+        }
+    }
+    if (added)
+        applyAxisRanges();
+}
+
+void TForm5::applyAxisRanges()
+{
+    if (anyPoint)
+        axisX->setRange(minX, maxX > minX ? maxX : minX + 1);
+    else
+        axisX->setRange(0, 1);
+    if (!axisFixed)
+        axisY->setRange(0, anyPoint && maxY > 0 ? maxY : emptyTemperatureMaximum);
+}
+
+double TForm5::temperatureAxisMaximum()
+{
+    flushChart();
+    return axisY->max();
+}
+
+void TForm5::ToolButton7Click()
+{
+    const double inEffect = temperatureAxisMaximum();
+    axisFixed = true;
+    axisY->setRange(0, inEffect + axisRaiseStep);
+}
+
+void TForm5::printChart(QPrinter &printer)
+{
+    flushChart();
+    // The chart follows its view's size only while the view is shown; bring
+    // it to the view's size for a chart page that was never opened.
+    if (chart->size() != QSizeF(Chart1->size())) {
+        chart->resize(Chart1->size());
+        if (QGraphicsLayout *chartLayout = chart->layout())
+            chartLayout->activate();
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw std::runtime_error("Não foi possível iniciar a impressão do gráfico.");
+    const QRectF page(QPointF(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    chart->scene()->render(&painter, page, chart->geometry(), Qt::KeepAspectRatio);
+    if (!painter.end())
+        throw std::runtime_error("Não foi possível concluir a impressão do gráfico.");
+}
+
+void TForm5::Imprimir1Click()
+{
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        printChart(printer);
+    } catch (const std::exception &e) {
+        showErrorReport(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---- Toolbar ----
+
+void TForm5::refuseWithoutRecords(const std::function<void()> &hook)
+{
+    if (shared().viewerRecordCount == 0) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), QStringLiteral("Não existe testes"),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    if (!hook)
+        return;
+    try {
+        hook();
+    } catch (const std::exception &e) {
+        showErrorReport(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm5::ToolButton2Click()
+{
+    refuseWithoutRecords(onSave);
+}
+
+void TForm5::ToolButton4Click()
+{
+    refuseWithoutRecords(onExport);
+}
+
+void TForm5::ToolButton1Click()
+{
+    if (!onPrintReport)
+        return;
+    try {
+        onPrintReport();
+    } catch (const std::exception &e) {
+        showErrorReport(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---- Lifecycle ----
+
+void TForm5::closeEvent(QCloseEvent *event)
+{
+    // Ends the download into this viewer (or any sequence still running);
+    // viewerRecordCount stays for the next viewer's save and export check.
+    shared().sequenceActive = false;
+    if (mainWindow)
+        mainWindow->setEnabled(true);
+    closed = true;
+    event->accept();
+}

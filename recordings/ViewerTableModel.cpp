@@ -1,0 +1,82 @@
+#include "recordings/ViewerTableModel.h"
+
+#include <algorithm>
+
+ViewerTableModel::ViewerTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void ViewerTableModel::setCell(int row, int column, QAnyStringView text)
+{
+    if (row < 0 || column < 0 || column >= ViewerTable::ColumnCount)
+        return;
+    cells.setCell(row, column, text.toString());
+    const int modelRow = row - 1;
+    if (modelRow >= 0 && modelRow < shownRows) {
+        // A row the views already show (the title row is the header and
+        // never changes through here, as row 0 is not a model row).
+        changedFirst = changedFirst < 0 ? modelRow : std::min(changedFirst, modelRow);
+        changedLast = std::max(changedLast, modelRow);
+    }
+    scheduleFlush();
+}
+
+void ViewerTableModel::scheduleFlush()
+{
+    if (flushQueued)
+        return;
+    flushQueued = true;
+    QMetaObject::invokeMethod(this, &ViewerTableModel::flush, Qt::QueuedConnection);
+}
+
+void ViewerTableModel::flush()
+{
+    flushQueued = false;
+    const int target = cells.rowCount() - 1;
+    if (target > shownRows) {
+        beginInsertRows({}, shownRows, target - 1);
+        shownRows = target;
+        endInsertRows();
+    }
+    if (changedFirst >= 0) {
+        const int first = changedFirst;
+        const int last = changedLast;
+        changedFirst = changedLast = -1;
+        emit dataChanged(index(first, 0), index(last, ViewerTable::ColumnCount - 1), {Qt::DisplayRole});
+    }
+}
+
+int ViewerTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : shownRows;
+}
+
+int ViewerTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ViewerTable::ColumnCount;
+}
+
+QVariant ViewerTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= shownRows)
+        return {};
+    if (role == Qt::DisplayRole)
+        return cells.cell(index.row() + 1, index.column());
+    return {};
+}
+
+QVariant ViewerTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return cells.cell(0, section);
+    return section + 1; // the table row number
+}
+
+Qt::ItemFlags ViewerTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.column() == 0)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The test viewer's table as an item model: it owns the ViewerTable that the
+// fillers write through setCell, and shows it to a view. Model row r is table
+// row r + 1 (the records); the titles of table row 0 are the horizontal header,
+// so the view keeps them in sight while it scrolls.
+//
+// Writes are cheap and silent: a download sets eight cells per record, many
+// records per event-loop turn. The model announces what changed once per
+// turn (one beginInsertRows/endInsertRows for all new rows, one dataChanged
+// for the rows already shown), from a queued call that the first write after
+// a flush posts. flush() announces at once, for readers that cannot wait.
+//
+// Column 0 is a fixed (title) column: its cells are enabled but neither
+// selectable nor editable; the others are selectable, never editable.
+
+#include "recordings/ViewerTable.h"
+
+#include <QAbstractTableModel>
+#include <QAnyStringView>
+
+class ViewerTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ViewerTableModel(QObject *parent = nullptr);
+
+    // setViewerCell: the table's growth rule, then the announcement is queued.
+    void setCell(int row, int column, QAnyStringView text);
+    // Announces the pending row insertions and changes now.
+    void flush();
+
+    const ViewerTable &table() const { return cells; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    void scheduleFlush();
+
+    ViewerTable cells;
+    int shownRows = ViewerTable::InitialRowCount - 1; // model rows announced to views
+    int changedFirst = -1;                            // model rows changed since the last flush
+    int changedLast = -1;
+    bool flushQueued = false;
+};
