@@ -33,6 +33,24 @@ void appendDecimal(QByteArray &out, int value)
     out.append(buf, end - buf);
 }
 
+// Appends text in the file's code page. Characters the code page lacks, and
+// those that would end the line or the file (CR, LF, Ctrl+Z) or split a cell
+// (TAB), are written as "?". True when any was.
+bool appendText(QStringView text, QByteArray &out, bool cell)
+{
+    const qsizetype start = out.size();
+    qsizetype replaced = windows1252::encodeAppend(text, out);
+    char *p = out.data();
+    for (qsizetype i = start; i < out.size(); ++i) {
+        const char c = p[i];
+        if (c == '\n' || c == '\r' || c == 26 || (cell && c == '\t')) {
+            p[i] = '?';
+            ++replaced;
+        }
+    }
+    return replaced > 0;
+}
+
 // ---- Errors --------------------------------------------------------------
 
 QString causeOf(int error, QFileDevice::FileError kind)
@@ -197,7 +215,7 @@ QByteArray encodeTestFile(const TestHeader &header, const ViewerTable &table, Te
         out.append("[CAB");
         out.append(char('1' + f));
         out.append('=');
-        lost.headerFields[size_t(f)] = windows1252::encodeAppend(header[size_t(f)], out) > 0;
+        lost.headerFields[size_t(f)] = appendText(header[size_t(f)], out, false);
         out.append("]\r\n");
     }
     for (int r = 1; r < rows; ++r) {
@@ -206,7 +224,7 @@ QByteArray encodeTestFile(const TestHeader &header, const ViewerTable &table, Te
         out.append('-');
         const ViewerTable::Row *cells = table.row(r);
         for (int c = 1; c < ViewerTable::ColumnCount; ++c) {
-            if (cells && windows1252::encodeAppend((*cells)[size_t(c)], out) > 0)
+            if (cells && appendText((*cells)[size_t(c)], out, true))
                 lost.cells = true;
             out.append('\t');
         }

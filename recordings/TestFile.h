@@ -34,7 +34,9 @@ struct SharedState;
 // Edit1..Edit4 of the viewer: "Nome", "Setor", "Empresa", "Observações".
 using TestHeader = std::array<QString, 4>;
 
-// What the code page could not hold. Such characters are written as "?".
+// What the file could not hold: characters the code page lacks, and CR, LF,
+// Ctrl+Z anywhere and TAB in a cell, which would break the file's lines,
+// fields or end. Such characters are written as "?".
 struct TestFileLoss {
     std::array<bool, 4> headerFields{}; // index 0 = "Nome" ... 3 = "Observações"
     bool cells = false;
