@@ -1,0 +1,168 @@
+#include "forms/Calibra.h"
+
+#include "core/AppError.h"
+#include "forms/ErrorReport.h"
+#include "forms/Forms.h"
+#include "link/CommandSender.h"
+#include "link/Commands.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+TForm2::TForm2(CommandSender &sender, QWidget *mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                           | Qt::WindowStaysOnTopHint),
+      sender(sender), mainWindow(mainWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Calibração"));
+
+    PageControl1 = new QTabWidget(this);
+    TabSheet1 = buildPage(QStringLiteral("WET"), Edit1, Edit2, BitBtn3, BitBtn1, BitBtn2);
+    TabSheet2 = buildPage(QStringLiteral("DRY"), Edit3, Edit4, BitBtn4, BitBtn5, BitBtn6);
+    TabSheet3 = buildPage(QStringLiteral("GLO"), Edit5, Edit6, BitBtn7, BitBtn8, BitBtn9);
+    PageControl1->setCurrentWidget(TabSheet3);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PageControl1);
+    resize(sizeHint().expandedTo(QSize(309, 166)));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Form2 = this;
+    calibrationSlot().attach(this, this);
+    if (this->mainWindow)
+        this->mainWindow->setEnabled(false);
+    show();
+}
+
+TForm2::~TForm2()
+{
+    calibrationSlot().detach(this);
+    // Also when destroyed without closing: the main window never stays dead.
+    FormClose();
+}
+
+QWidget *TForm2::buildPage(const QString &caption, QLineEdit *&reference, QLineEdit *&reading, QPushButton *&read,
+                           QPushButton *&adjust, QPushButton *&zero)
+{
+    auto *sheet = new QWidget;
+    reference = new QLineEdit(QStringLiteral("0"), sheet);
+    reading = new QLineEdit(QStringLiteral("0"), sheet);
+    reading->setReadOnly(true);
+    read = new QPushButton(QStringLiteral("LER"), sheet);
+    adjust = new QPushButton(QStringLiteral("Ajustar OFFSET"), sheet);
+    zero = new QPushButton(QStringLiteral("Zerar OFFSET"), sheet);
+
+    // The unit captions read "°C" whatever unit the meter uses.
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Entre a temperatura de referência:"), sheet), 0, 0);
+    grid->addWidget(reference, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("°C"), sheet), 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Leitura atual:"), sheet), 1, 0);
+    grid->addWidget(reading, 1, 1);
+    grid->addWidget(read, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("°C"), sheet), 1, 3);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(adjust);
+    buttons->addWidget(zero);
+    auto *layout = new QVBoxLayout(sheet);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    connect(read, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(adjust, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(zero, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    PageControl1->addTab(sheet, caption);
+    return sheet;
+}
+
+bool TForm2::calibrationDialogVisible()
+{
+    return isVisible();
+}
+
+void TForm2::setCalibrationReading(int editNumber, const QString &text)
+{
+    switch (editNumber) {
+    case 2: Edit2->setText(text); break;
+    case 4: Edit4->setText(text); break;
+    case 6: Edit6->setText(text); break;
+    default: break;
+    }
+}
+
+ConfigCommand::Channel TForm2::shownChannel() const
+{
+    const QWidget *shown = PageControl1->currentWidget();
+    if (shown == TabSheet1)
+        return ConfigCommand::Channel::Wet;
+    if (shown == TabSheet2)
+        return ConfigCommand::Channel::Dry;
+    return ConfigCommand::Channel::Globe;
+}
+
+TForm2::Page TForm2::shownPage() const
+{
+    switch (shownChannel()) {
+    case ConfigCommand::Channel::Wet: return {Edit1, Edit2};
+    case ConfigCommand::Channel::Dry: return {Edit3, Edit4};
+    case ConfigCommand::Channel::Globe: break;
+    }
+    return {Edit5, Edit6};
+}
+
+void TForm2::BitBtn3Click()
+{
+    sender.sendCommand(Command::liveValues());
+}
+
+void TForm2::BitBtn1Click()
+{
+    const Page page = shownPage();
+    QByteArray command;
+    try {
+        command = ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text());
+    } catch (const AppError &e) {
+        showErrorReport(e.message());
+        return;
+    }
+    sender.sendCommand(command);
+    confirm();
+}
+
+void TForm2::BitBtn2Click()
+{
+    sender.sendCommand(ConfigCommand::zeroOffset(shownChannel()));
+    confirm();
+}
+
+void TForm2::confirm()
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), QStringLiteral("Parâmetro calibrado."),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm2::FormClose()
+{
+    if (mainWindow)
+        mainWindow->setEnabled(true);
+}
