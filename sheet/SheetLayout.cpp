@@ -101,6 +101,10 @@ double SheetLayout::rowHeight(int row) const
 
 int SheetLayout::overflowEnd(int row, int column) const
 {
+    // Only a text with an empty right neighbour inside the area can overflow;
+    // the others are not measured.
+    if (column >= range.lastColumn || !sheet.isEmpty(row, column + 1))
+        return column;
     const QString t = sheet.text(row, column);
     if (t.isEmpty())
         return column;
