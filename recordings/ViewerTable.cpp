@@ -2,9 +2,11 @@
 
 namespace {
 
-// Rows at most this far beyond the dense part are appended densely; farther
-// ones (a file numbering its only record 2^31-1) go to the sparse map.
-constexpr int DenseReach = 1024;
+// Only the row right after the dense part is appended densely; any farther
+// one (a file numbering its only record 2^31-1) goes to the sparse map. A
+// wider reach let a file of records 1024, 2048, 3072 ... allocate a thousand
+// rows per line it holds.
+constexpr int DenseReach = 1;
 
 } // namespace
 
