@@ -59,6 +59,18 @@ void ConfigCommandsTest::clock()
 
 void ConfigCommandsTest::clockNowIsTheLocalClock()
 {
+    // The meter keeps local time: in a zone 5 h 30 min east of UTC the hour
+    // sent is not the UTC hour.
+    const QByteArray oldZone = qgetenv("TZ");
+    qputenv("TZ", "IST-5:30");
+    auto restore = qScopeGuard([&] {
+        if (oldZone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldZone);
+    });
+    QCOMPARE(QDateTime::currentDateTime().offsetFromUtc(), 5 * 3600 + 30 * 60);
+
     // The command names a moment between two readings of the local clock.
     QDateTime before, after;
     QByteArray built;
