@@ -23,6 +23,12 @@ constexpr int None = -1;
 // One record of a constructed test: date, time and the index text, written
 // into both index columns; the temperatures are left empty unless given.
 struct Rec {
+    Rec() = default;
+    Rec(QString d, QString t, QString i, QString w = {}, QString dr = {}, QString g = {})
+        : date(std::move(d)), time(std::move(t)), index(std::move(i)), wet(std::move(w)), dry(std::move(dr)),
+          globe(std::move(g))
+    {
+    }
     QString date;
     QString time;
     QString index;
