@@ -104,6 +104,7 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
         r.firstRow = records[size_t(w.firstSample)].row;
         r.lastRow = records[size_t(w.lastSample)].row;
         r.mean = w.mean;
+        r.meanTenths = roundToTenths(w.mean);
     }
 
     const bool rateValid = std::isfinite(options.metabolicRateW) && options.metabolicRateW > 0;

@@ -80,6 +80,7 @@ struct AssessmentResult {
     int firstRow = -1;          // table rows of the records at the window's ends
     int lastRow = -1;
     double mean = 0;            // °C, time-weighted, unrounded
+    std::optional<int> meanTenths;      // the mean rounded to 0,1 °C, for display
 
     // The limit and the verdict.
     double rateW = 0;

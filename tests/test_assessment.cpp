@@ -472,6 +472,7 @@ private slots:
         QCOMPARE(noteTexts(cross),
             QStringList({QStringLiteral("A taxa metabólica de 650 W está fora da faixa da NR-15 (100 a 606 W)."),
                 QStringLiteral("Inclui acréscimo de 1,5 °C pela vestimenta.")}));
+        QCOMPARE(cross.meanTenths.value_or(None), 330);
         QCOMPARE(cross.assessedTenths.value_or(None), 345);
 
         const AssessmentResult shortTest =
