@@ -64,9 +64,9 @@ QString SheetModel::columnLetters(int column)
 }
 
 SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
-    : QTableView(parent), sheet(sheetIn), model(sheetIn, area)
+    : QTableView(parent), sheet(sheetIn), cells(sheetIn, area)
 {
-    setModel(&model);
+    setModel(&cells);
     setEditTriggers(NoEditTriggers);
     setShowGrid(true);
     setWordWrap(false);
@@ -76,7 +76,7 @@ SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
     // The paper's column widths and overflowing texts, in screen pixels.
     const SheetLayout layout(sheet, area, QSizeF(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()));
     const double toPixels = logicalDpiX() / 72.0;
-    for (int c = 1; c <= model.columnCount(); ++c) {
+    for (int c = 1; c <= cells.columnCount(); ++c) {
         const double points = c <= area.lastColumn ? layout.columnWidth(c) : sheet.columnWidth(c);
         setColumnWidth(c - 1, qRound(points * toPixels));
     }
@@ -99,7 +99,7 @@ void SheetView::paintEvent(QPaintEvent *event)
     const SheetPicture &pic = sheet.picture;
     if (pic.row < 1 || pic.column < 1)
         return;
-    const QRect anchor = visualRect(model.index(pic.row - 1, pic.column - 1));
+    const QRect anchor = visualRect(cells.index(pic.row - 1, pic.column - 1));
     if (!anchor.isValid())
         return;
     const double toPixels = logicalDpiX() / 72.0;

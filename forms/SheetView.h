@@ -34,12 +34,12 @@ public:
     // sheet must outlive the view.
     SheetView(const Sheet &sheet, SheetArea area, QWidget *parent = nullptr);
 
-    const SheetModel &sheetModel() const { return model; }
+    const SheetModel &sheetModel() const { return cells; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     const Sheet &sheet;
-    SheetModel model;
+    SheetModel cells;
 };
