@@ -32,6 +32,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -73,7 +74,9 @@ public:
         header.section = index.row();
         header.state |= QStyle::State_Raised;
         const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+        painter->save();
         style->drawControl(QStyle::CE_Header, &header, painter, option.widget);
+        painter->restore();
     }
 };
 
@@ -221,6 +224,12 @@ QWidget *TForm5::buildTablePage()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 6);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Columns as narrow as the titles allow, so that the eight of them fit
+    // the window's width.
+    int columnWidth = 64;
+    for (int c = 0; c < ViewerTable::ColumnCount; ++c)
+        columnWidth = std::max(columnWidth, StringGrid1->fontMetrics().horizontalAdvance(ViewerTable::columnTitle(c)) + 16);
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(columnWidth);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     auto *layout = new QVBoxLayout(page);
@@ -373,6 +382,28 @@ void TForm5::flushChart()
         applyAxisRanges();
 }
 
+namespace {
+
+// Labels of an axis at multiples of a round step (1, 2 or 5 times a power of
+// ten) giving about five intervals over the range.
+void placeTicks(QValueAxis *axis)
+{
+    const double range = axis->max() - axis->min();
+    if (!(range > 0))
+        return;
+    const double raw = range / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    const double fraction = raw / power;
+    const double step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * power;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step)));
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
+
+} // namespace
+
 void TForm5::applyAxisRanges()
 {
     if (anyPoint)
@@ -381,6 +412,8 @@ void TForm5::applyAxisRanges()
         axisX->setRange(0, 1);
     if (!axisFixed)
         axisY->setRange(0, anyPoint && maxY > 0 ? maxY : emptyTemperatureMaximum);
+    placeTicks(axisX);
+    placeTicks(axisY);
 }
 
 double TForm5::temperatureAxisMaximum()
@@ -394,15 +427,18 @@ void TForm5::ToolButton7Click()
     const double inEffect = temperatureAxisMaximum();
     axisFixed = true;
     axisY->setRange(0, inEffect + axisRaiseStep);
+    placeTicks(axisY);
 }
 
 void TForm5::printChart(QPrinter &printer)
 {
     flushChart();
-    // The chart follows its view's size only while the view is shown; bring
-    // it to the view's size for a chart page that was never opened.
-    if (chart->size() != QSizeF(Chart1->size())) {
-        chart->resize(Chart1->size());
+    // The chart follows its view's size only while the view is shown. For a
+    // chart page that is not open, lay the chart out at the size of the page
+    // area (every page has the same), as it would be shown.
+    const QSize shownSize = Chart1->isVisible() ? Chart1->size() : PageControl1->currentWidget()->size();
+    if (chart->size() != QSizeF(shownSize)) {
+        chart->resize(shownSize);
         if (QGraphicsLayout *chartLayout = chart->layout())
             chartLayout->activate();
     }
