@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -255,6 +256,13 @@ TestFileLoss saveTestFile(const QString &path, const TestHeader &header, const V
         const QFileDevice::FileError kind = file.error();
         file.cancelWriting();
         fail("gravar", path, causeOf(error, kind == QFileDevice::NoError ? QFileDevice::WriteError : kind));
+    }
+    // A disk that fills up may only say so when the data reaches it; the
+    // commit would ignore a failed sync, so the sync is checked here.
+    if (::fsync(file.handle()) != 0) {
+        const int error = errno;
+        file.cancelWriting();
+        fail("gravar", path, fileErrorCause(error));
     }
     errno = 0;
     if (!file.commit())

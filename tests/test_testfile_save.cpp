@@ -46,7 +46,7 @@ private:
     void (*previousHandler)(int) = nullptr;
 };
 
-// Runs the save and returns its error text (empty on success). Root ignores
+// Runs the save (or load) and returns its error text (empty on success). Root ignores
 // folder permissions, so as root the save runs in a child process that has
 // dropped to an unprivileged user.
 QString saveError(const std::function<void()> &save, bool unprivileged)
@@ -174,6 +174,27 @@ private slots:
             expectedEntries.prepend("pasta.tvq");
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
             expectedEntries);
+    }
+
+    void anUnreadableFileIsReportedInPortuguese()
+    {
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                | QFile::ExeOther);
+        const QString path = dir.filePath("fechado.tvq");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kOldContent) == kOldContent.size());
+        }
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        const QString error = saveError(
+            [&] {
+                SharedState state;
+                NullViewerSink viewer;
+                loadTestFile(path, viewer, state);
+            },
+            true);
+        QCOMPARE(error, QStringLiteral("Não foi possível abrir \"%1\": Permissão negada").arg(path));
     }
 
     void aSaveReplacesTheOldFileWholly()
