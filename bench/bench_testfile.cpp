@@ -23,7 +23,10 @@ constexpr int kRecords = 100000;
 struct TableViewer : NullViewerSink {
     ViewerTable table;
     std::vector<std::pair<double, double>> series[3];
-    void setViewerCell(int row, int column, QAnyStringView text) override { table.setCell(row, column, text.toString()); }
+    void setViewerCell(int row, int column, QAnyStringView text) override
+    {
+        table.setCell(row, column, text.toString());
+    }
     void addChartPoint(int s, double x, double y) override { series[s].emplace_back(x, y); }
 };
 
@@ -36,11 +39,12 @@ QByteArray recordText(int i)
 // A file as the writer makes it, built without the writer.
 QByteArray fileBytes()
 {
-    QByteArray out = "\r\n\r\n[TESTE=]\r\n[CAB1=Fundição Ação]\r\n[CAB2=Forno 3]\r\n[CAB3=Empresa]\r\n[CAB4=Observações]\r\n";
+    QByteArray out =
+        "\r\n\r\n[TESTE=]\r\n[CAB1=Fundição Ação]\r\n[CAB2=Forno 3]\r\n[CAB3=Empresa]\r\n[CAB4=Observações]\r\n";
     for (int i = 1; i <= kRecords; ++i) {
-        out += "{R" + QByteArray::number(i) + "-" + QByteArray::number(8 + i / 3600 % 24) + ":"
-            + QByteArray::number(10 + i / 60 % 50) + ":" + QByteArray::number(10 + i % 50) + "\t" + recordText(i)
-            + "\t" + recordText(i + 7) + "\t" + recordText(i + 13) + "\t27,85\t27,34\t01/02/2024\t}\r\n";
+        out += "{R" + QByteArray::number(i) + "-" + QByteArray::number(8 + i / 3600 % 24) + ":" +
+               QByteArray::number(10 + i / 60 % 50) + ":" + QByteArray::number(10 + i % 50) + "\t" + recordText(i) +
+               "\t" + recordText(i + 7) + "\t" + recordText(i + 13) + "\t27,85\t27,34\t01/02/2024\t}\r\n";
     }
     return out;
 }
@@ -85,7 +89,7 @@ void BM_SaveTestFile(benchmark::State &state)
     TableViewer viewer;
     readTestFile(fileBytes(), viewer, shared);
     const TestHeader header = {QStringLiteral("Fundição Ação"), QStringLiteral("Forno 3"), QStringLiteral("Empresa"),
-        QStringLiteral("Observações")};
+                               QStringLiteral("Observações")};
     for (auto _ : state)
         benchmark::DoNotOptimize(saveTestFile(path, header, viewer.table).any());
     state.counters["bytes"] = double(QFile(path).size());

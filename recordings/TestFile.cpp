@@ -59,20 +59,13 @@ QString causeOf(int error, QFileDevice::FileError kind)
     if (error != 0)
         return fileErrorCause(error);
     switch (kind) {
-    case QFileDevice::PermissionsError:
-        return QStringLiteral("Permissão negada");
-    case QFileDevice::ResourceError:
-        return QStringLiteral("Não há espaço livre no disco");
-    case QFileDevice::ReadError:
-        return QStringLiteral("Erro de leitura");
-    case QFileDevice::WriteError:
-        return QStringLiteral("Erro de gravação");
-    case QFileDevice::OpenError:
-        return QStringLiteral("O arquivo não pôde ser aberto");
-    case QFileDevice::RenameError:
-        return QStringLiteral("O arquivo não pôde ser substituído");
-    default:
-        return QStringLiteral("Erro desconhecido");
+    case QFileDevice::PermissionsError: return QStringLiteral("Permissão negada");
+    case QFileDevice::ResourceError: return QStringLiteral("Não há espaço livre no disco");
+    case QFileDevice::ReadError: return QStringLiteral("Erro de leitura");
+    case QFileDevice::WriteError: return QStringLiteral("Erro de gravação");
+    case QFileDevice::OpenError: return QStringLiteral("O arquivo não pôde ser aberto");
+    case QFileDevice::RenameError: return QStringLiteral("O arquivo não pôde ser substituído");
+    default: return QStringLiteral("Erro desconhecido");
     }
 }
 
@@ -86,7 +79,10 @@ QString causeOf(int error, QFileDevice::FileError kind)
 
 using View = std::string_view;
 
-bool contains(View text, View tag) { return text.find(tag) != View::npos; }
+bool contains(View text, View tag)
+{
+    return text.find(tag) != View::npos;
+}
 
 // The characters after the first a up to, not including, the first b; empty
 // when b is missing or comes before a.
@@ -106,7 +102,10 @@ View trimmed(View text)
     return View(t.data(), size_t(t.size()));
 }
 
-QByteArrayView bytesOf(View text) { return QByteArrayView(text.data(), qsizetype(text.size())); }
+QByteArrayView bytesOf(View text)
+{
+    return QByteArrayView(text.data(), qsizetype(text.size()));
+}
 
 void setCell(ViewerSink &viewer, int row, int column, View field)
 {
@@ -152,34 +151,21 @@ QString fileErrorCause(int error)
 {
     switch (error) {
     case EACCES:
-    case EPERM:
-        return QStringLiteral("Permissão negada");
-    case ENOSPC:
-        return QStringLiteral("Não há espaço livre no disco");
-    case EDQUOT:
-        return QStringLiteral("Cota de disco excedida");
-    case EFBIG:
-        return QStringLiteral("Arquivo maior que o permitido");
-    case EROFS:
-        return QStringLiteral("Sistema de arquivos somente para leitura");
-    case ENOENT:
-        return QStringLiteral("Arquivo ou pasta inexistente");
-    case EISDIR:
-        return QStringLiteral("É uma pasta");
-    case ENOTDIR:
-        return QStringLiteral("Parte do caminho não é uma pasta");
-    case ENAMETOOLONG:
-        return QStringLiteral("Nome de arquivo longo demais");
-    case EIO:
-        return QStringLiteral("Erro de entrada e saída");
+    case EPERM: return QStringLiteral("Permissão negada");
+    case ENOSPC: return QStringLiteral("Não há espaço livre no disco");
+    case EDQUOT: return QStringLiteral("Cota de disco excedida");
+    case EFBIG: return QStringLiteral("Arquivo maior que o permitido");
+    case EROFS: return QStringLiteral("Sistema de arquivos somente para leitura");
+    case ENOENT: return QStringLiteral("Arquivo ou pasta inexistente");
+    case EISDIR: return QStringLiteral("É uma pasta");
+    case ENOTDIR: return QStringLiteral("Parte do caminho não é uma pasta");
+    case ENAMETOOLONG: return QStringLiteral("Nome de arquivo longo demais");
+    case EIO: return QStringLiteral("Erro de entrada e saída");
     case EMFILE:
-    case ENFILE:
-        return QStringLiteral("Arquivos abertos demais");
+    case ENFILE: return QStringLiteral("Arquivos abertos demais");
     case ETXTBSY:
-    case EBUSY:
-        return QStringLiteral("Arquivo em uso");
-    case ELOOP:
-        return QStringLiteral("Ligações simbólicas demais");
+    case EBUSY: return QStringLiteral("Arquivo em uso");
+    case ELOOP: return QStringLiteral("Ligações simbólicas demais");
     default:
         return QStringLiteral("Erro do sistema %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
     }

@@ -24,7 +24,10 @@ struct ViewerRecorder : NullViewerSink {
     QString caption;
     int recordCount = -1;
 
-    void setViewerCell(int row, int column, QAnyStringView text) override { table.setCell(row, column, text.toString()); }
+    void setViewerCell(int row, int column, QAnyStringView text) override
+    {
+        table.setCell(row, column, text.toString());
+    }
     void addChartPoint(int series, double x, double y) override
     {
         points << QStringLiteral("%1@%2=%3").arg(series).arg(x, 0, 'f', 0).arg(y, 0, 'g', 15);
@@ -45,7 +48,7 @@ QByteArray readAll(const QString &path)
 }
 
 const TestHeader kGoldenHeader = {QStringLiteral("Ação — “Teste”"), QStringLiteral("Setor 5"),
-    QStringLiteral("Empresa € Ltda."), QStringLiteral("Observações: ‘calor’ … ™")};
+                                  QStringLiteral("Empresa € Ltda."), QStringLiteral("Observações: ‘calor’ … ™")};
 
 const QStringList kGoldenRows[3] = {
     {"08:00:00", "24,7", "30,1", "35,2", "27,85", "27,34", "01/02/2024"},
@@ -68,13 +71,11 @@ ViewerTable goldenTable()
 // stand at either end (the reader trims them).
 QString randomText(QRandomGenerator &rng)
 {
-    static const QString pool = QStringLiteral(
-        "abcxyzABCXYZ0123456789 ,.;:-_/()[{}<>=+*#&%$!?'\"@\\|~^`"
-        "áàâãçéêíóôõúüÁÀÃÇÉÓÕÚñÑ°ºª§£¥©®±µ¶·¿×÷ÿ\u00a0"
-        "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\u0081\u008d\u008f\u0090\u009d");
+    static const QString pool = QStringLiteral("abcxyzABCXYZ0123456789 ,.;:-_/()[{}<>=+*#&%$!?'\"@\\|~^`"
+                                               "áàâãçéêíóôõúüÁÀÃÇÉÓÕÚñÑ°ºª§£¥©®±µ¶·¿×÷ÿ\u00a0"
+                                               "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\u0081\u008d\u008f\u0090\u009d");
     switch (rng.bounded(6)) {
-    case 0:
-        return {};
+    case 0: return {};
     case 1: // a temperature as the viewer holds one
         return QString::number(rng.bounded(-400, 1200) / 10.0).replace('.', ',');
     default: {
@@ -123,7 +124,7 @@ private slots:
 
     void emptyRowsSaveAsSevenTabs()
     {
-        ViewerTable table; // a fresh viewer: titles and one empty row
+        ViewerTable table;                           // a fresh viewer: titles and one empty row
         table.setCell(3, 2, QStringLiteral("fora")); // grows to 3 rows; row 2 never set
         const QByteArray bytes = encodeTestFile({}, table);
         QCOMPARE(bytes, QByteArray("\r\n\r\n[TESTE=]\r\n[CAB1=]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n"
@@ -145,7 +146,7 @@ private slots:
                 QCOMPARE(viewer.table.cell(r, c), kGoldenRows[r - 1][c - 1]);
         }
         QCOMPARE(viewer.points, QStringList({"0@1=24.7", "1@1=30.1", "2@1=35.2", "0@2=24.8", "1@2=30.2", "2@2=35.4",
-                                    "0@3=25", "1@3=30.4", "2@3=35.5"}));
+                                             "0@3=25", "1@3=30.4", "2@3=35.5"}));
         QCOMPARE(viewer.caption, QStringLiteral(" - 3 Registros"));
         QCOMPARE(viewer.recordCount, 3);
         QCOMPARE(state.viewerRecordCount, 3);
@@ -187,8 +188,11 @@ private slots:
                 for (int c = 1; c <= 7; ++c) {
                     const QString expected = trimmedAsRead(table.cell(r, c));
                     QVERIFY2(viewer.table.cell(r, c) == expected,
-                        qPrintable(QStringLiteral("%1 row %2 column %3: %4 / %5")
-                                       .arg(where).arg(r).arg(c).arg(viewer.table.cell(r, c), expected)));
+                             qPrintable(QStringLiteral("%1 row %2 column %3: %4 / %5")
+                                            .arg(where)
+                                            .arg(r)
+                                            .arg(c)
+                                            .arg(viewer.table.cell(r, c), expected)));
                     if (c >= 2 && c <= 4 && !expected.isEmpty()) {
                         if (const auto v = textToNumber(expected))
                             points << QStringLiteral("%1@%2=%3").arg(c - 2).arg(r).arg(double(*v), 0, 'g', 15);
@@ -214,61 +218,64 @@ private slots:
         // Every cell placed at or beyond the row count grows the grid by one,
         // so a lone record 5 ends up shown: rows 0 to 5.
         QTest::newRow("a record numbered 5 alone keeps its cells at row 5 and its points at x = 5")
-            << head + "{R5-10:00\t20\t21,5\t22\t\t\t\t}\r\n" << 6
-            << QStringList{"5/0=5", "5/1=10:00", "5/3=21,5", "3/1=", "2/1="}
+            << head + "{R5-10:00\t20\t21,5\t22\t\t\t\t}\r\n"
+            << 6 << QStringList{"5/0=5", "5/1=10:00", "5/3=21,5", "3/1=", "2/1="}
             << QStringList{"0@5=20", "1@5=21.5", "2@5=22"} << 5 << 0 << QStringList{};
         QTest::newRow("a time with one TAB fills row 1 and adds no point")
-            << head + "{R1-10:00\t\r\n" << 2 << QStringList{"1/0=1", "1/1=10:00", "1/2=", "1/7="} << QStringList{} << 1
-            << 0 << QStringList{};
+            << head + "{R1-10:00\t\r\n"
+            << 2 << QStringList{"1/0=1", "1/1=10:00", "1/2=", "1/7="} << QStringList{} << 1 << 0 << QStringList{};
         QTest::newRow("tags on the first two lines are ignored")
             << QByteArray("[CAB1=um]{R1-a\t1\t}\r\n[TESTE=4]\r\n[CAB2=dois]\r\n") << 2 << QStringList{"1/1="}
             << QStringList{} << 42 << 0 << QStringList{"2=dois"};
         QTest::newRow("a setting line changes nothing")
-            << head + "<SET=12,5>\r\n<SET=>\r\n<SET=sem fim\r\n" << 2 << QStringList{"1/0=", "1/1="} << QStringList{}
-            << 42 << 0 << QStringList{};
+            << head + "<SET=12,5>\r\n<SET=>\r\n<SET=sem fim\r\n"
+            << 2 << QStringList{"1/0=", "1/1="} << QStringList{} << 42 << 0 << QStringList{};
         QTest::newRow("a name with a closing bracket is cut at it")
-            << head + "[CAB1=Nome] resto]\r\n" << 2 << QStringList{} << QStringList{} << 42 << 0
-            << QStringList{"1=Nome"};
+            << head + "[CAB1=Nome] resto]\r\n"
+            << 2 << QStringList{} << QStringList{} << 42 << 0 << QStringList{"1=Nome"};
         QTest::newRow("blanks and control characters around a header value are removed")
-            << head + "[CAB3= \t Empresa   X \x01]\r\n" << 2 << QStringList{} << QStringList{} << 42 << 0
-            << QStringList{"3=Empresa   X"};
+            << head + "[CAB3= \t Empresa   X \x01]\r\n"
+            << 2 << QStringList{} << QStringList{} << 42 << 0 << QStringList{"3=Empresa   X"};
         QTest::newRow("a lone CR is dropped")
             << head + "{R1-10\r:00\t2\r0\t}\r" << 2 << QStringList{"1/1=10:00", "1/2=20"} << QStringList{"0@1=20"} << 1
             << 0 << QStringList{};
         QTest::newRow("lines ended by LF alone read the same")
-            << QByteArray("\n\n[CAB4=obs]\n{R1-a\t3\t}\n") << 2 << QStringList{"1/2=3"} << QStringList{"0@1=3"} << 1 << 0
-            << QStringList{"4=obs"};
+            << QByteArray("\n\n[CAB4=obs]\n{R1-a\t3\t}\n") << 2 << QStringList{"1/2=3"} << QStringList{"0@1=3"} << 1
+            << 0 << QStringList{"4=obs"};
         QTest::newRow("Ctrl+Z ends the file in the middle")
-            << head + "{R1-a\t1\x1a\t}\r\n{R2-b\t2\t}\r\n" << 2 << QStringList{"1/1=a", "1/2=", "2/1="} << QStringList{}
-            << 1 << 0 << QStringList{};
+            << head + "{R1-a\t1\x1a\t}\r\n{R2-b\t2\t}\r\n"
+            << 2 << QStringList{"1/1=a", "1/2=", "2/1="} << QStringList{} << 1 << 0 << QStringList{};
         QTest::newRow("records 0 and -3 are skipped")
-            << head + "{R0-x\t1\t}\r\n{R-3-y\t2\t}\r\n{R+0-z\t3\t}\r\n" << 2
-            << QStringList{"0/0=Registro", "0/1=Hora", "0/2=UMI"} << QStringList{} << 42 << 0 << QStringList{};
+            << head + "{R0-x\t1\t}\r\n{R-3-y\t2\t}\r\n{R+0-z\t3\t}\r\n"
+            << 2 << QStringList{"0/0=Registro", "0/1=Hora", "0/2=UMI"} << QStringList{} << 42 << 0 << QStringList{};
         QTest::newRow("record 2147483647 is placed and 2147483648 is not")
-            << head + "{R2147483647-fim\t3,25\t}\r\n{R2147483648-x\t1\t}\r\n" << 10
-            << QStringList{"2147483647/0=2147483647", "2147483647/1=fim", "2147483647/2=3,25"}
+            << head + "{R2147483647-fim\t3,25\t}\r\n{R2147483648-x\t1\t}\r\n"
+            << 10 << QStringList{"2147483647/0=2147483647", "2147483647/1=fim", "2147483647/2=3,25"}
             << QStringList{"0@2147483647=3.25"} << 2147483647 << 0 << QStringList{};
         QTest::newRow("a record number that is not an integer drops the line")
-            << head + "{Rx-a\t1\t}\r\n{R1.5-b\t1\t}\r\n" << 2 << QStringList{"1/1="} << QStringList{} << 42 << 0
-            << QStringList{};
+            << head + "{Rx-a\t1\t}\r\n{R1.5-b\t1\t}\r\n"
+            << 2 << QStringList{"1/1="} << QStringList{} << 42 << 0 << QStringList{};
         QTest::newRow("records are placed by their number, not by their order")
-            << head + "{R2-b\t}\r\n{R1-a\t}\r\n" << 3 << QStringList{"1/1=a", "2/1=b"} << QStringList{} << 1 << 0
-            << QStringList{};
+            << head + "{R2-b\t}\r\n{R1-a\t}\r\n"
+            << 3 << QStringList{"1/1=a", "2/1=b"} << QStringList{} << 1 << 0 << QStringList{};
         QTest::newRow("a temperature that is not a number stays in the grid without a point")
-            << head + "{R1-a\tquente\t 1,5 \t2.5\t\t\t\t}\r\n" << 2 << QStringList{"1/2=quente", "1/3=1,5", "1/4=2.5"}
-            << QStringList{"1@1=1.5"} << 1 << 0 << QStringList{};
+            << head + "{R1-a\tquente\t 1,5 \t2.5\t\t\t\t}\r\n"
+            << 2 << QStringList{"1/2=quente", "1/3=1,5", "1/4=2.5"} << QStringList{"1@1=1.5"} << 1 << 0
+            << QStringList{};
         QTest::newRow("a temperature beyond the chart's range gets no point")
-            << head + "{R1-a\t1E400\t1E5\t\t}\r\n" << 2 << QStringList{"1/2=1E400"} << QStringList{"1@1=100000"} << 1 << 0
-            << QStringList{};
+            << head + "{R1-a\t1E400\t1E5\t\t}\r\n"
+            << 2 << QStringList{"1/2=1E400"} << QStringList{"1@1=100000"} << 1 << 0 << QStringList{};
         QTest::newRow("a test number is read from its tag")
-            << head + "[TESTE=7]\r\n" << 2 << QStringList{} << QStringList{} << 42 << 7 << QStringList{};
+            << head + "[TESTE=7]\r\n"
+            << 2 << QStringList{} << QStringList{} << 42 << 7 << QStringList{};
         QTest::newRow("a test number that is not an integer reads as 0")
-            << head + "[TESTE=7]\r\n[TESTE=sete]\r\n" << 2 << QStringList{} << QStringList{} << 42 << 0 << QStringList{};
+            << head + "[TESTE=7]\r\n[TESTE=sete]\r\n"
+            << 2 << QStringList{} << QStringList{} << 42 << 0 << QStringList{};
         QTest::newRow("Windows-1252 bytes of a cell are decoded")
-            << head + "{R1-\x80 \x93x\x94\t\xe7\t}\r\n" << 2 << QStringList{"1/1=€ “x”", "1/2=ç"} << QStringList{} << 1 << 0
-            << QStringList{};
-        QTest::newRow("an empty file gives an empty viewer") << QByteArray() << 2 << QStringList{} << QStringList{} << 42
-                                                             << 0 << QStringList{};
+            << head + "{R1-\x80 \x93x\x94\t\xe7\t}\r\n"
+            << 2 << QStringList{"1/1=€ “x”", "1/2=ç"} << QStringList{} << 1 << 0 << QStringList{};
+        QTest::newRow("an empty file gives an empty viewer")
+            << QByteArray() << 2 << QStringList{} << QStringList{} << 42 << 0 << QStringList{};
     }
 
     void readsHandEditedFiles()
@@ -329,7 +336,8 @@ private slots:
             loadTestFile(dir.filePath("pasta.tvq"), viewer, state);
             QFAIL("a folder was read as a test file");
         } catch (const AppError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Não foi possível abrir \"%1\": É uma pasta").arg(dir.filePath("pasta.tvq")));
+            QCOMPARE(e.message(),
+                     QStringLiteral("Não foi possível abrir \"%1\": É uma pasta").arg(dir.filePath("pasta.tvq")));
         }
         QCOMPARE(viewer.caption, QString());
     }

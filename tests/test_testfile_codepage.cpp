@@ -63,11 +63,12 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("replaced");
         QTest::newRow("a Greek letter") << QStringLiteral("Ωx") << QByteArray("?x") << 1;
-        QTest::newRow("a character outside the basic plane counts once") << QStringLiteral("a😀b") << QByteArray("a?b") << 1;
+        QTest::newRow("a character outside the basic plane counts once")
+            << QStringLiteral("a😀b") << QByteArray("a?b") << 1;
         QTest::newRow("U+0080, whose byte is the euro sign") << QString(QChar(0x80)) << QByteArray("?") << 1;
         QTest::newRow("a lone surrogate") << QString(QChar(0xD800)) + "z" << QByteArray("?z") << 1;
-        QTest::newRow("Portuguese text needs no replacement") << QStringLiteral("Observações “já”")
-                                                               << QByteArray("Observa\xe7\xf5\x65s \x93j\xe1\x94") << 0;
+        QTest::newRow("Portuguese text needs no replacement")
+            << QStringLiteral("Observações “já”") << QByteArray("Observa\xe7\xf5\x65s \x93j\xe1\x94") << 0;
     }
 
     void charactersWithoutAByteBecomeAQuestionMark()

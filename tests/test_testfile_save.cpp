@@ -21,7 +21,8 @@
 
 namespace {
 
-const QByteArray kOldContent = "\r\n\r\n[TESTE=]\r\n[CAB1=antigo]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n{R1-\t\t\t\t\t\t\t}\r\n";
+const QByteArray kOldContent =
+    "\r\n\r\n[TESTE=]\r\n[CAB1=antigo]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n{R1-\t\t\t\t\t\t\t}\r\n";
 
 // Files written past `bytes` fail with "file too large", root or not: a disk
 // that fills up in the middle of a write.
@@ -123,10 +124,14 @@ private slots:
     {
         QTest::addColumn<QString>("obstacle");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("a read-only folder") << "read-only" << "Permissão negada";
-        QTest::newRow("a file system that fills up during the write") << "full" << "Arquivo maior que o permitido";
-        QTest::newRow("a folder where the file should be") << "folder" << "É uma pasta";
-        QTest::newRow("a folder that does not exist") << "missing" << "Arquivo ou pasta inexistente";
+        QTest::newRow("a read-only folder") << "read-only"
+                                            << "Permissão negada";
+        QTest::newRow("a file system that fills up during the write") << "full"
+                                                                      << "Arquivo maior que o permitido";
+        QTest::newRow("a folder where the file should be") << "folder"
+                                                           << "É uma pasta";
+        QTest::newRow("a folder that does not exist") << "missing"
+                                                      << "Arquivo ou pasta inexistente";
     }
 
     void aFailedSaveLeavesTheOldFile()
@@ -135,8 +140,8 @@ private slots:
         QFETCH(QString, cause);
 
         QTemporaryDir dir;
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                              QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
         const QString folder = dir.filePath("testes");
         QVERIFY(QDir().mkdir(folder));
         QString path = folder + "/teste.tvq";
@@ -156,8 +161,8 @@ private slots:
 
         QString error;
         if (obstacle == "read-only") {
-            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                    | QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
             error = saveError([&] { saveTestFile(path, header, table); }, true);
             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         } else if (obstacle == "full") {
@@ -173,14 +178,14 @@ private slots:
         if (obstacle == "folder")
             expectedEntries.prepend("pasta.tvq");
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
-            expectedEntries);
+                 expectedEntries);
     }
 
     void anUnreadableFileIsReportedInPortuguese()
     {
         QTemporaryDir dir;
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                | QFile::ExeOther);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                              QFile::ExeOther);
         const QString path = dir.filePath("fechado.tvq");
         {
             QFile f(path);
@@ -211,7 +216,7 @@ private slots:
         QCOMPARE(readAll(path), QByteArray("\r\n\r\n[TESTE=]\r\n[CAB1=Nome]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n"
                                            "{R1-08:00\t\t\t\t\t\t\t}\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-            QStringList{"teste.tvq"});
+                 QStringList{"teste.tvq"});
     }
 
     void charactersTheFileCannotHoldAreReported()
@@ -219,14 +224,15 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("teste.tvq");
         const TestHeader header = {QStringLiteral("Ωmega"), QStringLiteral("Setor ç"), QStringLiteral("€mpresa"),
-            QStringLiteral("calor 😀 forte")};
+                                   QStringLiteral("calor 😀 forte")};
         ViewerTable table;
         table.setCell(1, 1, QStringLiteral("08:00"));
         table.setCell(1, 2, QStringLiteral("24,7"));
         TestFileLoss loss = saveTestFile(path, header, table);
         QCOMPARE(loss.headerFields, (std::array<bool, 4>{true, false, false, true}));
         QVERIFY(!loss.cells);
-        QCOMPARE(loss.message(),
+        QCOMPARE(
+            loss.message(),
             QStringLiteral("O arquivo foi gravado, mas alguns caracteres não cabem na codificação do arquivo e foram "
                            "gravados como \"?\" em: Nome, Observações."));
 
@@ -245,8 +251,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("teste.tvq");
-        const TestHeader header = {QStringLiteral("a\nb"), QStringLiteral("c\x1a" "d"), QStringLiteral("e\rf"),
-            QStringLiteral("g\th")};
+        const TestHeader header = {QStringLiteral("a\nb"),
+                                   QStringLiteral("c\x1a"
+                                                  "d"),
+                                   QStringLiteral("e\rf"), QStringLiteral("g\th")};
         ViewerTable table;
         table.setCell(1, 1, QStringLiteral("08\t00"));
         table.setCell(1, 2, QStringLiteral("24,7"));
