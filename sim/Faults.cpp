@@ -63,13 +63,16 @@ std::string Faults::shapeReply(const std::string &frame)
 
 std::string Faults::floodBytes(size_t count)
 {
-    std::string noise;
+    // A fragment that does not fit goes on in the next burst, so the noise is
+    // one sequence whatever the bursts are (and the seed repeats it).
+    std::string noise = std::move(floodCarry);
     while (noise.size() < count) {
-        if (random.between(1, kFragmentOdds) == 1)
-            noise += kFragments[size_t(random.between(0, int(std::size(kFragments)) - 1))];
+        if (floodRandom.between(1, kFragmentOdds) == 1)
+            noise += kFragments[size_t(floodRandom.between(0, int(std::size(kFragments)) - 1))];
         else
-            noise += char(random.between(0, 255));
+            noise += char(floodRandom.between(0, 255));
     }
+    floodCarry = noise.substr(count);
     noise.resize(count);
     return noise;
 }

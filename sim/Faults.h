@@ -37,7 +37,9 @@ struct FaultPlan {
 
 class Faults {
 public:
-    Faults(FaultPlan plan, Random &random) : plan(std::move(plan)), random(random) {}
+    // The flood draws from a source of its own, seeded from `random`, so the
+    // same seed gives the same noise whatever else the meter draws.
+    Faults(FaultPlan plan, Random &random) : plan(std::move(plan)), random(random), floodRandom(random.next()) {}
 
     // Counts one received request; whether the meter may still answer it.
     bool answerRequest();
@@ -67,6 +69,8 @@ private:
     Random &random;
     long received = 0;
     long replies = 0;
+    Random floodRandom;
     std::chrono::steady_clock::time_point floodFrom{};   // when the flood's credit was last counted
     double floodCredit = 0.0;                            // noise bytes due and not yet sent
+    std::string floodCarry;                              // the rest of a fragment a burst cut
 };

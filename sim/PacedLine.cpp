@@ -13,10 +13,15 @@ void PacedLine::queue(std::string bytes, SteadyTime notBefore)
     if (chunks.empty()) {
         // The line is idle: this run starts when the reply may, but not before
         // the last byte sent has had its full time on the line.
-        headStart = std::max(headStart, notBefore);
+        headStart = std::max(headStart, firstByteDue(notBefore));
         sent = 0;
     }
     chunks.push_back({std::move(bytes), notBefore});
+}
+
+SteadyTime PacedLine::firstByteDue(SteadyTime start) const
+{
+    return start + std::chrono::nanoseconds(std::llround(nanosPerByte));
 }
 
 SteadyTime PacedLine::byteTime(size_t index) const
@@ -57,7 +62,7 @@ void PacedLine::consume(size_t count)
         chunks.pop_front();
         sent = 0;
         if (!chunks.empty())
-            headStart = std::max(headStart, chunks.front().notBefore);
+            headStart = std::max(headStart, firstByteDue(chunks.front().notBefore));
     }
 }
 

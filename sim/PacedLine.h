@@ -4,9 +4,11 @@
 // PacedLine is the transmit side. Replies queue up in order; with B bit/s and
 // 10 bits per byte (8N1), byte k of an unbroken run of output is due no sooner
 // than 10·k/B seconds after the run's first byte, so the far end never
-// receives faster than a real line could carry. A reply may also
-// carry a time before which it must not start (the reply delay). With rate 0
-// every byte is due as soon as its reply is.
+// receives faster than a real line could carry. A byte is handed over when it
+// has fully arrived at the far end, one byte time after it started, so the
+// first byte of a run is due 10/B seconds after the run starts. A reply may
+// also carry a time before which it must not start (the reply delay). With
+// rate 0 every byte is due as soon as its reply is.
 
 #include <chrono>
 #include <cstddef>
@@ -42,6 +44,7 @@ private:
         SteadyTime notBefore;
     };
 
+    SteadyTime firstByteDue(SteadyTime start) const;
     SteadyTime byteTime(size_t index) const;
 
     double nanosPerByte;

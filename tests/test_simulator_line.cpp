@@ -169,7 +169,7 @@ private slots:
             // The client's parser skips such noise and reads the frame.
             SharedState state;
             RecordingSink sink;
-            ReplyParser parser(state, sink);
+            ReplyParser parser(state, sink, sink.windows);
             parser.feed(QByteArrayView(bytes));
             QCOMPARE(state.testCount, 3);
             QCOMPARE(state.replyState, 0);
@@ -329,7 +329,8 @@ private slots:
         QCOMPARE(p.exitCode(), 0);
         const QByteArray text = p.readAllStandardOutput();
         for (const char *option : {"--link", "--log", "--baud", "--delay", "--tests", "--sizes", "--seed",
-                                   "--silent-after", "--drop-after", "--garbage"})
+                                   "--silent-after", "--drop-after", "--garbage", "--cut-frame", "--inject-after",
+                                   "--no-lf-after", "--noise-flood", "--test-count", "--record-count"})
             QVERIFY2(text.contains(option), option);
     }
 };
