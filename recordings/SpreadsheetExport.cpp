@@ -34,7 +34,20 @@ namespace {
 
 QString reason(lxw_error error)
 {
-    return QString::fromUtf8(lxw_strerror(error));
+    switch (error) {
+    case LXW_ERROR_CREATING_XLSX_FILE:
+        return QStringLiteral("o arquivo não pode ser criado");
+    case LXW_ERROR_CREATING_TMPFILE:
+        return QStringLiteral("o arquivo temporário não pode ser criado");
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("memória insuficiente");
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("um texto excede o tamanho de uma célula");
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return QStringLiteral("o teste excede o número de linhas de uma planilha");
+    default:
+        return QString::fromUtf8(lxw_strerror(error));
+    }
 }
 
 struct WorkbookCloser {
