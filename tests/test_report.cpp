@@ -4,10 +4,13 @@
 #include "forms/Forms.h"
 #include "forms/Relatorio.h"
 #include "forms/SheetView.h"
+#include "support/ModalCatcher.h"
 #include "recordings/ViewerTable.h"
 #include "sheet/ReportContent.h"
 
 #include <QMenu>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -91,6 +94,8 @@ private slots:
     void printsALongTestOverNumberedPages();
     void printingFromTheFirstOfTwoWindowsPrintsItsOwnTest();
     void aPrintFailureNamesTheTarget();
+    void imprimirShowsThePrintDialog_data();
+    void imprimirShowsThePrintDialog();
 
 private:
     QTemporaryDir dir;
@@ -352,6 +357,56 @@ void ReportTest::aPrintFailureNamesTheTarget()
         QVERIFY2(e.message().contains(pdf), qPrintable(e.message()));
     }
     QVERIFY(!QFile::exists(pdf));
+}
+
+void ReportTest::imprimirShowsThePrintDialog_data()
+{
+    QTest::addColumn<QString>("file"); // empty: the user cancels
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("cancelling the dialog prints nothing") << QString() << false << QString();
+    QTest::newRow("a PDF file chosen in the dialog is printed") << QStringLiteral("chosen.pdf") << true << QString();
+    QTest::newRow("a file that cannot be written goes to the error report")
+        << QStringLiteral("missing/chosen.pdf") << false << QStringLiteral("Não foi possível imprimir em %1.");
+}
+
+void ReportTest::imprimirShowsThePrintDialog()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, printed);
+    QFETCH(QString, error);
+    const QString path = file.isEmpty() ? QString() : dir.filePath(file);
+    TForm3 window(tableOf(3), header, nullptr, printedAt);
+    window.show();
+    int dialogs = 0;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        ++dialogs;
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog->printer()->setOutputFileName(path);
+        dialog->done(QDialog::Accepted);
+    });
+    poll.start(5);
+    ModalCatcher catcher;
+    window.Imprimir1->trigger();
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(QFile::exists(path), printed);
+    if (printed)
+        QVERIFY(pdfPages(path).value(0).contains(QStringLiteral("Nome: Fulano de Tal")));
+    if (error.isEmpty()) {
+        QVERIFY(catcher.boxes.isEmpty());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 5000);
+        QCOMPARE(catcher.boxes[0].text, error.arg(path));
+        QCOMPARE(catcher.boxes[0].icon, int(QMessageBox::Critical));
+    }
 }
 
 QTEST_MAIN(ReportTest)
