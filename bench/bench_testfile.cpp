@@ -81,6 +81,19 @@ void BM_LoadTestFile(benchmark::State &state)
 }
 BENCHMARK(BM_LoadTestFile)->Unit(benchmark::kMillisecond);
 
+// The reader alone: the bytes already in memory, a viewer that keeps nothing.
+void BM_ReadTestFileBytes(benchmark::State &state)
+{
+    const QByteArray bytes = fileBytes();
+    for (auto _ : state) {
+        SharedState shared;
+        NullViewerSink viewer;
+        readTestFile(bytes, viewer, shared);
+        benchmark::DoNotOptimize(shared.viewerRecordCount);
+    }
+}
+BENCHMARK(BM_ReadTestFileBytes)->Unit(benchmark::kMillisecond);
+
 void BM_SaveTestFile(benchmark::State &state)
 {
     QTemporaryDir dir;
