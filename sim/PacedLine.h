@@ -69,6 +69,9 @@ public:
     // When the byte just before `offset` (counted from the first byte of a
     // read that started arriving at `start`) has fully arrived.
     SteadyTime completeAt(SteadyTime start, size_t offset) const;
+    // The sender went away: bytes it wrote but the line had not yet carried
+    // are not owed time by the next one.
+    void reset() { lineFree = {}; }
 
 private:
     double nanosPerByte;

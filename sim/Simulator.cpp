@@ -186,6 +186,7 @@ void Simulator::lineLost()
     pty.clientGone();
     line.clear();
     reader.reset();
+    receiveClock.reset();
     waitingToWrite = false;
     quietUntil = steady_clock::now() + milliseconds(50);
 }

@@ -141,6 +141,23 @@ private slots:
         QVERIFY2(seconds(clock) >= bound, qPrintable(QStringLiteral("%1 s < %2 s").arg(seconds(clock)).arg(bound)));
     }
 
+    // A client that wrote far more than the line could carry yet and left
+    // does not hold up the next client's answers.
+    void departedClientOwesNoTime()
+    {
+        startWith({"--baud", "19200"});
+        QVERIFY(port.write(repeated("@M\r\n", 5000))); // 10 s of line
+        QVERIFY(sim.waitForRequests(5000, 5000));
+        port.close();
+        QTest::qWait(300);
+        SimulatorPort next;
+        QVERIFY(next.open(sim.devicePath()));
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(next.ask("@T\r\n", 5000), QByteArray(":T3\r\n"));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // Downloading records the way the client does ("@r" j, then "@A") costs
     // 68 + 2·d(j) bytes of line per record (d: decimal digits of j), and the
     // download takes at least that many byte times: each byte is handed over
