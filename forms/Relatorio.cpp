@@ -12,10 +12,11 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
-TForm3::TForm3(const ViewerTable &table, const report::HeaderTexts &header, QWidget *parent, const QDateTime &printedAt)
-    : QWidget(parent, Qt::Window), report(table, header, printedAt)
+TForm3::TForm3(const ViewerTable &table, const report::HeaderTexts &header, const QDateTime &printedAt)
+    : QWidget(nullptr, Qt::Window), report(table, header, printedAt)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
     Form3 = this;
     setWindowTitle(QStringLiteral("Relatórios"));
     move(347, 187);
@@ -38,9 +39,9 @@ TForm3::TForm3(const ViewerTable &table, const report::HeaderTexts &header, QWid
             [this](const QPoint &at) { PopupMenu1->popup(F1Book1->viewport()->mapToGlobal(at)); });
 }
 
-TForm3 *TForm3::open(const ViewerTable &table, const report::HeaderTexts &header, QWidget *parent)
+TForm3 *TForm3::open(const ViewerTable &table, const report::HeaderTexts &header)
 {
-    auto *window = new TForm3(table, header, parent);
+    auto *window = new TForm3(table, header);
     window->show();
     return window;
 }

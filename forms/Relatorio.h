@@ -27,13 +27,14 @@ class TForm3 : public QWidget {
     Q_OBJECT
 public:
     // header: the viewer's Edit1..Edit4 (Nome, Setor, Empresa, Observações).
-    // A parent, if given, only owns the window; it stays a window of its own.
-    TForm3(const ViewerTable &table, const report::HeaderTexts &header, QWidget *parent = nullptr,
+    // The window has no parent: it outlives the viewer that opened it. It
+    // does not keep the program running once the main window has closed.
+    // Every report window stores itself in Form3 when it is created.
+    TForm3(const ViewerTable &table, const report::HeaderTexts &header,
            const QDateTime &printedAt = QDateTime::currentDateTime());
 
-    // Creates the window and shows it. Every report window stores itself in
-    // Form3 when it is created.
-    static TForm3 *open(const ViewerTable &table, const report::HeaderTexts &header, QWidget *parent = nullptr);
+    // Creates the window and shows it.
+    static TForm3 *open(const ViewerTable &table, const report::HeaderTexts &header);
 
     const ReportContent &content() const { return report; }
 

@@ -207,7 +207,7 @@ void ReportTest::theReportIsASnapshot()
 {
     ViewerTable table = tableOf(3);
     report::HeaderTexts fields = header;
-    TForm3 window(table, fields, nullptr, printedAt);
+    TForm3 window(table, fields, printedAt);
     table.setCell(1, 2, QStringLiteral("99,9"));
     table.setCell(4, 0, QStringLiteral("4"));
     fields[0] = QStringLiteral("Outro");
@@ -258,26 +258,35 @@ void ReportTest::theWindow()
 
 void ReportTest::eachOpenIsANewWindow()
 {
-    QWidget viewer;
-    viewer.show();
-    auto *first = TForm3::open(tableOf(3), header, &viewer);
-    auto *second = TForm3::open(tableOf(5), header, &viewer);
+    // The viewer stands in as a plain window; the reports outlive it.
+    auto *viewer = new QWidget;
+    viewer->show();
+    ViewerTable table = tableOf(3);
+    auto *first = TForm3::open(table, header);
+    table.setCell(4, 0, QStringLiteral("4"));
+    auto *second = TForm3::open(table, header);
     QVERIFY(first != second);
     QCOMPARE(Form3.data(), second);
     QVERIFY(first->isVisible() && second->isVisible());
     QVERIFY(first->isWindow() && second->isWindow());
-    QVERIFY(viewer.isEnabled());
-    QPointer<TForm3> f(first);
+    QVERIFY(viewer->isEnabled());
+    QVERIFY(!first->testAttribute(Qt::WA_QuitOnClose));
+    QPointer<TForm3> f(first), s(second);
+    delete viewer;
+    QVERIFY(!f.isNull() && !s.isNull());
+    QCOMPARE(first->content().lastRow(), 15);
+    QCOMPARE(second->content().lastRow(), 16);
     first->close();
     QTRY_VERIFY_WITH_TIMEOUT(f.isNull(), 5000);
     QVERIFY(second->isVisible());
     QCOMPARE(Form3.data(), second);
     delete second;
+    QVERIFY(Form3.isNull());
 }
 
 void ReportTest::printsThreeRecordsOnOnePage()
 {
-    TForm3 window(tableOf(3), header, nullptr, printedAt);
+    TForm3 window(tableOf(3), header, printedAt);
     const QString pdf = dir.filePath(QStringLiteral("three.pdf"));
     QCOMPARE(printToPdf(window, pdf), 1);
     const QStringList pages = pdfPages(pdf);
@@ -302,7 +311,7 @@ void ReportTest::printsThreeRecordsOnOnePage()
 
 void ReportTest::printsALongTestOverNumberedPages()
 {
-    TForm3 window(tableOf(200), header, nullptr, printedAt);
+    TForm3 window(tableOf(200), header, printedAt);
     const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
     const int printed = printToPdf(window, pdf);
     QVERIFY(printed > 1);
@@ -333,8 +342,8 @@ void ReportTest::printsALongTestOverNumberedPages()
 
 void ReportTest::printingFromTheFirstOfTwoWindowsPrintsItsOwnTest()
 {
-    TForm3 first(tableOf(3), header, nullptr, printedAt);
-    TForm3 second(tableOf(120), report::HeaderTexts{QStringLiteral("Segundo")}, nullptr, printedAt);
+    TForm3 first(tableOf(3), header, printedAt);
+    TForm3 second(tableOf(120), report::HeaderTexts{QStringLiteral("Segundo")}, printedAt);
     const QString pdf = dir.filePath(QStringLiteral("first.pdf"));
     QCOMPARE(printToPdf(first, pdf), 1);
     const QString text = pdfPages(pdf).join(QChar('\f'));
@@ -348,7 +357,7 @@ void ReportTest::printingFromTheFirstOfTwoWindowsPrintsItsOwnTest()
 
 void ReportTest::aPrintFailureNamesTheTarget()
 {
-    TForm3 window(tableOf(3), header, nullptr, printedAt);
+    TForm3 window(tableOf(3), header, printedAt);
     const QString pdf = dir.filePath(QStringLiteral("no-such-folder/report.pdf"));
     try {
         printToPdf(window, pdf);
@@ -376,7 +385,7 @@ void ReportTest::imprimirShowsThePrintDialog()
     QFETCH(bool, printed);
     QFETCH(QString, error);
     const QString path = file.isEmpty() ? QString() : dir.filePath(file);
-    TForm3 window(tableOf(3), header, nullptr, printedAt);
+    TForm3 window(tableOf(3), header, printedAt);
     window.show();
     int dialogs = 0;
     QTimer poll;
