@@ -6,20 +6,28 @@
 
 namespace {
 
-struct CountingSink : ReplySink {
+// Counts the writes into every window; each part derives from its null sink.
+struct CountingSink : NullMainWindowSink, NullViewerSink, NullCalibrationSink, NullSampleRateSink {
     long long writes = 0;
-    void setStatusText(int, const QString &) override { ++writes; }
-    void setMaxMinLabel(int, const QString &) override { ++writes; }
+    QObject window;
+    WindowSlots windows;
+    CountingSink()
+    {
+        windows.viewer.attach(&window, this);
+        windows.calibration.attach(&window, this);
+        windows.sampleRate.attach(&window, this);
+    }
+    void setStatusText(StatusPanel, const QString &) override { ++writes; }
+    void setMaxMinLabel(MaxMinLabel, const QString &) override { ++writes; }
     void setMemoryMaximum(int) override { ++writes; }
     void setMemoryPosition(int) override { ++writes; }
-    bool calibrationDialogVisible() override { return false; }
+    void showMessage(const QString &, const QString &) override { ++writes; }
     void setCalibrationReading(int, const QString &) override { ++writes; }
     void checkSampleUnit(bool) override { ++writes; }
     void setSampleInterval(const QString &) override { ++writes; }
-    void setViewerCell(int, int, QLatin1StringView) override { ++writes; }
+    void setViewerCell(int, int, QAnyStringView) override { ++writes; }
     void addChartPoint(int, double, double) override { ++writes; }
     void setViewerRecordCount(int) override { ++writes; }
-    void showMessage(const QString &, const QString &) override { ++writes; }
 };
 
 QByteArray mixedStream()
@@ -39,7 +47,7 @@ void BM_ReplyParserMixedStream(benchmark::State &st)
     const QByteArray stream = mixedStream();
     SharedState state;
     CountingSink sink;
-    ReplyParser parser(state, sink);
+    ReplyParser parser(state, sink, sink.windows);
     for (auto _ : st) {
         state.recordIndex = 0;
         parser.feed(stream);
@@ -56,7 +64,7 @@ void BM_ReplyParserLiveFrames(benchmark::State &st)
         stream += ":W25.3D26.1G31.0\r\n";
     SharedState state;
     CountingSink sink;
-    ReplyParser parser(state, sink);
+    ReplyParser parser(state, sink, sink.windows);
     for (auto _ : st)
         parser.feed(stream);
     st.SetBytesProcessed(int64_t(st.iterations()) * stream.size());

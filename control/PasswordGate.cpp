@@ -1,4 +1,4 @@
-#include "core/PasswordGate.h"
+#include "control/PasswordGate.h"
 
 bool passwordGate(Protected command, const QString &userPassword, PasswordPrompt &prompt)
 {

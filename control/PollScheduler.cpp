@@ -1,5 +1,6 @@
-#include "link/PollScheduler.h"
+#include "control/PollScheduler.h"
 
+#include "link/CommandSender.h"
 #include "link/Commands.h"
 
 void PollScheduler::Timer1Timer()
@@ -7,10 +8,10 @@ void PollScheduler::Timer1Timer()
     livePolling();
     if (s.readyToSend && s.sequenceActive)
         sequenceStep();
-    host.refreshLiveDisplay();
+    refreshLiveDisplay(s, host);
 }
 
-void PollScheduler::startSequence(int32_t firstStep)
+void PollScheduler::startSequence(Step firstStep)
 {
     s.downloadStep = firstStep;
     s.sequenceActive = true;
@@ -23,7 +24,7 @@ void PollScheduler::startTestListRead()
     s.readyToSend = true;
     host.setUnitMenuEnabled(false);
     startSequence(TestList);
-    host.setStatusText(2, QStringLiteral("Lendo ..."));
+    host.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
 }
 
 void PollScheduler::livePolling()
@@ -32,7 +33,7 @@ void PollScheduler::livePolling()
         host.resetTerminalScreen();
         host.setOptionsMenuEnabled(false);
         host.setPollInterval(IntervalPolling);
-        host.sendCommand(Command::livePoll(s.pollIndex));
+        sender.sendCommand(Command::livePoll(s.pollIndex));
         if (++s.pollIndex > 2)
             s.pollIndex = 0;
     } else {
@@ -45,77 +46,77 @@ void PollScheduler::sequenceStep()
 {
     switch (s.downloadStep) {
     // Test-list read
-    case 0:
+    case TestList:
         host.resetTerminalScreen();
         host.clearTestTree();
-        host.sendCommand(Command::testCount());
-        s.downloadStep = 1;
+        sender.sendCommand(Command::testCount());
+        s.downloadStep = TestListCount;
         break;
-    case 1:
+    case TestListCount:
         if (s.testCount > 0)
             host.showTestCount(s.testCount);
         s.testIndex = 0;
         s.recordIndex = 0;
-        s.downloadStep = 2;
+        s.downloadStep = TestListRecords;
         break;
-    case 2:
-        host.sendCommand(Command::recordCount(s.testIndex));
-        s.downloadStep = 3;
+    case TestListRecords:
+        sender.sendCommand(Command::recordCount(s.testIndex));
+        s.downloadStep = TestListNode;
         break;
-    case 3:
+    case TestListNode:
         host.addTestNode(QStringLiteral("Teste %1 -> Registros = %2").arg(s.testIndex + 1).arg(s.recordCount));
         s.testIndex += 1;
-        s.downloadStep = s.testIndex < s.testCount ? 2 : MemoryUse;
+        s.downloadStep = s.testIndex < s.testCount ? TestListRecords : MemoryUse;
         break;
 
     // One-test download
-    case 10:
-        host.sendCommand(Command::recordCount(s.testIndex));
-        s.downloadStep = 11;
+    case Download:
+        sender.sendCommand(Command::recordCount(s.testIndex));
+        s.downloadStep = DownloadHeader;
         break;
-    case 11:
-        host.sendCommand(Command::testHeader(s.testIndex));
+    case DownloadHeader:
+        sender.sendCommand(Command::testHeader(s.testIndex));
         s.recordIndex = 0;
-        s.downloadStep = 12;
+        s.downloadStep = DownloadRecord;
         break;
-    case 12:
+    case DownloadRecord:
         host.setDownloadProgress(s.recordCount, s.recordIndex);
         if (s.recordIndex < s.recordCount) {
-            host.sendCommand(Command::recordSelect(s.recordIndex));
-            s.downloadStep = 13;
+            sender.sendCommand(Command::recordSelect(s.recordIndex));
+            s.downloadStep = DownloadFetch;
         } else {
-            host.appendViewerCaption(QStringLiteral(" - %1 Registros").arg(s.recordIndex));
+            viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros").arg(s.recordIndex));
             s.downloadStep = Finish;
         }
         break;
-    case 13:
-        host.sendCommand(Command::storedRecord());
-        s.downloadStep = 12;
+    case DownloadFetch:
+        sender.sendCommand(Command::storedRecord());
+        s.downloadStep = DownloadRecord;
         break;
 
     // Memory use, the end of the test-list read
-    case 20:
-        host.sendCommand(Command::memoryUse());
-        s.downloadStep = 21;
+    case MemoryUse:
+        sender.sendCommand(Command::memoryUse());
+        s.downloadStep = MemoryUseRead;
         break;
-    case 21:
+    case MemoryUseRead:
         s.downloadStep = Finish;
         break;
 
     // Sample-rate query
-    case 40:
-        host.sendCommand(Command::sampleRate());
-        s.downloadStep = 41;
+    case SampleRate:
+        sender.sendCommand(Command::sampleRate());
+        s.downloadStep = SampleRateUnit;
         break;
-    case 41:
-        host.sendCommand(Command::sampleRateUnit());
+    case SampleRateUnit:
+        sender.sendCommand(Command::sampleRateUnit());
         s.downloadStep = Finish;
         break;
 
-    case 100:
+    case Finish:
         s.sequenceActive = false;
         host.setUnitMenuEnabled(true);
-        host.setStatusText(2, QStringLiteral("Leitura finalizada."));
+        host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
         break;
 
     default:

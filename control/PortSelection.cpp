@@ -1,6 +1,7 @@
-#include "link/PortSelection.h"
+#include "control/PortSelection.h"
 
 #include "link/ComPort.h"
+#include "link/ReplyParser.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ void PortSelection::sendCommand(const QByteArray &command)
     bool written;
     try {
         written = port.SendText(command) == command.size();
-    } catch (const EComPort &) {
+    } catch (const EComPort &e) {
+        qWarning("command not written: %s", e.what());
         written = false;
     }
     // A write cut short by the time-out left the meter with half a command
@@ -45,8 +47,8 @@ void PortSelection::sendCommand(const QByteArray &command)
     if (written)
         return;
     port.setConnected(false);
-    view.setStatusText(1, QStringLiteral("Desconectado"));
-    view.setStatusText(2, QString());
+    view.setStatusText(StatusPanel::Link, QStringLiteral("Desconectado"));
+    view.setStatusText(StatusPanel::Activity, QString());
 }
 
 void PortSelection::openStoredPort()
@@ -54,7 +56,8 @@ void PortSelection::openStoredPort()
     try {
         port.setPort(QString::number(s.portNumber));
         port.setConnected(true);
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qWarning("stored port not opened: %s", e.what());
         view.setPortChecked(0);
     }
 }
@@ -64,7 +67,8 @@ void PortSelection::closeAtExit() noexcept
     try {
         if (port.Connected())
             port.setConnected(false);
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qWarning("close at exit: %s", e.what());
     }
 }
 
@@ -76,8 +80,9 @@ void PortSelection::CommClick(int k)
     port.setPort(QString::number(k));
     try {
         port.setConnected(true);
-    } catch (const EComPort &) {
-        view.setStatusText(0, QStringLiteral("No Comm"));
+    } catch (const EComPort &e) {
+        qWarning("port %d not opened: %s", k, e.what());
+        view.setStatusText(StatusPanel::Port, QStringLiteral("No Comm"));
     }
 }
 
@@ -86,38 +91,40 @@ void PortSelection::Procurar1Click()
     if (port.Connected())
         port.setConnected(false);
     s.portNumber = 1;
-    view.setStatusText(1, QString());
+    view.setStatusText(StatusPanel::Link, QString());
     view.setSearchTimerEnabled(true);
 }
 
 void PortSelection::Timer2Timer()
 {
     switch (s.portSearchState) {
-    case 0:
-        view.setStatusText(0, QStringLiteral(">%1").arg(s.portNumber));
+    case SearchOpen:
+        view.setStatusText(StatusPanel::Port, QStringLiteral(">%1").arg(s.portNumber));
         try {
             port.setPort(QString::number(s.portNumber));
             port.setConnected(true);
-        } catch (const EComPort &) {
+        } catch (const EComPort &e) {
+            // The search goes on with the next number.
+            qWarning("search: COM%d not opened: %s", int(s.portNumber), e.what());
         }
-        s.portSearchState = 1;
+        s.portSearchState = SearchCheck;
         break;
-    case 1:
+    case SearchCheck:
         if (port.Connected()) {
             view.setSearchTimerEnabled(false);
-            s.portSearchState = 0;
-            s.replyState = 0;
+            s.portSearchState = SearchOpen;
+            s.replyState = ReplyParser::Idle;
             s.replyField.clear();
             s.readyToSend = true;
         } else {
-            s.portSearchState = 2;
+            s.portSearchState = SearchNext;
         }
         break;
-    case 2:
+    case SearchNext:
         ++s.portNumber;
         if (s.portNumber > kLastSearchedPort)
             view.setSearchTimerEnabled(false);
-        s.portSearchState = 0;
+        s.portSearchState = SearchOpen;
         break;
     }
 }
@@ -129,24 +136,24 @@ void PortSelection::Desconectar1Click()
 
 void PortSelection::ComPort1AfterOpen()
 {
-    view.setStatusText(0, portText());
-    view.setStatusText(1, QStringLiteral("Conectado"));
-    view.setStatusText(2, QString());
-    s.portSearchState = 0;
-    s.replyState = 0;
+    view.setStatusText(StatusPanel::Port, portText());
+    view.setStatusText(StatusPanel::Link, QStringLiteral("Conectado"));
+    view.setStatusText(StatusPanel::Activity, QString());
+    s.portSearchState = SearchOpen;
+    s.replyState = ReplyParser::Idle;
     s.replyField.clear();
     s.readyToSend = true;
 }
 
 void PortSelection::ComPort1AfterClose()
 {
-    view.setStatusText(0, portText());
-    view.setStatusText(1, QStringLiteral("Desconectado"));
-    view.setStatusText(2, QString());
+    view.setStatusText(StatusPanel::Port, portText());
+    view.setStatusText(StatusPanel::Link, QStringLiteral("Desconectado"));
+    view.setStatusText(StatusPanel::Activity, QString());
 }
 
 void PortSelection::ComPort1Error(TComErrors)
 {
     port.setConnected(false);
-    view.setStatusText(1, QString());
+    view.setStatusText(StatusPanel::Link, QString());
 }

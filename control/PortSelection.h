@@ -2,14 +2,17 @@
 // The main window's side of the serial link: the "Comunicação" menu (a port
 // item, "Procurar", "Desconectar"), the port search run by Timer2, the status
 // texts about the link, the reaction to line errors, and sendCommand, the one
-// routine through which commands reach the meter.
+// routine through which commands reach the meter (the CommandSender that the
+// main window hands to its dialogs).
 //
 // Constructing it assigns the port's OnAfterOpen, OnAfterClose and OnError to
 // ComPort1AfterOpen, ComPort1AfterClose and ComPort1Error; destroying it
 // clears them.
 
+#include "core/MainWindowSink.h"
 #include "core/SharedState.h"
 #include "link/ComEvents.h"
+#include "link/CommandSender.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,20 +20,17 @@
 class TCustomComPort;
 
 // What the logic needs from the window.
-class PortSelectionView {
+class PortSelectionView : public StatusSink {
 public:
-    virtual ~PortSelectionView() = default;
-    // Status bar: 0 port, 1 link, 2 activity.
-    virtual void setStatusText(int panel, const QString &text) = 0;
     // Checks port item k (1..4) and unchecks the others; 0 unchecks all four.
     virtual void setPortChecked(int k) = 0;
     virtual void setSearchTimerEnabled(bool enabled) = 0;
 };
 
-class PortSelection {
+class PortSelection : public CommandSender {
 public:
     PortSelection(SharedState &state, TCustomComPort &port, PortSelectionView &view);
-    ~PortSelection();
+    ~PortSelection() override;
 
     PortSelection(const PortSelection &) = delete;
     PortSelection &operator=(const PortSelection &) = delete;
@@ -39,13 +39,17 @@ public:
     // A write that fails or does not complete within the write time-out
     // closes the port and shows "Desconectado"; only an error of that close
     // reaches the caller.
-    void sendCommand(const QByteArray &command);
+    void sendCommand(const QByteArray &command) override;
 
     // Start-up: opens the port numbered portNumber ("0" and other numbers
-    // outside 1..96 open COM1). A failure is silent and unchecks all port items.
+    // outside 1..96 open COM1). A failure shows nothing (it is logged) and
+    // unchecks all port items.
     void openStoredPort();
-    // Shut-down: closes the port if open; an error is swallowed.
+    // Shut-down: closes the port if open; an error is logged.
     void closeAtExit() noexcept;
+
+    // The port search's steps (SharedState::portSearchState), one per tick.
+    enum SearchStep : int32_t { SearchOpen = 0, SearchCheck = 1, SearchNext = 2 };
 
     void CommClick(int k); // Comm11Click .. Comm41Click: k = 1..4
     void Procurar1Click();

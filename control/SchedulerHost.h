@@ -1,28 +1,26 @@
 #pragma once
-// What the polling scheduler reaches in the windows. The main window
-// implements it; tests use a recording fake and tick by hand.
+// What the polling scheduler reaches in the main window: the page shown, the
+// menus it locks, Timer1's interval, the test tree and the download progress,
+// the status bar and the live values. The main window implements it; tests use
+// a recording fake and tick by hand. Commands go out through a CommandSender,
+// the viewer's caption through the viewer's slot.
 
-#include <QByteArray>
+#include "control/LiveDisplay.h"
+#include "core/MainWindowSink.h"
+
 #include <QString>
 
-class SchedulerHost {
+class SchedulerHost : public StatusSink, public LiveReadingsView {
 public:
-    virtual ~SchedulerHost() = default;
-
-    virtual bool liveReadingsPageShown() = 0;              // "Medições" is the page on screen
-    virtual void resetTerminalScreen() = 0;                // ComTerminal1.ResetScreen
-    virtual void setOptionsMenuEnabled(bool enabled) = 0;  // "Opções"
-    virtual void setPollInterval(int milliseconds) = 0;    // Timer1
-    virtual void sendCommand(const QByteArray &command) = 0;
+    virtual bool liveReadingsPageShown() = 0;             // "Medições" is the page on screen
+    virtual void resetTerminalScreen() = 0;               // ComTerminal1.ResetScreen
+    virtual void setOptionsMenuEnabled(bool enabled) = 0; // "Opções"
+    virtual void setPollInterval(int milliseconds) = 0;   // Timer1
 
     virtual void clearTestTree() = 0;
-    virtual void showTestCount(int count) = 0;             // Edit2
+    virtual void showTestCount(int count) = 0; // Edit2
     virtual void addTestNode(const QString &text) = 0;
     virtual void setDownloadProgress(int maximum, int position) = 0; // VrProgressBar1
     virtual void setDownloadPosition(int position) = 0;
-    virtual void appendViewerCaption(const QString &text) = 0;       // Form5, if still open
-    virtual void setUnitMenuEnabled(bool enabled) = 0;     // "Unidade"
-    virtual void setStatusText(int panel, const QString &text) = 0;
-
-    virtual void refreshLiveDisplay() = 0;
+    virtual void setUnitMenuEnabled(bool enabled) = 0; // "Unidade"
 };

@@ -1,8 +1,10 @@
 #pragma once
-// The default error report: an error that no handler catches is shown in a
-// message box with the application title as caption and an error icon, and
-// the program goes on. TApplication catches what escapes an event handler;
-// showErrorReport is the same box for code that catches on purpose.
+// The default error report: an error is shown in a message box with the
+// application title as caption and an error icon, and the program goes on.
+// The windows' slots hand their errors to it through guarded()
+// (forms/Guarded.h); showErrorReport is the same box for code that catches on
+// purpose. TApplication::notify is the last resort for anything that escapes
+// an event handler all the same: it logs the error and reports it.
 // TApplication also fixes the number format of the whole program: decimal
 // comma, no thousands separator.
 
@@ -10,6 +12,10 @@
 #include <QString>
 
 void showErrorReport(const QString &message);
+
+// The report of an error a slot threw: logged, then shown. An empty message
+// (an error that is no std::exception) shows "Unknown error".
+void reportSlotError(const QString &message);
 
 class TApplication : public QApplication {
     Q_OBJECT

@@ -6,20 +6,23 @@ QPointer<TForm3> Form3;
 QPointer<TForm4> Form4;
 QPointer<TForm5> Form5;
 
+WindowSlots &windowSlots()
+{
+    static WindowSlots slots_;
+    return slots_;
+}
+
 ViewerSlot &viewerSlot()
 {
-    static ViewerSlot slot;
-    return slot;
+    return windowSlots().viewer;
 }
 
 CalibrationSlot &calibrationSlot()
 {
-    static CalibrationSlot slot;
-    return slot;
+    return windowSlots().calibration;
 }
 
 SampleRateSlot &sampleRateSlot()
 {
-    static SampleRateSlot slot;
-    return slot;
+    return windowSlots().sampleRate;
 }

@@ -7,9 +7,7 @@
 // the viewer and the dialogs: a window attaches itself on creation and
 // detaches in its destructor.
 
-#include "core/DialogSinks.h"
-#include "core/ViewerSink.h"
-#include "core/WindowSlot.h"
+#include "core/WindowSlots.h"
 
 #include <QPointer>
 
@@ -25,10 +23,8 @@ extern QPointer<TForm3> Form3;
 extern QPointer<TForm4> Form4;
 extern QPointer<TForm5> Form5;
 
-using ViewerSlot = WindowSlot<ViewerSink, NullViewerSink>;
-using CalibrationSlot = WindowSlot<CalibrationSink, NullCalibrationSink>;
-using SampleRateSlot = WindowSlot<SampleRateSink, NullSampleRateSink>;
-
+// The program's one set of slots; the three functions below hand out its parts.
+WindowSlots &windowSlots();
 ViewerSlot &viewerSlot();
 CalibrationSlot &calibrationSlot();
 SampleRateSlot &sampleRateSlot();

@@ -3,7 +3,7 @@
 // Cancel. The field takes at most 255 characters; Cancel (or closing the box)
 // gives the empty text. In masked mode every typed character shows as "*".
 
-#include "core/PasswordGate.h"
+#include "control/PasswordGate.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "forms/TesteTemperatura.h"
 
-#include "core/WindowGuard.h"
+#include "control/ProtectedCommands.h"
 #include "core/AppError.h"
-#include "core/PasswordGate.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
+#include "forms/Guarded.h"
 #include "forms/InputBox.h"
 #include "link/Commands.h"
 #include "widgets/TVrLabel.h"
@@ -42,9 +42,9 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     : QMainWindow(parent),
       ComPort1(nullptr, std::move(platform)),
       state(shared()),
-      parser(state, *this),
-      scheduler(state, *this),
-      portSelection(std::make_unique<PortSelection>(state, ComPort1, *this))
+      portSelection(state, ComPort1, *this),
+      parser(state, *this, windowSlots()),
+      scheduler(state, *this, portSelection, windowSlots().viewer)
 {
     ComTerminal1.setComPort(&ComPort1);
     ComTerminal1.OnChar = [this](QObject *sender, char ch) { ComTerminal1Char(sender, ch); };
@@ -76,19 +76,21 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
 
     Timer1.setInterval(PollScheduler::IntervalAtStart);
     Timer2.setInterval(100);
-    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(&Timer2, &QTimer::timeout, this, [this] { portSelection->Timer2Timer(); });
-    connect(Senhas1, &QAction::triggered, this, &TForm1::Senhas1Click);
-    connect(Apagarmemria1, &QAction::triggered, this, &TForm1::Apagarmemria1Click);
-    connect(ZerarOFFSET1, &QAction::triggered, this, &TForm1::ZerarOFFSET1Click);
+    // Every slot runs inside the error boundary.
+    connect(&Timer1, &QTimer::timeout, this, guarded(this, [this] { Timer1Timer(); }));
+    connect(&Timer2, &QTimer::timeout, this, guarded(this, [this] { portSelection.Timer2Timer(); }));
+    connect(Senhas1, &QAction::triggered, this, guarded(this, [this] { Senhas1Click(); }));
+    connect(Sair1, &QAction::triggered, this, guarded(this, [this] { close(); }));
+    connect(Apagarmemria1, &QAction::triggered, this, guarded(this, [this] { Apagarmemria1Click(); }));
+    connect(ZerarOFFSET1, &QAction::triggered, this, guarded(this, [this] { ZerarOFFSET1Click(); }));
     QAction *const portItems[] = {Comm11, Comm21, Comm31, Comm41};
     for (int k = 1; k <= 4; ++k)
-        connect(portItems[k - 1], &QAction::triggered, this, [this, k] { portSelection->CommClick(k); });
-    connect(Procurar1, &QAction::triggered, this, [this] { portSelection->Procurar1Click(); });
-    connect(Desconectar1, &QAction::triggered, this, [this] { portSelection->Desconectar1Click(); });
-    connect(LerTestes1, &QAction::triggered, this, &TForm1::LerTestes1Click);
-    connect(oC1, &QAction::triggered, this, &TForm1::oC1Click);
-    connect(oF1, &QAction::triggered, this, &TForm1::oF1Click);
+        connect(portItems[k - 1], &QAction::triggered, this, guarded(this, [this, k] { portSelection.CommClick(k); }));
+    connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Procurar1Click(); }));
+    connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Desconectar1Click(); }));
+    connect(LerTestes1, &QAction::triggered, this, guarded(this, [this] { LerTestes1Click(); }));
+    connect(oC1, &QAction::triggered, this, guarded(this, [this] { oC1Click(); }));
+    connect(oF1, &QAction::triggered, this, guarded(this, [this] { oF1Click(); }));
 
     FormCreate();
     Timer1.start();
@@ -118,7 +120,6 @@ void TForm1::buildMenu()
     Arquivo1->addSeparator();
     Sair1 = Arquivo1->addAction(QStringLiteral("Sair"));
     Sair1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    connect(Sair1, &QAction::triggered, this, &QWidget::close);
 
     Opes1 = bar->addMenu(QStringLiteral("Opções"));
     AjustarRelgio1 = Opes1->addAction(QStringLiteral("Ajustar Relógio"));
@@ -277,7 +278,7 @@ void TForm1::buildStatusBar()
 
 void TForm1::FormCreate()
 {
-    state.replyState = 0;
+    state.replyState = ReplyParser::Idle;
     state.pollIndex = 0;
     for (TvrThermoMeter *t : {vrThermoMeter1, vrThermoMeter2, vrThermoMeter3})
         t->setColor(QColor(0xAA, 0xAA, 0xAA));
@@ -288,13 +289,13 @@ void TForm1::FormCreate()
     VrProgressBar1->setPosition(0);
     state.sequenceActive = false;
     state.readyToSend = true;
-    for (int n = 6; n <= 11; ++n)
-        maxMinLabel(n)->clear();
+    for (QLabel *label : {Label6, Label7, Label8, Label9, Label10, Label11})
+        label->clear();
     TreeView1->clear();
     readSettings(state, *this);
-    statusPanels[0]->setText(QStringLiteral("Comm%1").arg(state.portNumber));
+    setStatusText(StatusPanel::Port, QStringLiteral("Comm%1").arg(state.portNumber));
     setPortChecked(state.portNumber >= 1 && state.portNumber <= 4 ? state.portNumber : 0);
-    portSelection->openStoredPort();
+    portSelection.openStoredPort();
     Image2->hide();
     Image4->show();
     setWindowTitle(kCaption);
@@ -319,33 +320,25 @@ void TForm1::LerTestes1Click()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    if (!passwordGate(Protected::EraseMemory, state.userPassword, prompt))
-        return;
-    state.readyToSend = true;
-    sendCommand(Command::eraseMemory());
-    showMessage(QStringLiteral("Memória apagada..."), QStringLiteral("Aviso"));
+    eraseMemory(state, prompt, portSelection);
 }
 
 void TForm1::ZerarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
-    if (!passwordGate(Protected::ZeroOffset, state.userPassword, prompt))
-        return;
-    state.readyToSend = true;
-    sendCommand(Command::zeroAllOffsets());
-    showMessage(QStringLiteral("Offset zerado..."), QStringLiteral("Aviso"));
+    zeroOffsets(state, prompt, portSelection);
 }
 
 void TForm1::oC1Click()
 {
-    sendCommand(Command::unit(false));
+    portSelection.sendCommand(Command::unit(false));
     oC1->setChecked(true);
     oF1->setChecked(false);
 }
 
 void TForm1::oF1Click()
 {
-    sendCommand(Command::unit(true));
+    portSelection.sendCommand(Command::unit(true));
     oF1->setChecked(true);
     oC1->setChecked(false);
 }
@@ -358,7 +351,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
-    portSelection->closeAtExit();
+    portSelection.closeAtExit();
     try {
         writeSettings(state);
     } catch (const AppError &e) {
@@ -367,9 +360,14 @@ void TForm1::FormClose()
     }
 }
 
-QString TForm1::statusText(int panel) const
+QString TForm1::statusText(StatusPanel panel) const
 {
-    return statusPanels[panel]->text();
+    return statusPanels[int(panel)]->text();
+}
+
+CommandSender &TForm1::commandSender()
+{
+    return portSelection;
 }
 
 void TForm1::ComTerminal1Char(QObject *, char ch)
@@ -377,20 +375,20 @@ void TForm1::ComTerminal1Char(QObject *, char ch)
     parser.feed(ch);
 }
 
-QLabel *TForm1::maxMinLabel(int labelNumber) const
+QLabel *TForm1::maxMinLabel(MaxMinLabel label) const
 {
     QLabel *const labels[] = {Label6, Label7, Label8, Label9, Label10, Label11};
-    return labels[labelNumber - 6];
+    return labels[int(label) - int(MaxMinLabel::WetMax)];
 }
 
-void TForm1::setStatusText(int panel, const QString &text)
+void TForm1::setStatusText(StatusPanel panel, const QString &text)
 {
-    statusPanels[panel]->setText(text);
+    statusPanels[int(panel)]->setText(text);
 }
 
-void TForm1::setMaxMinLabel(int labelNumber, const QString &text)
+void TForm1::setMaxMinLabel(MaxMinLabel label, const QString &text)
 {
-    maxMinLabel(labelNumber)->setText(text);
+    maxMinLabel(label)->setText(text);
 }
 
 void TForm1::setMemoryMaximum(int value)
@@ -402,22 +400,6 @@ void TForm1::setMemoryPosition(int value)
 {
     ProgressBar1->setValue(value);
 }
-
-// The calibration dialog, the sample-rate dialog and the test viewer are not
-// part of this build yet: Form2, Form4 and Form5 stay empty, so every write the
-// parser aims at them is skipped, as the window guard skips writes into a
-// window that is gone.
-bool TForm1::calibrationDialogVisible()
-{
-    return false;
-}
-
-void TForm1::setCalibrationReading(int, const QString &) {}
-void TForm1::checkSampleUnit(bool) {}
-void TForm1::setSampleInterval(const QString &) {}
-void TForm1::setViewerCell(int, int, QLatin1StringView) {}
-void TForm1::addChartPoint(int, double, double) {}
-void TForm1::setViewerRecordCount(int) {}
 
 void TForm1::showMessage(const QString &text, const QString &caption)
 {
@@ -446,11 +428,6 @@ void TForm1::setPollInterval(int milliseconds)
         Timer1.setInterval(milliseconds);
 }
 
-void TForm1::sendCommand(const QByteArray &command)
-{
-    portSelection->sendCommand(command);
-}
-
 void TForm1::clearTestTree()
 {
     TreeView1->clear();
@@ -477,29 +454,21 @@ void TForm1::setDownloadPosition(int position)
     VrProgressBar1->setPosition(position);
 }
 
-void TForm1::appendViewerCaption(const QString &)
-{
-}
-
 void TForm1::setUnitMenuEnabled(bool enabled)
 {
     Unidade1->setEnabled(enabled);
 }
 
-void TForm1::refreshLiveDisplay()
+TVrLabel *TForm1::valueLabel(ValueLabel label) const
 {
-    ::refreshLiveDisplay(state, *this);
-}
-
-TVrLabel *TForm1::valueLabel(int labelNumber) const
-{
-    switch (labelNumber) {
-    case 1: return VrLabel1;
-    case 2: return VrLabel2;
-    case 3: return VrLabel3;
-    case 6: return VrLabel6;
-    default: return VrLabel10;
+    switch (label) {
+    case ValueLabel::Wet: return VrLabel1;
+    case ValueLabel::Dry: return VrLabel2;
+    case ValueLabel::Globe: return VrLabel3;
+    case ValueLabel::Indoor: return VrLabel6;
+    case ValueLabel::Outdoor: break;
     }
+    return VrLabel10;
 }
 
 TvrThermoMeter *TForm1::gauge(int gaugeNumber) const
@@ -508,9 +477,9 @@ TvrThermoMeter *TForm1::gauge(int gaugeNumber) const
     return gauges[gaugeNumber - 1];
 }
 
-void TForm1::setValueLabel(int labelNumber, const QString &text)
+void TForm1::setValueLabel(ValueLabel label, const QString &text)
 {
-    valueLabel(labelNumber)->setCaption(text);
+    valueLabel(label)->setCaption(text);
 }
 
 void TForm1::setGaugeValue(int gaugeNumber, double value)

@@ -1,21 +1,27 @@
 #pragma once
 // The main window: pages "Medições" and "Testes", the main menu, the status
 // bar, the two timers. It owns the controls and forwards their events to the
-// logic in the libraries; it is also the window side of the reply parser.
+// logic in the libraries. It implements only its own sinks: what the reply
+// parser, the scheduler, the port selection, the live display and the settings
+// write into the main window. The viewer and the dialogs are reached through
+// their window slots (forms/Forms.h), commands through commandSender().
 
+#include "control/LiveDisplay.h"
+#include "control/PollScheduler.h"
+#include "control/PortSelection.h"
+#include "core/MainWindowSink.h"
 #include "core/Settings.h"
 #include "core/SharedState.h"
 #include "link/ComPort.h"
 #include "link/ComTerminal.h"
-#include "link/PollScheduler.h"
-#include "link/PortSelection.h"
-#include "link/protocol.h"
-#include "measure/LiveDisplay.h"
+#include "link/ReplyParser.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <memory>
+
+class CommandSender;
 
 class QAction;
 class QGroupBox;
@@ -31,9 +37,8 @@ class TVrProgressBar;
 class TvrThermoMeter;
 
 class TForm1 : public QMainWindow,
-               public ReplySink,
+               public MainWindowSink,
                public SchedulerHost,
-               public LiveReadingsView,
                public PortSelectionView,
                public SettingsUi {
     Q_OBJECT
@@ -47,7 +52,12 @@ public:
     static TForm1 *createMainWindow();
 
     // Status bar panel texts (0 port, 1 link, 2 activity).
-    QString statusText(int panel) const;
+    QString statusText(StatusPanel panel) const;
+    QString statusText(int panel) const { return statusText(StatusPanel(panel)); }
+
+    // The one road by which dialogs and menu commands send to the meter: the
+    // port selection, which writes nothing while the port is closed.
+    CommandSender &commandSender();
 
     // The reply parser's entry: one received byte.
     void ComTerminal1Char(QObject *sender, char ch);
@@ -63,18 +73,13 @@ public:
     void oC1Click();
     void oF1Click();
 
-    // ReplySink
-    void setStatusText(int panel, const QString &text) override;
-    void setMaxMinLabel(int labelNumber, const QString &text) override;
+    // StatusSink (for the parser, the scheduler and the port selection)
+    void setStatusText(StatusPanel panel, const QString &text) override;
+
+    // MainWindowSink
+    void setMaxMinLabel(MaxMinLabel label, const QString &text) override;
     void setMemoryMaximum(int value) override;
     void setMemoryPosition(int value) override;
-    bool calibrationDialogVisible() override;
-    void setCalibrationReading(int editNumber, const QString &text) override;
-    void checkSampleUnit(bool seconds) override;
-    void setSampleInterval(const QString &text) override;
-    void setViewerCell(int row, int column, QLatin1StringView text) override;
-    void addChartPoint(int series, double x, double y) override;
-    void setViewerRecordCount(int records) override;
     void showMessage(const QString &text, const QString &caption) override;
 
     // SchedulerHost
@@ -82,15 +87,12 @@ public:
     void resetTerminalScreen() override;
     void setOptionsMenuEnabled(bool enabled) override;
     void setPollInterval(int milliseconds) override;
-    void sendCommand(const QByteArray &command) override;
     void clearTestTree() override;
     void showTestCount(int count) override;
     void addTestNode(const QString &text) override;
     void setDownloadProgress(int maximum, int position) override;
     void setDownloadPosition(int position) override;
-    void appendViewerCaption(const QString &text) override;
     void setUnitMenuEnabled(bool enabled) override;
-    void refreshLiveDisplay() override;
 
     // PortSelectionView
     void setPortChecked(int k) override;
@@ -101,7 +103,7 @@ public:
     void errorReport(const QString &text) override;
 
     // LiveReadingsView
-    void setValueLabel(int labelNumber, const QString &text) override;
+    void setValueLabel(ValueLabel label, const QString &text) override;
     void setGaugeValue(int gaugeNumber, double value) override;
     void setTestCountText(const QString &text) override;
 
@@ -147,13 +149,13 @@ private:
     void buildStatusBar();
     void FormCreate();
     void FormClose();
-    QLabel *maxMinLabel(int labelNumber) const;
-    TVrLabel *valueLabel(int labelNumber) const;
+    QLabel *maxMinLabel(MaxMinLabel label) const;
+    TVrLabel *valueLabel(ValueLabel label) const;
     TvrThermoMeter *gauge(int gaugeNumber) const;
 
     SharedState &state;
+    PortSelection portSelection;
     ReplyParser parser;
     PollScheduler scheduler;
-    std::unique_ptr<PortSelection> portSelection;
     QLabel *statusPanels[3] = {};
 };

@@ -1,5 +1,6 @@
 #include "link/ComPort.h"
 
+#include "core/AssignIfChanged.h"
 #include "link/ComThread.h"
 #include "link/PortNames.h"
 
@@ -48,14 +49,12 @@ TCustomComPort::~TCustomComPort()
 
 void TCustomComPort::setPort(const QString &text)
 {
-    const QString name = normalisePortName(text);
-    if (name == portName)
-        return;
-    portName = name;
-    if (connected) {
-        closePort();
-        openPort();
-    }
+    assignIfChanged(portName, normalisePortName(text), [this] {
+        if (connected) {
+            closePort();
+            openPort();
+        }
+    });
 }
 
 void TCustomComPort::setConnected(bool value)

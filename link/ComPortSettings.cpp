@@ -1,5 +1,6 @@
 #include "link/ComPortSettings.h"
 
+#include "core/AssignIfChanged.h"
 #include "link/ComPort.h"
 
 void TComParity::changed()
@@ -10,43 +11,30 @@ void TComParity::changed()
 
 void TComParity::setBits(TParityBits value)
 {
-    if (bits != value) {
-        bits = value;
-        changed();
-    }
+    assignIfChanged(bits, value, [this] { changed(); });
 }
 
 void TComParity::setCheck(bool value)
 {
-    if (check != value) {
-        check = value;
-        changed();
-    }
+    assignIfChanged(check, value, [this] { changed(); });
 }
 
 void TComParity::setReplace(bool value)
 {
-    if (replace != value) {
-        replace = value;
-        changed();
-    }
+    assignIfChanged(replace, value, [this] { changed(); });
 }
 
 void TComParity::setReplaceChar(char value)
 {
-    if (replaceChar != value) {
-        replaceChar = value;
-        changed();
-    }
+    assignIfChanged(replaceChar, value, [this] { changed(); });
 }
 
 template <class T> void TComFlowControl::set(T &field, T value)
 {
-    if (field == value)
-        return;
-    field = value;
-    if (port.Connected())
-        port.applyLineSettings();
+    assignIfChanged(field, value, [this] {
+        if (port.Connected())
+            port.applyLineSettings();
+    });
 }
 
 void TComFlowControl::setOutCTSFlow(bool value) { set(outCTSFlow, value); }
@@ -62,11 +50,10 @@ void TComFlowControl::setXoffChar(char value) { set(xoffChar, value); }
 
 void TComTimeouts::set(uint32_t &field, uint32_t value)
 {
-    if (field == value)
-        return;
-    field = value;
-    if (port.Connected())
-        port.applyTimeouts();
+    assignIfChanged(field, value, [this] {
+        if (port.Connected())
+            port.applyTimeouts();
+    });
 }
 
 void TComTimeouts::setReadInterval(uint32_t value) { set(readInterval, value); }
@@ -77,12 +64,10 @@ void TComTimeouts::setWriteTotalConstant(uint32_t value) { set(writeTotalConstan
 
 void TComBuffer::set(uint32_t &field, uint32_t value)
 {
-    value &= ~1u;
-    if (field == value)
-        return;
-    field = value;
-    if (port.Connected())
-        port.applyQueueSizes();
+    assignIfChanged(field, value & ~1u, [this] {
+        if (port.Connected())
+            port.applyQueueSizes();
+    });
 }
 
 void TComBuffer::setInputSize(uint32_t value) { set(inputSize, value); }

@@ -1,6 +1,7 @@
 #include "link/ReplyParser.h"
 
 #include "core/HeatIndex.h"
+#include "core/MeterReplyTexts.h"
 #include "core/NumberText.h"
 
 namespace {
@@ -16,7 +17,7 @@ QLatin1StringView text(const std::string &field) { return QLatin1StringView(fiel
 
 // A value of the maximum or minimum frame: the text goes to its label as it
 // came, with the unit of the frame's letter.
-void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
+void ReplyParser::maxMinValue(char ch, char separator, MaxMinLabel label, State next)
 {
     const bool ends = separator == LF ? ch == LF : (ch == separator || ch == separator + ('a' - 'A'));
     if (!ends) {
@@ -31,7 +32,7 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
         *out++ = QChar(uchar(c));
     *out++ = QChar(0xB0);
     *out = QChar(s.fahrenheitUnit == 1 ? 'F' : 'C');
-    sink.setMaxMinLabel(label, shown);
+    mainWindow.setMaxMinLabel(label, shown);
     if (separator != LF) {
         s.replyState = next;
         s.replyField.clear();
@@ -42,12 +43,13 @@ void ReplyParser::maxMinValue(char ch, char separator, int label, int32_t next)
 // is not a number: the variable keeps its value and no point is added.
 bool ReplyParser::recordValue(int column, long double &target, int series)
 {
-    sink.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
+    ViewerSink &viewer = windows.viewer.get();
+    viewer.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
     const auto v = textToNumber(toView(s.replyField));
     if (!v)
         return false;
     target = *v;
-    sink.addChartPoint(series, double(s.recordIndex), double(target));
+    viewer.addChartPoint(series, double(s.recordIndex), double(target));
     return true;
 }
 
@@ -55,8 +57,18 @@ void ReplyParser::indexStep()
 {
     const int row = s.recordIndex + 1;
     GeneralText buffer;
-    sink.setViewerCell(row, 5, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe), buffer));
-    sink.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
+    ViewerSink &viewer = windows.viewer.get();
+    viewer.setViewerCell(row, 5, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe), buffer));
+    viewer.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
+}
+
+// A live value into its reading field of the calibration dialog, while the
+// dialog is open and shown.
+void ReplyParser::calibrationReading(int editNumber, long double value)
+{
+    CalibrationSink &dialog = windows.calibration.get();
+    if (dialog.calibrationDialogVisible())
+        dialog.setCalibrationReading(editNumber, formatGeneral(value));
 }
 
 void ReplyParser::feed(char ch)
@@ -93,74 +105,71 @@ inline void ReplyParser::step(char ch)
     case Letter:
         lfEnds = false;
         switch (ch) {
-        case 'W': s.replyState = 100; s.fahrenheitUnit = 0; break;
-        case 'w': s.replyState = 100; s.fahrenheitUnit = 1; break;
-        case 'G': s.replyState = 110; s.fahrenheitUnit = 0; break;
-        case 'g': s.replyState = 110; s.fahrenheitUnit = 1; break;
-        case 'B': s.replyState = 120; s.fahrenheitUnit = 0; break;
-        case 'b': s.replyState = 120; s.fahrenheitUnit = 1; break;
-        case 'U': s.replyState = 30; break;
-        case 'T': s.replyState = 200; break;
-        case 'I': s.replyState = 300; break;
-        case 'R': s.replyState = 400; break;
-        case 'i': case 'r': case 't': s.replyState = 500; break;
-        case 'u': s.replyState = 600; break;
-        case 'H': s.replyState = 700; break;
-        case 'X': s.replyState = 800; break;
-        case 'Z': case 'c': case 'z': s.replyState = 900; break;
-        case 'A': s.replyState = 1000; break;
-        case 'F': s.replyState = 2000; break;
+        case 'W': s.replyState = LiveWet; s.fahrenheitUnit = 0; break;
+        case 'w': s.replyState = LiveWet; s.fahrenheitUnit = 1; break;
+        case 'G': s.replyState = MaxWet; s.fahrenheitUnit = 0; break;
+        case 'g': s.replyState = MaxWet; s.fahrenheitUnit = 1; break;
+        case 'B': s.replyState = MinWet; s.fahrenheitUnit = 0; break;
+        case 'b': s.replyState = MinWet; s.fahrenheitUnit = 1; break;
+        case 'U': s.replyState = UnitSet; break;
+        case 'T': s.replyState = TestCount; break;
+        case 'I': s.replyState = SampleRate; break;
+        case 'R': s.replyState = RecordCount; break;
+        case 'i': case 'r': case 't': s.replyState = Acknowledged; break;
+        case 'u': s.replyState = UnitAcknowledged; break;
+        case 'H': s.replyState = ClockSet; break;
+        case 'X': s.replyState = Erased; break;
+        case 'Z': case 'c': case 'z': s.replyState = OffsetSet; break;
+        case 'A': s.replyState = RecordOpen; break;
+        case 'F': s.replyState = Memory; break;
         default: s.replyState = Idle; break;
         }
         break;
 
-    case 30:
-        sink.setStatusText(2, QStringLiteral("Parâmetro ajustado..."));
+    case UnitSet:
+        mainWindow.setStatusText(StatusPanel::Activity, parameterSetText);
         break;
 
-    case 100:
+    case LiveWet:
         comma();
         if (ch == 'D' || ch == 'd') {
             s.wetReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
-            s.replyState = 101;
+            s.replyState = LiveDry;
             s.replyField.clear();
-            if (sink.calibrationDialogVisible())
-                sink.setCalibrationReading(2, formatGeneral(s.wetReading));
+            calibrationReading(2, s.wetReading);
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 101:
+    case LiveDry:
         comma();
         if (ch == 'G' || ch == 'g') {
             s.dryReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
-            s.replyState = 102;
+            s.replyState = LiveGlobe;
             s.replyField.clear();
-            if (sink.calibrationDialogVisible())
-                sink.setCalibrationReading(4, formatGeneral(s.dryReading));
+            calibrationReading(4, s.dryReading);
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 102:
+    case LiveGlobe:
         comma();
         if (ch == LF) {
             s.globeReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
-            if (sink.calibrationDialogVisible())
-                sink.setCalibrationReading(6, formatGeneral(s.globeReading));
+            calibrationReading(6, s.globeReading);
         } else {
             s.replyField.push_back(ch);
         }
         break;
 
-    case 110: comma(); maxMinValue(ch, 'D', 6, 111); break;
-    case 111: comma(); maxMinValue(ch, 'G', 8, 112); break;
-    case 112: comma(); maxMinValue(ch, LF, 10, 0); break;
-    case 120: comma(); maxMinValue(ch, 'D', 7, 121); break;
-    case 121: comma(); maxMinValue(ch, 'G', 9, 122); break;
-    case 122: comma(); maxMinValue(ch, LF, 11, 0); break;
+    case MaxWet: comma(); maxMinValue(ch, 'D', MaxMinLabel::WetMax, MaxDry); break;
+    case MaxDry: comma(); maxMinValue(ch, 'G', MaxMinLabel::DryMax, MaxGlobe); break;
+    case MaxGlobe: comma(); maxMinValue(ch, LF, MaxMinLabel::GlobeMax, Idle); break;
+    case MinWet: comma(); maxMinValue(ch, 'D', MaxMinLabel::WetMin, MinDry); break;
+    case MinDry: comma(); maxMinValue(ch, 'G', MaxMinLabel::DryMin, MinGlobe); break;
+    case MinGlobe: comma(); maxMinValue(ch, LF, MaxMinLabel::GlobeMin, Idle); break;
 
-    case 200:
+    case TestCount:
         if (ch == LF) {
             s.testCount = textToInt(trimField(toView(s.replyField))).value_or(0);
             s.testIndex = 0;
@@ -169,123 +178,124 @@ inline void ReplyParser::step(char ch)
         }
         break;
 
-    case 300:
+    case SampleRate:
         if (ch == '+') {
-            sink.checkSampleUnit(s.replyField == "0");
+            windows.sampleRate.get().checkSampleUnit(s.replyField == "0");
             s.replyField.clear();
         } else if (ch == LF) {
             if (const auto v = textToInt(trimField(toView(s.replyField))))
-                sink.setSampleInterval(QString::number(*v));
+                windows.sampleRate.get().setSampleInterval(QString::number(*v));
         } else {
             s.replyField.push_back(ch);
         }
         break;
 
-    case 400:
+    case RecordCount:
         if (ch == LF)
             s.recordCount = textToInt(trimField(toView(s.replyField))).value_or(0);
         else
             s.replyField.push_back(ch);
         break;
 
-    case 500: case 600: case 800: case 900:
+    case Acknowledged: case UnitAcknowledged: case Erased: case OffsetSet:
         s.replyField.push_back(ch); // read and dropped
         break;
 
-    case 700:
+    case ClockSet:
         s.replyField.push_back(ch);
         lfEnds = false;
         if (ch == LF) {
             s.replyState = Idle;
-            sink.showMessage(QStringLiteral("Relógio ajustado."), QStringLiteral("Aviso"));
+            mainWindow.showMessage(clockSetText, noticeCaption);
         }
         break;
 
-    case 1000:
+    case RecordOpen:
         lfEnds = false;
         if (ch == '[') {
-            s.replyState = 1001;
+            s.replyState = RecordNumber;
             s.replyField.clear();
         }
         break;
-    case 1001:
+    case RecordNumber:
         if (ch == ']') {
-            sink.setViewerCell(s.recordIndex + 1, 0, text(s.replyField));
-            s.replyState = 1002;
+            windows.viewer.get().setViewerCell(s.recordIndex + 1, 0, text(s.replyField));
+            s.replyState = RecordDate;
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 1002:
-    case 1003:
+    case RecordDate:
+    case RecordTime:
         if (ch == ' ') {
-            sink.setViewerCell(s.recordIndex + 1, s.replyState == 1002 ? 7 : 1, text(s.replyField));
-            s.replyState += 1;
+            windows.viewer.get().setViewerCell(s.recordIndex + 1, s.replyState == RecordDate ? 7 : 1,
+                                               text(s.replyField));
+            s.replyState += 1; // date, then time, then the wet tag
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 1004: case 1006: case 1008:
+    case RecordWetTag: case RecordDryTag: case RecordGlobeTag:
         lfEnds = false;
         if (ch == '=') {
-            s.replyState += 1;
+            s.replyState += 1; // the value after its tag
             s.replyField.clear();
         }
         break;
-    case 1005:
+    case RecordWet:
         comma();
         if (ch == SOH) {
             recordValue(2, s.recordWet, 0);
-            s.replyState = 1006;
+            s.replyState = RecordDryTag;
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 1007:
+    case RecordDry:
         comma();
         if (ch == SOH) {
             recordValue(3, s.recordDry, 1);
-            s.replyState = 1008;
+            s.replyState = RecordGlobeTag;
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 1009:
+    case RecordGlobe:
         comma();
         if (ch == SOH) {
             if (recordValue(4, s.recordGlobe, 2))
                 indexStep();
-            s.replyState = 1010;
+            s.replyState = RecordEnd;
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
         }
         break;
-    case 1010:
+    case RecordEnd:
         lfEnds = false;
         if (ch == 'C') {
             s.replyState = Idle;
             s.recordIndex += 1;
             s.readyToSend = true;
-            sink.setViewerRecordCount(s.recordIndex);
+            windows.viewer.get().setViewerRecordCount(s.recordIndex);
             s.viewerRecordCount = s.recordIndex;
         }
         break;
 
-    case 2000:
+    case Memory:
         if (ch == 'T') {
             s.replyField.clear();
         } else if (ch == 'L') {
             if (const auto v = textToInt(toView(s.replyField)))
-                sink.setMemoryMaximum(*v);
+                mainWindow.setMemoryMaximum(*v);
             s.replyField.clear();
         } else if (ch == CR) {
             if (const auto v = textToInt(toView(s.replyField)))
-                sink.setMemoryPosition(*v);
+                mainWindow.setMemoryPosition(*v);
         } else {
             s.replyField.push_back(ch);
         }

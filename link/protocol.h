@@ -1,7 +1,6 @@
 #pragma once
-// The instrument protocol: the commands the client sends (Command::), the
-// reply parser that reads what the meter answers, and the interface through
-// which the parser reaches the windows.
+// The instrument protocol: the commands the client sends (Command::) and the
+// reply parser that reads what the meter answers into the windows' sinks.
 //
 // Request and reply: sendCommand clears readyToSend when it writes; the parser
 // sets it again on every received line feed and at the end of every stored
@@ -10,4 +9,3 @@
 
 #include "link/Commands.h"
 #include "link/ReplyParser.h"
-#include "link/ReplySink.h"

@@ -111,6 +111,25 @@ private slots:
         QCOMPARE(ini.value("Password").toString(), QStringLiteral("pelko"));
     }
 
+    // The sender the main window hands to its dialogs is the port selection:
+    // the command reaches the device and the link waits for its answer; once
+    // the port is closed a command is dropped without an error.
+    void commandSenderIsThePort()
+    {
+        writeSettings("Porta=1\nPassword=pelko\n");
+        auto platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM1"};
+        TForm1 w(nullptr, platform);
+        QVERIFY(w.ComPort1.Connected());
+        shared().readyToSend = true;
+        w.commandSender().sendCommand("@I\r\n");
+        QCOMPARE(platform->device()->written(), QByteArray("@I\r\n"));
+        QVERIFY(!shared().readyToSend);
+        w.Desconectar1->trigger();
+        w.commandSender().sendCommand("@u\r\n");
+        QVERIFY(!w.ComPort1.Connected());
+    }
+
     void closingDisconnectsAndSaves()
     {
         writeSettings("Porta=1\nPassword=pelko\n");

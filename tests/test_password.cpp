@@ -1,7 +1,7 @@
 // Which entries open which protected command, the gate's dialogue, the
 // "Senhas" change, and a change surviving a restart only after a normal close.
 
-#include "core/PasswordGate.h"
+#include "control/PasswordGate.h"
 #include "core/Settings.h"
 #include "core/SettingsLocation.h"
 

@@ -3,7 +3,7 @@
 // pseudo-terminals.
 
 #include "link/ComPort.h"
-#include "link/PortSelection.h"
+#include "control/PortSelection.h"
 #include "support/FakeComPlatform.h"
 #include "support/Pty.h"
 
@@ -23,10 +23,10 @@ struct RecordingView : PortSelectionView {
     int checked = -1;    // -1: never set
     bool timerEnabled = false;
 
-    void setStatusText(int panel, const QString &text) override
+    void setStatusText(StatusPanel panel, const QString &text) override
     {
-        panels[panel] = text;
-        history << QStringLiteral("%1:%2").arg(panel).arg(text);
+        panels[int(panel)] = text;
+        history << QStringLiteral("%1:%2").arg(int(panel)).arg(text);
     }
     void setPortChecked(int k) override { checked = k; }
     void setSearchTimerEnabled(bool enabled) override { timerEnabled = enabled; }
@@ -251,7 +251,7 @@ void TestPortSelection::sendCommand()
     FakeComDevice *device = rig.platform->device();
     if (failure)
         rig.platform->failures.insert(QStringLiteral("write"), failure);
-    rig.view.setStatusText(2, QStringLiteral("Lendo ..."));
+    rig.view.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
     rig.state.readyToSend = readyBefore;
 
     rig.selection.sendCommand("@T\r\n");
@@ -321,7 +321,7 @@ void TestPortSelection::lineErrorStatus()
     rig.selection.openStoredPort();
     QVERIFY(rig.port.Connected());
     QCOMPARE(rig.opens(), QStringList{"open COM5"});
-    rig.view.setStatusText(2, QStringLiteral("Lendo ..."));
+    rig.view.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
     rig.platform->device()->raiseErrors(0x0008);
     QTRY_VERIFY(!rig.port.Connected());
     QCOMPARE(rig.view.panels[0], QStringLiteral("Comm5"));

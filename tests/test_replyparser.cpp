@@ -12,7 +12,7 @@ class ReplyParserTest : public QObject {
     struct Run {
         SharedState state;
         RecordingSink sink;
-        ReplyParser parser{state, sink};
+        ReplyParser parser{state, sink, sink.windows};
         explicit Run(bool calibrationVisible = false) { sink.calibrationVisible = calibrationVisible; }
     };
 

@@ -1,8 +1,9 @@
 // Timer1 ticked by hand against a scripted meter: the exact request stream,
 // the sequences' steps, and what they show.
-#include "link/PollScheduler.h"
+#include "control/LiveDisplay.h"
+#include "control/PollScheduler.h"
+#include "link/CommandSender.h"
 #include "link/protocol.h"
-#include "measure/LiveDisplay.h"
 #include "support/RecordingSink.h"
 
 #include <QtTest>
@@ -10,13 +11,26 @@
 
 namespace {
 
+// The viewer as the scheduler sees it: its caption goes into the events.
+struct CaptionViewer : NullViewerSink {
+    QStringList &events;
+    explicit CaptionViewer(QStringList &events) : events(events) {}
+    void appendViewerCaption(const QString &t) override { events << "caption" + t; }
+};
+
 // The windows as the scheduler sees them, plus a meter behind sendCommand that
 // answers through the real parser before the next tick (or stays silent).
-struct Bench : SchedulerHost, LiveReadingsView {
+struct Bench : SchedulerHost, CommandSender {
     SharedState state;
     RecordingSink sink;
-    ReplyParser parser{state, sink};
-    PollScheduler scheduler{state, *this};
+    ReplyParser parser{state, sink, sink.windows};
+    QStringList events;
+    CaptionViewer viewer{events};
+    QObject viewerWindow;
+    ViewerSlot viewerSlot;
+    PollScheduler scheduler{state, *this, *this, viewerSlot};
+
+    Bench() { viewerSlot.attach(&viewerWindow, &viewer); }
 
     bool portOpen = true;
     bool livePage = true;
@@ -25,7 +39,6 @@ struct Bench : SchedulerHost, LiveReadingsView {
     int interval = PollScheduler::IntervalAtStart;
     QByteArrayList sent;
     QStringList nodes;
-    QStringList events;
     QString labels[11];
     double gauges[4] = {};
     QString testCountText;
@@ -56,12 +69,14 @@ struct Bench : SchedulerHost, LiveReadingsView {
     void addTestNode(const QString &t) override { nodes << t; }
     void setDownloadProgress(int max, int pos) override { events << QStringLiteral("progress %1/%2").arg(pos).arg(max); }
     void setDownloadPosition(int pos) override { events << QStringLiteral("progress %1").arg(pos); }
-    void appendViewerCaption(const QString &t) override { events << "caption" + t; }
     void setUnitMenuEnabled(bool e) override { unitMenuEnabled = e; }
-    void setStatusText(int panel, const QString &t) override { events << QStringLiteral("status%1=%2").arg(panel).arg(t); }
-    void refreshLiveDisplay() override { ::refreshLiveDisplay(state, *this); }
+    void setStatusText(StatusPanel panel, const QString &t) override
+    {
+        events << QStringLiteral("status%1=%2").arg(int(panel)).arg(t);
+    }
+    void refreshLiveDisplay() { ::refreshLiveDisplay(state, *this); }
 
-    void setValueLabel(int n, const QString &t) override { labels[n] = t; }
+    void setValueLabel(ValueLabel n, const QString &t) override { labels[int(n)] = t; }
     void setGaugeValue(int n, double v) override { gauges[n] = v; }
     void setTestCountText(const QString &t) override { testCountText = t; }
 };

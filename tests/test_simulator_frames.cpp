@@ -180,7 +180,7 @@ private slots:
                 continue;
             SharedState state;
             RecordingSink sink;
-            ReplyParser parser(state, sink);
+            ReplyParser parser(state, sink, sink.windows);
             state.readyToSend = false;
             parser.feed(QByteArrayView(reply));
             QCOMPARE(state.replyState, 0);
@@ -272,7 +272,7 @@ private slots:
         startWith({"--sizes", "3,4"});
         SharedState state;
         RecordingSink sink;
-        ReplyParser parser(state, sink);
+        ReplyParser parser(state, sink, sink.windows);
         const QByteArrayList frames = download(1);
         for (const QByteArray &frame : frames)
             parser.feed(QByteArrayView(frame));

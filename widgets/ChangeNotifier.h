@@ -3,6 +3,8 @@
 // members changes, so that the owner repaints. A plain callback keeps them
 // free of any widget code.
 
+#include "core/AssignIfChanged.h"
+
 #include <functional>
 #include <utility>
 
@@ -19,10 +21,7 @@ protected:
     template <typename T>
     void assign(T &member, const T &value)
     {
-        if (member == value)
-            return;
-        member = value;
-        changed();
+        assignIfChanged(member, value, [this] { changed(); });
     }
 
     void changed()

@@ -1,5 +1,7 @@
 #include "widgets/ProgressBarPainter.h"
 
+#include "widgets/DrawToImage.h"
+
 #include "widgets/ProgressGeometry.h"
 
 #include <QPainter>
@@ -31,10 +33,5 @@ void paintProgressBar(QPainter &painter, const ProgressBarLook &look, QSize size
 
 QImage renderProgressBar(const ProgressBarLook &look, QSize size, qreal devicePixelRatio)
 {
-    const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
-    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    QPainter painter(&image);
-    paintProgressBar(painter, look, size);
-    return image;
+    return drawToImage(size, devicePixelRatio, [&](QPainter &painter) { paintProgressBar(painter, look, size); });
 }

@@ -1,5 +1,7 @@
 #include "widgets/RaisedTextPainter.h"
 
+#include "widgets/DrawToImage.h"
+
 #include <QPainter>
 
 void paintRaisedText(QPainter &painter, const RaisedTextLook &look, QSize size)
@@ -18,10 +20,5 @@ void paintRaisedText(QPainter &painter, const RaisedTextLook &look, QSize size)
 
 QImage renderRaisedText(const RaisedTextLook &look, QSize size, qreal devicePixelRatio)
 {
-    const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
-    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    QPainter painter(&image);
-    paintRaisedText(painter, look, size);
-    return image;
+    return drawToImage(size, devicePixelRatio, [&](QPainter &painter) { paintRaisedText(painter, look, size); });
 }

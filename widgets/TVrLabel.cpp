@@ -1,6 +1,8 @@
 #include "widgets/TVrLabel.h"
 
+#include "core/AssignIfChanged.h"
 #include "widgets/BgrColor.h"
+#include "widgets/DrawToImage.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -27,24 +29,13 @@ TVrLabel::TVrLabel(const QString &caption, QWidget *parent)
 
 void TVrLabel::setCaption(const QString &text)
 {
-    if (text == caption_)
-        return;
-    caption_ = text;
-    update();
+    assignIfChanged(caption_, text, [this] { update(); });
 }
 
-void TVrLabel::setColorMember(QColor &member, const QColor &c)
-{
-    if (member == c)
-        return;
-    member = c;
-    update();
-}
-
-void TVrLabel::setColor(const QColor &c) { setColorMember(color_, c); }
-void TVrLabel::setFontColor(const QColor &c) { setColorMember(fontColor_, c); }
-void TVrLabel::setColorShadow(const QColor &c) { setColorMember(shadow_, c); }
-void TVrLabel::setColorHighlight(const QColor &c) { setColorMember(highlight_, c); }
+void TVrLabel::setColor(const QColor &c) { assignIfChanged(color_, c, [this] { update(); }); }
+void TVrLabel::setFontColor(const QColor &c) { assignIfChanged(fontColor_, c, [this] { update(); }); }
+void TVrLabel::setColorShadow(const QColor &c) { assignIfChanged(shadow_, c, [this] { update(); }); }
+void TVrLabel::setColorHighlight(const QColor &c) { assignIfChanged(highlight_, c, [this] { update(); }); }
 
 RaisedTextLook TVrLabel::look() const
 {
@@ -65,9 +56,5 @@ QSize TVrLabel::sizeHint() const
 
 void TVrLabel::paintEvent(QPaintEvent *)
 {
-    if (width() <= 0 || height() <= 0)
-        return;
-    const QImage image = renderImage(devicePixelRatioF());
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), image);
+    paintRendered(*this, [this](qreal devicePixelRatio) { return renderImage(devicePixelRatio); });
 }

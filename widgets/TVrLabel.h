@@ -36,7 +36,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void setColorMember(QColor &member, const QColor &c);
 
     QString caption_;
     QColor color_;

@@ -1,6 +1,8 @@
 #include "widgets/TVrProgressBar.h"
 
+#include "core/AssignIfChanged.h"
 #include "widgets/BgrColor.h"
+#include "widgets/DrawToImage.h"
 #include "widgets/ProgressGeometry.h"
 
 #include <QPainter>
@@ -44,17 +46,9 @@ void TVrProgressBar::setPosition(int v)
     setState(min_, max_, std::clamp(v, min_, max_));
 }
 
-void TVrProgressBar::setColorMember(QColor &member, const QColor &c)
-{
-    if (member == c)
-        return;
-    member = c;
-    update();
-}
-
-void TVrProgressBar::setStartColor(const QColor &c) { setColorMember(startColor_, c); }
-void TVrProgressBar::setEndColor(const QColor &c) { setColorMember(endColor_, c); }
-void TVrProgressBar::setColor(const QColor &c) { setColorMember(color_, c); }
+void TVrProgressBar::setStartColor(const QColor &c) { assignIfChanged(startColor_, c, [this] { update(); }); }
+void TVrProgressBar::setEndColor(const QColor &c) { assignIfChanged(endColor_, c, [this] { update(); }); }
+void TVrProgressBar::setColor(const QColor &c) { assignIfChanged(color_, c, [this] { update(); }); }
 
 int TVrProgressBar::filledLength() const
 {
@@ -87,9 +81,5 @@ QSize TVrProgressBar::sizeHint() const
 
 void TVrProgressBar::paintEvent(QPaintEvent *)
 {
-    if (width() <= 0 || height() <= 0)
-        return;
-    const QImage image = renderImage(devicePixelRatioF());
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), image);
+    paintRendered(*this, [this](qreal devicePixelRatio) { return renderImage(devicePixelRatio); });
 }

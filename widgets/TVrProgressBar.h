@@ -41,7 +41,6 @@ protected:
 
 private:
     void setState(int min, int max, int position);
-    void setColorMember(QColor &member, const QColor &c);
 
     int min_ = 0;
     int max_ = 20;

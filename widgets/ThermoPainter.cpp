@@ -1,5 +1,7 @@
 #include "widgets/ThermoPainter.h"
 
+#include "widgets/DrawToImage.h"
+
 #include "widgets/BgrColor.h"
 #include "widgets/ScaleLabelText.h"
 
@@ -123,10 +125,5 @@ void paintThermoMeter(QPainter &painter, const ThermoLook &look, QSize size)
 
 QImage renderThermoMeter(const ThermoLook &look, QSize size, qreal devicePixelRatio)
 {
-    const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
-    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    QPainter painter(&image);
-    paintThermoMeter(painter, look, size);
-    return image;
+    return drawToImage(size, devicePixelRatio, [&](QPainter &painter) { paintThermoMeter(painter, look, size); });
 }

@@ -1,6 +1,8 @@
 #include "widgets/TvrThermoMeter.h"
 
+#include "core/AssignIfChanged.h"
 #include "widgets/BgrColor.h"
+#include "widgets/DrawToImage.h"
 
 #include <QPainter>
 
@@ -29,34 +31,22 @@ void TvrThermoMeter::changed()
 
 void TvrThermoMeter::setColorBefore(const QColor &c)
 {
-    if (c != colorBefore_) {
-        colorBefore_ = c;
-        changed();
-    }
+    assignIfChanged(colorBefore_, c, [this] { changed(); });
 }
 
 void TvrThermoMeter::setColorAfter(const QColor &c)
 {
-    if (c != colorAfter_) {
-        colorAfter_ = c;
-        changed();
-    }
+    assignIfChanged(colorAfter_, c, [this] { changed(); });
 }
 
 void TvrThermoMeter::setColor(const QColor &c)
 {
-    if (c != color_) {
-        color_ = c;
-        changed();
-    }
+    assignIfChanged(color_, c, [this] { changed(); });
 }
 
 void TvrThermoMeter::setFontColor(const QColor &c)
 {
-    if (c != fontColor_) {
-        fontColor_ = c;
-        changed();
-    }
+    assignIfChanged(fontColor_, c, [this] { changed(); });
 }
 
 ThermoLook TvrThermoMeter::look() const
@@ -94,9 +84,5 @@ QSize TvrThermoMeter::sizeHint() const
 
 void TvrThermoMeter::paintEvent(QPaintEvent *)
 {
-    if (width() <= 0 || height() <= 0)
-        return;
-    const QImage image = renderImage(devicePixelRatioF());
-    QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), image);
+    paintRendered(*this, [this](qreal devicePixelRatio) { return renderImage(devicePixelRatio); });
 }

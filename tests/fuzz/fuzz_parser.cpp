@@ -7,28 +7,33 @@
 
 namespace {
 
-struct NullSink : ReplySink {
-    void setStatusText(int, const QString &) override {}
-    void setMaxMinLabel(int, const QString &) override {}
-    void setMemoryMaximum(int) override {}
-    void setMemoryPosition(int) override {}
+// Every window open, the calibration dialog shown, so that every write path runs.
+struct ShownCalibration : NullCalibrationSink {
     bool calibrationDialogVisible() override { return true; }
-    void setCalibrationReading(int, const QString &) override {}
-    void checkSampleUnit(bool) override {}
-    void setSampleInterval(const QString &) override {}
-    void setViewerCell(int, int, QLatin1StringView) override {}
-    void addChartPoint(int, double, double) override {}
-    void setViewerRecordCount(int) override {}
-    void showMessage(const QString &, const QString &) override {}
+};
+
+struct Windows {
+    QObject window;
+    NullMainWindowSink mainWindow;
+    NullViewerSink viewer;
+    ShownCalibration calibration;
+    NullSampleRateSink sampleRate;
+    WindowSlots slots_;
+    Windows()
+    {
+        slots_.viewer.attach(&window, &viewer);
+        slots_.calibration.attach(&window, &calibration);
+        slots_.sampleRate.attach(&window, &sampleRate);
+    }
 };
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    static Windows windows;
     SharedState state;
-    NullSink sink;
-    ReplyParser parser(state, sink);
+    ReplyParser parser(state, windows.mainWindow, windows.slots_);
     for (size_t i = 0; i < size; ++i) {
         parser.feed(char(data[i]));
         if (state.replyField.size() > i + 1)

@@ -1,8 +1,7 @@
 #include "support/ModalCatcher.h"
 
-#include "forms/InputBox.h"
-
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -31,15 +30,22 @@ void ModalCatcher::poll()
         box->accept();
         return;
     }
-    if (auto *input = qobject_cast<TInputBoxDialog *>(modal)) {
-        prompts << QStringLiteral("%1|%2|%3")
-                       .arg(input->windowTitle(), input->Prompt->text())
-                       .arg(input->Edit->echoMode() == QLineEdit::Password ? "masked" : "clear");
-        if (entries.isEmpty()) {
-            input->reject();
-        } else {
-            input->Edit->setText(entries.takeFirst());
-            input->accept();
-        }
+    // The input box (forms/InputBox), known by its class name and its two
+    // children so that the fakes need no window code.
+    auto *input = qobject_cast<QDialog *>(modal);
+    if (!input || !input->inherits("TInputBoxDialog"))
+        return;
+    auto *prompt = input->findChild<QLabel *>();
+    auto *edit = input->findChild<QLineEdit *>();
+    if (!prompt || !edit)
+        return;
+    prompts << QStringLiteral("%1|%2|%3")
+                   .arg(input->windowTitle(), prompt->text())
+                   .arg(edit->echoMode() == QLineEdit::Password ? "masked" : "clear");
+    if (entries.isEmpty()) {
+        input->reject();
+    } else {
+        edit->setText(entries.takeFirst());
+        input->accept();
     }
 }

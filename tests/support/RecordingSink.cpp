@@ -1,13 +1,20 @@
 #include "support/RecordingSink.h"
 
-void RecordingSink::setStatusText(int panel, const QString &text)
+RecordingSink::RecordingSink()
 {
-    calls << QStringLiteral("status%1=%2").arg(panel).arg(text);
+    windows.viewer.attach(&window, this);
+    windows.calibration.attach(&window, this);
+    windows.sampleRate.attach(&window, this);
 }
 
-void RecordingSink::setMaxMinLabel(int labelNumber, const QString &text)
+void RecordingSink::setStatusText(StatusPanel panel, const QString &text)
 {
-    calls << QStringLiteral("Label%1=%2").arg(labelNumber).arg(text);
+    calls << QStringLiteral("status%1=%2").arg(int(panel)).arg(text);
+}
+
+void RecordingSink::setMaxMinLabel(MaxMinLabel label, const QString &text)
+{
+    calls << QStringLiteral("Label%1=%2").arg(int(label)).arg(text);
 }
 
 void RecordingSink::setMemoryMaximum(int value)
@@ -35,9 +42,9 @@ void RecordingSink::setSampleInterval(const QString &text)
     calls << QStringLiteral("Form4.Edit1=%1").arg(text);
 }
 
-void RecordingSink::setViewerCell(int row, int column, QLatin1StringView text)
+void RecordingSink::setViewerCell(int row, int column, QAnyStringView text)
 {
-    calls << QStringLiteral("cell[%1,%2]=%3").arg(row).arg(column).arg(text);
+    calls << QStringLiteral("cell[%1,%2]=%3").arg(row).arg(column).arg(text.toString());
 }
 
 void RecordingSink::addChartPoint(int series, double x, double y)
@@ -48,6 +55,11 @@ void RecordingSink::addChartPoint(int series, double x, double y)
 void RecordingSink::setViewerRecordCount(int records)
 {
     calls << QStringLiteral("Form5.Edit5=%1").arg(records);
+}
+
+void RecordingSink::appendViewerCaption(const QString &text)
+{
+    calls << "Form5.caption" + text;
 }
 
 void RecordingSink::showMessage(const QString &text, const QString &caption)
