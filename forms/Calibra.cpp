@@ -1,8 +1,7 @@
 #include "forms/Calibra.h"
 
-#include "core/AppError.h"
-#include "forms/ErrorReport.h"
 #include "forms/Forms.h"
+#include "forms/Guarded.h"
 #include "link/CommandSender.h"
 #include "link/Commands.h"
 
@@ -19,9 +18,10 @@
 #include <QVBoxLayout>
 
 TForm2::TForm2(CommandSender &sender, QWidget *mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::WindowStaysOnTopHint),
-      sender(sender), mainWindow(mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowStaysOnTopHint)
+    , sender(sender)
+    , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Calibração"));
@@ -81,9 +81,9 @@ QWidget *TForm2::buildPage(const QString &caption, QLineEdit *&reference, QLineE
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(read, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
-    connect(adjust, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
-    connect(zero, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+    connect(read, &QPushButton::clicked, this, guarded(this, [this] { BitBtn3Click(); }));
+    connect(adjust, &QPushButton::clicked, this, guarded(this, [this] { BitBtn1Click(); }));
+    connect(zero, &QPushButton::clicked, this, guarded(this, [this] { BitBtn2Click(); }));
     PageControl1->addTab(sheet, caption);
     return sheet;
 }
@@ -131,14 +131,8 @@ void TForm2::BitBtn3Click()
 void TForm2::BitBtn1Click()
 {
     const Page page = shownPage();
-    QByteArray command;
-    try {
-        command = ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text());
-    } catch (const AppError &e) {
-        showErrorReport(e.message());
-        return;
-    }
-    sender.sendCommand(command);
+    // A field that is not a number throws before anything is sent.
+    sender.sendCommand(ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text()));
     confirm();
 }
 

@@ -39,8 +39,12 @@ public:
     // The channel of the page shown.
     ConfigCommand::Channel shownChannel() const;
 
+    // The buttons' handlers; the buttons run them through guarded(), so what
+    // they throw goes to the default error report.
     void BitBtn3Click(); // "LER" (BitBtn3, BitBtn4, BitBtn7)
-    void BitBtn1Click(); // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8)
+    // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8). Throws AppError, sending
+    // nothing and confirming nothing, when a field is not a number.
+    void BitBtn1Click();
     void BitBtn2Click(); // "Zerar OFFSET" (BitBtn2, BitBtn6, BitBtn9)
 
     QTabWidget *PageControl1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/SharedState.h"
 #include "forms/Forms.h"
+#include "forms/Guarded.h"
 #include "link/CommandSender.h"
 #include "link/ConfigCommands.h"
 
@@ -17,9 +18,11 @@
 #include <QVBoxLayout>
 
 TForm4::TForm4(CommandSender &sender, SharedState &state, QWidget *mainWindow)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                           | Qt::WindowStaysOnTopHint),
-      sender(sender), state(state), mainWindow(mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowStaysOnTopHint)
+    , sender(sender)
+    , state(state)
+    , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Taxa de amostragem"));
@@ -49,8 +52,8 @@ TForm4::TForm4(CommandSender &sender, SharedState &state, QWidget *mainWindow)
     layout->addLayout(buttons);
     resize(sizeHint().expandedTo(QSize(287, 132)));
 
-    connect(BitBtn5, &QPushButton::clicked, this, &TForm4::BitBtn5Click);
-    connect(BitBtn6, &QPushButton::clicked, this, &TForm4::BitBtn6Click);
+    connect(BitBtn5, &QPushButton::clicked, this, guarded(this, [this] { BitBtn5Click(); }));
+    connect(BitBtn6, &QPushButton::clicked, this, guarded(this, [this] { BitBtn6Click(); }));
 
     Form4 = this;
     sampleRateSlot().attach(this, this);

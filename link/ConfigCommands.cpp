@@ -10,7 +10,10 @@
 namespace ConfigCommand {
 namespace {
 
-bool isBlankOrControl(QChar c) { return c.unicode() <= u' '; }
+bool isBlankOrControl(QChar c)
+{
+    return c.unicode() <= u' ';
+}
 
 [[noreturn]] void overflow()
 {

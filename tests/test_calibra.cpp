@@ -4,8 +4,12 @@
 // window disabled while the dialog is open.
 
 #include "forms/Calibra.h"
+
+#include "core/MainWindowSink.h"
+#include "core/SharedState.h"
 #include "forms/Forms.h"
 #include "link/CommandSender.h"
+#include "link/ReplyParser.h"
 #include "support/ModalCatcher.h"
 
 #include <QLabel>
@@ -39,6 +43,7 @@ private slots:
     void notANumber_data();
     void notANumber();
     void readingsFillAllPages();
+    void readingReplyRoundTrip();
     void closingEnablesTheMainWindow();
     void reopeningStartsAgain();
 
@@ -105,13 +110,18 @@ void CalibraTest::adjust_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QByteArray>("command");
-    QTest::newRow("wet, half a degree up") << 0 << "25" << "24,5" << QByteArray("@c1>3F000000\r\n");
-    QTest::newRow("wet, one and a half down") << 0 << "30" << "31,5" << QByteArray("@c1>BFC00000\r\n");
-    QTest::newRow("wet, single-precision reading") << 0 << "25" << "25,3" << QByteArray("@c1>BE999980\r\n");
-    QTest::newRow("dry, single-precision reading") << 1 << "100" << "99,9" << QByteArray("@c2>3DCCCC00\r\n");
-    QTest::newRow("globe, equal values send zero") << 2 << "31,2" << "31,2" << QByteArray("@c3>00000000\r\n");
-    QTest::newRow("globe, an unread channel sends the reference")
-        << 2 << "25" << "0" << QByteArray("@c3>41C80000\r\n");
+    QTest::newRow("wet, half a degree up") << 0 << "25"
+                                           << "24,5" << QByteArray("@c1>3F000000\r\n");
+    QTest::newRow("wet, one and a half down") << 0 << "30"
+                                              << "31,5" << QByteArray("@c1>BFC00000\r\n");
+    QTest::newRow("wet, single-precision reading") << 0 << "25"
+                                                   << "25,3" << QByteArray("@c1>BE999980\r\n");
+    QTest::newRow("dry, single-precision reading") << 1 << "100"
+                                                   << "99,9" << QByteArray("@c2>3DCCCC00\r\n");
+    QTest::newRow("globe, equal values send zero") << 2 << "31,2"
+                                                   << "31,2" << QByteArray("@c3>00000000\r\n");
+    QTest::newRow("globe, an unread channel sends the reference") << 2 << "25"
+                                                                  << "0" << QByteArray("@c3>41C80000\r\n");
 }
 
 void CalibraTest::adjust()
@@ -185,11 +195,18 @@ void CalibraTest::notANumber_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a decimal point in the reference")
-        << "25.5" << "0" << "'25.5' is not a valid floating point value.";
-    QTest::newRow("an empty reference") << "" << "24,5" << "'' is not a valid floating point value.";
-    QTest::newRow("a reading that is not a number") << "25" << "--" << "'--' is not a valid floating point value.";
-    QTest::newRow("a reference beyond single precision") << "1E40" << "0" << "Floating point overflow.";
+    QTest::newRow("a decimal point in the reference") << "25.5"
+                                                      << "0"
+                                                      << "'25.5' is not a valid floating point value.";
+    QTest::newRow("an empty reference") << ""
+                                        << "24,5"
+                                        << "'' is not a valid floating point value.";
+    QTest::newRow("a reading that is not a number") << "25"
+                                                    << "--"
+                                                    << "'--' is not a valid floating point value.";
+    QTest::newRow("a reference beyond single precision") << "1E40"
+                                                         << "0"
+                                                         << "Floating point overflow.";
 }
 
 void CalibraTest::notANumber()
@@ -240,6 +257,37 @@ void CalibraTest::readingsFillAllPages()
     QVERIFY(!calibrationSlot().isOpen());
     QVERIFY(!calibrationSlot().get().calibrationDialogVisible());
     calibrationSlot().get().setCalibrationReading(2, "1"); // skipped
+}
+
+void CalibraTest::readingReplyRoundTrip()
+{
+    // The parser writes the readings with the decimal comma; the dialog reads
+    // them back the same way.
+    RecordingSender sender;
+    ModalCatcher catcher;
+    SharedState state;
+    NullMainWindowSink mainSink;
+    ReplyParser parser(state, mainSink, windowSlots());
+    QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
+    parser.feed(":W24.5D31.0G19.25\r\n");
+    QCOMPARE(dialog->Edit2->text(), QStringLiteral("24,5"));
+    QCOMPARE(dialog->Edit4->text(), QStringLiteral("31"));
+    QCOMPARE(dialog->Edit6->text(), QStringLiteral("19,25"));
+    dialog->Edit5->setText("20");
+    QTest::mouseClick(dialog->BitBtn8, Qt::LeftButton);
+    dialog->PageControl1->setCurrentWidget(dialog->TabSheet1);
+    dialog->Edit1->setText("25");
+    QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+    QCOMPARE(sender.sent, (QList<QByteArray>{"@c3>3F400000\r\n", "@c1>3F000000\r\n"}));
+    QCOMPARE(catcher.texts(), (QStringList{calibrated, calibrated}));
+
+    // A hidden dialog is not written into; a closed one neither.
+    dialog->hide();
+    parser.feed(":W1.0D2.0G3.0\r\n");
+    QCOMPARE(dialog->Edit2->text(), QStringLiteral("24,5"));
+    delete dialog.data();
+    parser.feed(":W1.0D2.0G3.0\r\n");
+    QCOMPARE(state.globeReading, 3.0L);
 }
 
 void CalibraTest::closingEnablesTheMainWindow()

@@ -117,23 +117,33 @@ void ConfigCommandsTest::offsetCommand_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QByteArray>("command");
-    QTest::newRow("half a degree up") << "25" << "24,5" << QByteArray("@c1>3F000000\r\n");
-    QTest::newRow("one and a half down") << "30" << "31,5" << QByteArray("@c1>BFC00000\r\n");
-    QTest::newRow("nothing to correct") << "0" << "0" << QByteArray("@c1>00000000\r\n");
-    QTest::newRow("25,3 is rounded to single precision before subtracting")
-        << "25" << "25,3" << QByteArray("@c1>BE999980\r\n");
-    QTest::newRow("99,9 is rounded to single precision before subtracting")
-        << "100" << "99,9" << QByteArray("@c1>3DCCCC00\r\n");
-    QTest::newRow("an unread channel sends the reference itself") << "25,5" << "0" << QByteArray("@c1>41CC0000\r\n");
-    QTest::newRow("equal texts send zero") << "24,7" << "24,7" << QByteArray("@c1>00000000\r\n");
-    QTest::newRow("negative zero minus zero sends plus zero") << "-0" << "0" << QByteArray("@c1>00000000\r\n");
-    QTest::newRow("negative zero as reference of a negative reading")
-        << "-0" << "-1" << QByteArray("@c1>3F800000\r\n");
+    QTest::newRow("half a degree up") << "25"
+                                      << "24,5" << QByteArray("@c1>3F000000\r\n");
+    QTest::newRow("one and a half down") << "30"
+                                         << "31,5" << QByteArray("@c1>BFC00000\r\n");
+    QTest::newRow("nothing to correct") << "0"
+                                        << "0" << QByteArray("@c1>00000000\r\n");
+    QTest::newRow("25,3 is rounded to single precision before subtracting") << "25"
+                                                                            << "25,3" << QByteArray("@c1>BE999980\r\n");
+    QTest::newRow("99,9 is rounded to single precision before subtracting") << "100"
+                                                                            << "99,9" << QByteArray("@c1>3DCCCC00\r\n");
+    QTest::newRow("an unread channel sends the reference itself") << "25,5"
+                                                                  << "0" << QByteArray("@c1>41CC0000\r\n");
+    QTest::newRow("equal texts send zero") << "24,7"
+                                           << "24,7" << QByteArray("@c1>00000000\r\n");
+    QTest::newRow("negative zero minus zero sends plus zero") << "-0"
+                                                              << "0" << QByteArray("@c1>00000000\r\n");
+    QTest::newRow("negative zero as reference of a negative reading") << "-0"
+                                                                      << "-1" << QByteArray("@c1>3F800000\r\n");
     QTest::newRow("a reference with many digits is rounded once to single precision")
-        << "25,1234567890123456789012" << "0" << QByteArray("@c1>41C8FCD7\r\n");
-    QTest::newRow("blanks around the texts are allowed") << " 25 " << " 24,5" << QByteArray("@c1>3F000000\r\n");
-    QTest::newRow("an exponent is a number") << "2,5E1" << "24,5" << QByteArray("@c1>3F000000\r\n");
-    QTest::newRow("negative temperatures") << "-10" << "-12,25" << QByteArray("@c1>40100000\r\n");
+        << "25,1234567890123456789012"
+        << "0" << QByteArray("@c1>41C8FCD7\r\n");
+    QTest::newRow("blanks around the texts are allowed") << " 25 "
+                                                         << " 24,5" << QByteArray("@c1>3F000000\r\n");
+    QTest::newRow("an exponent is a number") << "2,5E1"
+                                             << "24,5" << QByteArray("@c1>3F000000\r\n");
+    QTest::newRow("negative temperatures") << "-10"
+                                           << "-12,25" << QByteArray("@c1>40100000\r\n");
 }
 
 void ConfigCommandsTest::offsetCommand()
@@ -162,17 +172,27 @@ void ConfigCommandsTest::notANumber_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a decimal point instead of the comma")
-        << "25.5" << "0" << "'25.5' is not a valid floating point value.";
-    QTest::newRow("an empty reference") << "" << "24,5" << "'' is not a valid floating point value.";
-    QTest::newRow("a word as reading") << "25" << "abc" << "'abc' is not a valid floating point value.";
-    QTest::newRow("the text is quoted as typed, blanks included")
-        << " 2 5 " << "0" << "' 2 5 ' is not a valid floating point value.";
-    QTest::newRow("the reference is checked before the reading")
-        << "x" << "y" << "'x' is not a valid floating point value.";
-    QTest::newRow("beyond single precision") << "1E39" << "0" << "Floating point overflow.";
-    QTest::newRow("a difference beyond single precision")
-        << "3E38" << "-3E38" << "Floating point overflow.";
+    QTest::newRow("a decimal point instead of the comma") << "25.5"
+                                                          << "0"
+                                                          << "'25.5' is not a valid floating point value.";
+    QTest::newRow("an empty reference") << ""
+                                        << "24,5"
+                                        << "'' is not a valid floating point value.";
+    QTest::newRow("a word as reading") << "25"
+                                       << "abc"
+                                       << "'abc' is not a valid floating point value.";
+    QTest::newRow("the text is quoted as typed, blanks included") << " 2 5 "
+                                                                  << "0"
+                                                                  << "' 2 5 ' is not a valid floating point value.";
+    QTest::newRow("the reference is checked before the reading") << "x"
+                                                                 << "y"
+                                                                 << "'x' is not a valid floating point value.";
+    QTest::newRow("beyond single precision") << "1E39"
+                                             << "0"
+                                             << "Floating point overflow.";
+    QTest::newRow("a difference beyond single precision") << "3E38"
+                                                          << "-3E38"
+                                                          << "Floating point overflow.";
 }
 
 void ConfigCommandsTest::notANumber()

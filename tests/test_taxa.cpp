@@ -2,10 +2,12 @@
 // byte, the length refusal, closing by every road with the main window enabled
 // again, and the reply side filling the unit and the interval.
 
+#include "core/MainWindowSink.h"
 #include "core/SharedState.h"
 #include "forms/Forms.h"
 #include "forms/Taxa.h"
 #include "link/CommandSender.h"
+#include "link/ReplyParser.h"
 #include "support/ModalCatcher.h"
 
 #include <QLineEdit>
@@ -44,6 +46,7 @@ private slots:
     void closing_data();
     void closing();
     void replyFillsTheDialog();
+    void meterRepliesReachTheDialog();
     void aNewDialogReplacesTheClosedOne();
 
 private:
@@ -177,6 +180,34 @@ void TaxaTest::replyFillsTheDialog()
     // Once closed, the reply's writes go nowhere.
     sampleRateSlot().get().setSampleInterval("7");
     sampleRateSlot().get().checkSampleUnit(true);
+}
+
+void TaxaTest::meterRepliesReachTheDialog()
+{
+    RecordingSender sender(state);
+    NullMainWindowSink mainSink;
+    ReplyParser parser(state, mainSink, windowSlots());
+    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+
+    parser.feed(":I0+010\r\n"); // leading zeros disappear
+    QVERIFY(dialog->RadioButton2->isChecked());
+    QVERIFY(!dialog->RadioButton1->isChecked());
+    QCOMPARE(dialog->Edit1->text(), QStringLiteral("10"));
+
+    parser.feed(":I1+5\r\n");
+    QVERIFY(dialog->RadioButton1->isChecked());
+    QVERIFY(!dialog->RadioButton2->isChecked());
+    QCOMPARE(dialog->Edit1->text(), QStringLiteral("5"));
+
+    parser.feed(":u1\r\n");     // the unit reply changes nothing
+    parser.feed(":I0+abc\r\n"); // an interval that does not convert keeps the text
+    QVERIFY(dialog->RadioButton2->isChecked());
+    QCOMPARE(dialog->Edit1->text(), QStringLiteral("5"));
+
+    QTest::mouseClick(dialog->BitBtn5, Qt::LeftButton);
+    QCOMPARE(sender.sent, QList<QByteArray>{"@i0+5\r\n"});
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 2000);
+    parser.feed(":I1+7\r\n"); // closed: the reply goes nowhere
 }
 
 void TaxaTest::aNewDialogReplacesTheClosedOne()
