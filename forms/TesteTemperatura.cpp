@@ -1,7 +1,7 @@
 #include "forms/TesteTemperatura.h"
 
 #include "control/ProtectedCommands.h"
-#include "core/AppError.h"
+#include "control/Session.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
@@ -278,24 +278,14 @@ void TForm1::buildStatusBar()
 
 void TForm1::FormCreate()
 {
-    state.replyState = ReplyParser::Idle;
-    state.pollIndex = 0;
     for (TvrThermoMeter *t : {vrThermoMeter1, vrThermoMeter2, vrThermoMeter3})
         t->setColor(QColor(0xAA, 0xAA, 0xAA));
-    state.wetReading = state.dryReading = state.globeReading = 0.0L;
-    state.portNumber = 0;
-    state.portSearchState = 0;
     ProgressBar1->setValue(0);
     VrProgressBar1->setPosition(0);
-    state.sequenceActive = false;
-    state.readyToSend = true;
     for (QLabel *label : {Label6, Label7, Label8, Label9, Label10, Label11})
         label->clear();
     TreeView1->clear();
-    readSettings(state, *this);
-    setStatusText(StatusPanel::Port, QStringLiteral("Comm%1").arg(state.portNumber));
-    setPortChecked(state.portNumber >= 1 && state.portNumber <= 4 ? state.portNumber : 0);
-    portSelection.openStoredPort();
+    startSession(state, *this, *this, portSelection);
     Image2->hide();
     Image4->show();
     setWindowTitle(kCaption);
@@ -351,13 +341,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
-    portSelection.closeAtExit();
-    try {
-        writeSettings(state);
-    } catch (const AppError &e) {
-        // The window closes all the same; the old settings file stays whole.
-        showErrorReport(e.message());
-    }
+    endSession(state, *this, portSelection);
 }
 
 QString TForm1::statusText(StatusPanel panel) const
