@@ -20,6 +20,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -137,6 +138,8 @@ void TAvaliacaoPage::buildControls()
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
     auto *choices = new QGroupBox(QStringLiteral("Escolhas"), content);
     auto *form = new QFormLayout(choices);
 
@@ -189,6 +192,18 @@ void TAvaliacaoPage::buildControls()
     // The unit the meter was last seen in; the table does not say.
     ComboUnidade->setCurrentIndex(shared().fahrenheitUnit ? 1 : 0);
     form->addRow(QStringLiteral("Unidade do teste:"), ComboUnidade);
+
+    // The lists fit a narrow window: a long entry is cut in the box, shown
+    // whole in the open list.
+    for (QComboBox *combo : {ComboIndice, ComboCriterio, ComboClasse, ComboUnidade}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(12);
+    }
+    // Decimal comma in the spin boxes, whatever locale the program runs in.
+    QLocale numbers(QLocale::Portuguese, QLocale::Brazil);
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    SpinTaxa->setLocale(numbers);
+    SpinVestimenta->setLocale(numbers);
 
     auto *results = new QGroupBox(QStringLiteral("Resultado"), content);
     auto *resultForm = new QFormLayout(results);
