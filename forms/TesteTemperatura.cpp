@@ -2,11 +2,14 @@
 
 #include "control/ProtectedCommands.h"
 #include "control/Session.h"
+#include "forms/Calibra.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
+#include "forms/Taxa.h"
 #include "link/Commands.h"
+#include "link/ConfigCommands.h"
 #include "widgets/TVrLabel.h"
 #include "widgets/TVrProgressBar.h"
 #include "widgets/TvrThermoMeter.h"
@@ -83,6 +86,9 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(Sair1, &QAction::triggered, this, guarded(this, [this] { close(); }));
     connect(Apagarmemria1, &QAction::triggered, this, guarded(this, [this] { Apagarmemria1Click(); }));
     connect(ZerarOFFSET1, &QAction::triggered, this, guarded(this, [this] { ZerarOFFSET1Click(); }));
+    connect(AjustarRelgio1, &QAction::triggered, this, guarded(this, [this] { AjustarRelgio1Click(); }));
+    connect(A1, &QAction::triggered, this, guarded(this, [this] { A1Click(); }));
+    connect(AjustarOFFSET1, &QAction::triggered, this, guarded(this, [this] { AjustarOFFSET1Click(); }));
     QAction *const portItems[] = {Comm11, Comm21, Comm31, Comm41};
     for (int k = 1; k <= 4; ++k)
         connect(portItems[k - 1], &QAction::triggered, this, guarded(this, [this, k] { portSelection.CommClick(k); }));
@@ -96,7 +102,12 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     Timer1.start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Destroyed without closing (tests): the dialogs hold this window's port.
+    delete Form2.data();
+    delete Form4.data();
+}
 
 TForm1 *TForm1::createMainWindow()
 {
@@ -319,6 +330,31 @@ void TForm1::ZerarOFFSET1Click()
     zeroOffsets(state, prompt, portSelection);
 }
 
+void TForm1::AjustarRelgio1Click()
+{
+    // The meter confirms with ":H", which the parser turns into "Relógio
+    // ajustado."; with the port closed nothing is written and nothing shown.
+    state.readyToSend = true;
+    setStatusText(StatusPanel::Activity, QString());
+    portSelection.sendCommand(ConfigCommand::clockNow());
+}
+
+void TForm1::A1Click()
+{
+    // The dialog disables this window until it closes; the query sequence
+    // ("@I", then "@u") runs on the next free ticks and fills it in.
+    new TForm4(portSelection, state, this);
+    state.replyState = ReplyParser::Idle;
+    scheduler.startSequence(PollScheduler::SampleRate);
+}
+
+void TForm1::AjustarOFFSET1Click()
+{
+    InputBoxPrompt prompt(this);
+    if (passwordGate(Protected::Calibrate, state.userPassword, prompt))
+        new TForm2(portSelection, this);
+}
+
 void TForm1::oC1Click()
 {
     portSelection.sendCommand(Command::unit(false));
@@ -341,7 +377,16 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::FormClose()
 {
+    closeDialogs();
     endSession(state, *this, portSelection);
+}
+
+void TForm1::closeDialogs()
+{
+    if (Form2)
+        Form2->close();
+    if (Form4)
+        Form4->close();
 }
 
 QString TForm1::statusText(StatusPanel panel) const

@@ -70,6 +70,9 @@ public:
     void LerTestes1Click();
     void Apagarmemria1Click();
     void ZerarOFFSET1Click();
+    void AjustarRelgio1Click(); // "Ajustar Relógio" (F3): the meter's clock from the computer's
+    void A1Click();             // "Taxa de amostragem" (F4): a new sample-rate dialog
+    void AjustarOFFSET1Click(); // "Calibrar": maintenance password, then a new calibration dialog
     void oC1Click();
     void oF1Click();
 
@@ -149,6 +152,10 @@ private:
     void buildStatusBar();
     void FormCreate();
     void FormClose();
+    // Closes the calibration and sample-rate dialogs: they have no parent, so
+    // they would keep the program running, and would send through this
+    // window's port after it is gone.
+    void closeDialogs();
     QLabel *maxMinLabel(MaxMinLabel label) const;
     TVrLabel *valueLabel(ValueLabel label) const;
     TvrThermoMeter *gauge(int gaugeNumber) const;

@@ -1,0 +1,320 @@
+// The meter configuration as the main window's menu reaches it: "Ajustar
+// Relógio", "Taxa de amostragem", "Calibrar" and "Zerar OFFSET", against the
+// scripted serial platform. Timer1 is stopped and ticked by hand, so every
+// byte on the line is one the test asked for.
+#include "core/SettingsLocation.h"
+#include "forms/Calibra.h"
+#include "forms/ErrorReport.h"
+#include "forms/Forms.h"
+#include "forms/Taxa.h"
+#include "forms/TesteTemperatura.h"
+#include "link/ConfigCommands.h"
+#include "link/ReplyParser.h"
+#include "control/PollScheduler.h"
+#include "support/FakeComPlatform.h"
+#include "support/ModalCatcher.h"
+#include "support/TestData.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+void feed(TForm1 &w, const QByteArray &bytes)
+{
+    for (char c : bytes)
+        w.ComTerminal1Char(&w.ComTerminal1, c);
+}
+
+// The local date and time an "@H" command carries; invalid when it is not one.
+QDateTime clockOf(const QByteArray &command)
+{
+    static const QRegularExpression shape(QStringLiteral("^@H(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)\r\n$"));
+    const QRegularExpressionMatch m = shape.match(QString::fromLatin1(command));
+    if (!m.hasMatch())
+        return {};
+    auto n = [&m](int i) { return m.captured(i).toInt(); };
+    return QDateTime(QDate(2000 + n(6), n(5), n(4)), QTime(n(1), n(2), n(3)));
+}
+
+} // namespace
+
+class ConfigWiringTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> config;
+    std::shared_ptr<FakeComPlatform> platform;
+
+    // A main window on COM1 of the scripted platform, its timer stopped and
+    // the "Testes" page shown, as the configuration commands are reached.
+    std::unique_ptr<TForm1> openWindow()
+    {
+        QDir().mkpath(config->path() + "/Tavenor");
+        QFile f(settingsFilePath());
+        if (f.open(QIODevice::WriteOnly))
+            f.write("Porta=1\nPassword=pelko\n");
+        f.close();
+        platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM1"};
+        auto w = std::make_unique<TForm1>(nullptr, platform);
+        w->Timer1.stop();
+        w->PageControl1->setCurrentWidget(w->TabSheet3);
+        return w;
+    }
+
+    QByteArray written() const { return platform->device() ? platform->device()->written() : QByteArray(); }
+
+private slots:
+    void init()
+    {
+        config = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", config->path().toUtf8());
+        shared() = SharedState();
+    }
+
+    void cleanup()
+    {
+        delete Form2.data();
+        delete Form4.data();
+    }
+
+    // The clock goes out even while the link waits for an answer that may
+    // never come: the command frees the link itself.
+    void clockFromTheComputer_data()
+    {
+        QTest::addColumn<bool>("linkFree");
+        QTest::newRow("the link is free") << true;
+        QTest::newRow("the link waits for a reply") << false;
+    }
+
+    void clockFromTheComputer()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        QVERIFY(w->ComPort1.Connected());
+        w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
+        shared().readyToSend = FETCHED(bool, linkFree);
+
+        const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
+        w->AjustarRelgio1->trigger();
+        const QDateTime after = QDateTime::currentDateTime();
+
+        const QByteArray sent = written();
+        QCOMPARE(sent.size(), 16);
+        const QDateTime at = clockOf(sent);
+        QVERIFY2(at.isValid(), sent.constData());
+        QVERIFY2(at >= before && at <= after, sent.constData());
+        QCOMPARE(w->statusText(StatusPanel::Activity), QString());
+        QVERIFY(!shared().readyToSend);
+        // Only the meter's reply confirms it.
+        QVERIFY(catcher.boxes.isEmpty());
+        feed(*w, ":H140509071226\r\n");
+        QCOMPARE(catcher.texts(), QStringList{"Relógio ajustado."});
+        QCOMPARE(catcher.boxes.first().caption, QStringLiteral("Aviso"));
+        QVERIFY(shared().readyToSend);
+    }
+
+    void clockWithThePortClosedShowsNothing()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        w->Desconectar1->trigger();
+        QVERIFY(!w->ComPort1.Connected());
+        platform->clearLog();
+        w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
+        shared().readyToSend = false;
+        w->AjustarRelgio1->trigger();
+        QVERIFY(platform->log().filter(QStringLiteral("write")).isEmpty());
+        QCOMPARE(w->statusText(StatusPanel::Activity), QString());
+        QVERIFY(shared().readyToSend);
+        QTest::qWait(50); // a message box would have been caught by now
+        QVERIFY(catcher.boxes.isEmpty());
+    }
+
+    // Opening the dialog starts the query: "@I" on the next free tick, "@u"
+    // on the one after, and the reply to "@I" lands in the dialog.
+    void sampleRateDialogAsksTheMeter()
+    {
+        auto w = openWindow();
+        feed(*w, ":W12"); // a reply cut short: the parser is mid-frame
+        QVERIFY(shared().replyState != ReplyParser::Idle);
+        w->A1->trigger();
+        QVERIFY(Form4);
+        TForm4 *dialog = Form4;
+        QVERIFY(dialog->isVisible());
+        QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!dialog->parent());
+        QVERIFY(!w->isEnabled());
+        QCOMPARE(shared().replyState, int32_t(ReplyParser::Idle));
+        QCOMPARE(shared().downloadStep, int32_t(PollScheduler::SampleRate));
+        QVERIFY(shared().sequenceActive);
+        QVERIFY(written().isEmpty());
+
+        w->Timer1Timer();
+        QCOMPARE(written(), QByteArray("@I\r\n"));
+        w->Timer1Timer(); // no answer yet: nothing more goes out
+        QCOMPARE(written(), QByteArray("@I\r\n"));
+        feed(*w, ":I0+010\r\n");
+        QVERIFY(dialog->RadioButton2->isChecked());
+        QCOMPARE(dialog->Edit1->text(), QStringLiteral("10"));
+        w->Timer1Timer();
+        QCOMPARE(written(), QByteArray("@I\r\n@u\r\n"));
+        feed(*w, ":u600\r\n");
+        w->Timer1Timer();
+        QVERIFY(!shared().sequenceActive);
+        QCOMPARE(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."));
+        QCOMPARE(dialog->Edit1->text(), QStringLiteral("10"));
+
+        // "Confirma" goes through the same port and gives the window back.
+        dialog->Edit1->setText(QStringLiteral(" 15 "));
+        QPointer<TForm4> guard(dialog);
+        dialog->BitBtn5->click();
+        QCOMPARE(written(), QByteArray("@I\r\n@u\r\n@i0+15\r\n"));
+        QVERIFY(w->isEnabled());
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    void sampleRateDialogIsNewEachTime()
+    {
+        auto w = openWindow();
+        w->A1->trigger();
+        QPointer<TForm4> first = Form4.data();
+        QVERIFY(first);
+        first->Edit1->setText(QStringLiteral("77"));
+        first->RadioButton1->setChecked(true);
+        first->BitBtn6->click(); // "Cancelar": nothing sent
+        QVERIFY(w->isEnabled());
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(written().isEmpty());
+
+        w->A1->trigger();
+        QVERIFY(Form4);
+        QCOMPARE(Form4->Edit1->text(), QStringLiteral("0"));
+        QVERIFY(!Form4->RadioButton1->isChecked() && !Form4->RadioButton2->isChecked());
+        QVERIFY(!w->isEnabled());
+        QCOMPARE(shared().downloadStep, int32_t(PollScheduler::SampleRate));
+    }
+
+    // Only the maintenance password opens the calibration dialog.
+    void calibrationGate_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("cancelled") << QStringList{} << false;
+        QTest::newRow("the user password is refused") << QStringList{"pelko"} << false;
+        QTest::newRow("the maintenance password in capitals is refused") << QStringList{"K4LT0X"} << false;
+        QTest::newRow("the maintenance password with a blank is refused") << QStringList{"k4lt0x "} << false;
+        QTest::newRow("the maintenance password opens it") << QStringList{"k4lt0x"} << true;
+    }
+
+    void calibrationGate()
+    {
+        const bool opens = FETCHED(bool, opens);
+        ModalCatcher catcher;
+        auto w = openWindow();
+        catcher.entries = FETCHED(QStringList, entries);
+        w->AjustarOFFSET1->trigger();
+        QCOMPARE(catcher.prompts, QStringList{"Senha|Digite a senha|masked"});
+        QCOMPARE(catcher.texts(), opens ? QStringList{} : QStringList{"Ação não permitida"});
+        for (const ModalCatcher::Box &b : catcher.boxes)
+            QCOMPARE(b.caption, QStringLiteral("Aviso"));
+        QCOMPARE(!Form2.isNull(), opens);
+        QCOMPARE(w->isEnabled(), !opens);
+        QVERIFY(written().isEmpty());
+        if (opens) {
+            QVERIFY(Form2->isVisible());
+            QVERIFY(!Form2->parent());
+            QVERIFY(Form2->windowFlags() & Qt::WindowStaysOnTopHint);
+            QCOMPARE(Form2->PageControl1->currentWidget(), Form2->TabSheet3);
+        }
+    }
+
+    // The calibration dialog talks through the main window's port, and the
+    // reading replies reach it.
+    void calibrationDialogUsesThePort()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        catcher.entries = QStringList{"k4lt0x"};
+        w->AjustarOFFSET1->trigger();
+        QVERIFY(Form2);
+        TForm2 *dialog = Form2;
+        dialog->BitBtn7->click(); // "LER" on "GLO"
+        QCOMPARE(written(), QByteArray("@M\r\n"));
+        feed(*w, ":W24.5D25.0G30.2\r\n");
+        QCOMPARE(dialog->Edit2->text(), QStringLiteral("24,5"));
+        QCOMPARE(dialog->Edit6->text(), QStringLiteral("30,2"));
+        dialog->PageControl1->setCurrentWidget(dialog->TabSheet1);
+        dialog->Edit1->setText(QStringLiteral("25"));
+        dialog->BitBtn1->click(); // "Ajustar OFFSET" on "WET"
+        QCOMPARE(written(), QByteArray("@M\r\n@c1>3F000000\r\n"));
+        QCOMPARE(catcher.texts(), QStringList{"Parâmetro calibrado."});
+        dialog->close();
+        QVERIFY(w->isEnabled());
+    }
+
+    void zeroOffsetsFromTheMenu()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        shared().readyToSend = false;
+        catcher.entries = QStringList{"k4lt0x"};
+        w->ZerarOFFSET1->trigger();
+        QCOMPARE(written(), QByteArray("@Z\r\n"));
+        QCOMPARE(catcher.texts(), QStringList{"Offset zerado..."});
+        QVERIFY(Form2.isNull());
+    }
+
+    // The dialogs have no parent: closing the main window closes them, or
+    // they would keep the program running.
+    void closingTheMainWindowClosesTheDialogs_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("sample rate") << "Form4";
+        QTest::newRow("calibration") << "Form2";
+    }
+
+    void closingTheMainWindowClosesTheDialogs()
+    {
+        const bool sampleRate = FETCHED(QString, dialog) == "Form4";
+        ModalCatcher catcher;
+        auto w = openWindow();
+        w->show();
+        catcher.entries = QStringList{"k4lt0x"};
+        (sampleRate ? w->A1 : w->AjustarOFFSET1)->trigger();
+        QPointer<QWidget> dialog = sampleRate ? static_cast<QWidget *>(Form4.data()) : Form2.data();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(w->close());
+        QVERIFY(!dialog.isNull() ? !dialog->isVisible() : true);
+        QTRY_VERIFY(dialog.isNull());
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY2(!top->isVisible(), qPrintable(top->windowTitle()));
+    }
+
+    void destroyingTheMainWindowDestroysTheDialogs()
+    {
+        auto w = openWindow();
+        w->A1->trigger();
+        QPointer<TForm4> dialog = Form4.data();
+        QVERIFY(dialog);
+        w.reset();
+        QVERIFY(dialog.isNull());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    ConfigWiringTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_configwiring.moc"
