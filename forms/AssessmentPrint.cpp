@@ -47,12 +47,9 @@ bool rateIsValid(double watts)
 QString criterionSourceText(LimitCriterion c)
 {
     switch (c) {
-    case LimitCriterion::Nr15:
-        return QStringLiteral("NR-15 Anexo 3 (Portaria 1.359/2019), Quadro 1 – aclimatizado");
-    case LimitCriterion::Iso7243Acclimatised:
-        return QStringLiteral("ISO 7243:2017 – aclimatizado");
-    case LimitCriterion::Iso7243NonAcclimatised:
-        return QStringLiteral("ISO 7243:2017 – não aclimatizado");
+    case LimitCriterion::Nr15: return QStringLiteral("NR-15 Anexo 3 (Portaria 1.359/2019), Quadro 1 – aclimatizado");
+    case LimitCriterion::Iso7243Acclimatised: return QStringLiteral("ISO 7243:2017 – aclimatizado");
+    case LimitCriterion::Iso7243NonAcclimatised: return QStringLiteral("ISO 7243:2017 – não aclimatizado");
     }
     return {};
 }
@@ -86,8 +83,8 @@ QString limitFormulaText(const AssessmentResult &r)
                                 ? QStringLiteral("59,9 %1 14,1·log₁₀(%2)")
                                 : QStringLiteral("56,7 %1 11,5·log₁₀(%2)");
     if (!rateIsValid(o.metabolicRateW))
-        return QStringLiteral("IBUTG_max = ") + formula.arg(minus, QStringLiteral("M"))
-               + QStringLiteral(": sem valor, M deve ser maior que zero");
+        return QStringLiteral("IBUTG_max = ") + formula.arg(minus, QStringLiteral("M")) +
+               QStringLiteral(": sem valor, M deve ser maior que zero");
     const QString filled = QStringLiteral("IBUTG_max = ") + formula.arg(minus, numberText(o.metabolicRateW));
     if (!r.limitTenths)
         return filled + QStringLiteral(": sem limite, M fora do Quadro 1 da NR-15 (100 a 606 W)");
@@ -99,7 +96,10 @@ QStringList formulaLines(const AssessmentResult &r)
     const QString index = indexName(r.options.index);
     QStringList lines{limitFormulaText(r)};
     if (r.meanTenths)
-        lines << QStringLiteral("%1 médio = Σ(%1·Δt) / %2 s = %3").arg(index).arg(r.windowSeconds).arg(tenthsText(*r.meanTenths));
+        lines << QStringLiteral("%1 médio = Σ(%1·Δt) / %2 s = %3")
+                     .arg(index)
+                     .arg(r.windowSeconds)
+                     .arg(tenthsText(*r.meanTenths));
     if (r.meanTenths && r.assessedTenths && r.options.clothingIncrement > 0)
         lines << QStringLiteral("%1 médio + acréscimo = %2 + %3 = %4")
                      .arg(index, tenthsText(*r.meanTenths), degreesText(r.options.clothingIncrement),
@@ -122,8 +122,7 @@ std::vector<std::pair<QString, QString>> resultLines(const AssessmentResult &r)
     const QString none = QStringLiteral("—");
     const QString index = indexName(r.options.index);
     std::vector<std::pair<QString, QString>> lines;
-    lines.emplace_back(QStringLiteral("Início da pior hora"),
-                       r.windowFound ? recordMomentText(r.windowStart) : none);
+    lines.emplace_back(QStringLiteral("Início da pior hora"), r.windowFound ? recordMomentText(r.windowStart) : none);
     lines.emplace_back(QStringLiteral("Fim da pior hora"), r.windowFound ? recordMomentText(r.windowEnd) : none);
     lines.emplace_back(QStringLiteral("Linhas da tabela"),
                        r.windowFound ? QStringLiteral("%1 a %2").arg(r.firstRow).arg(r.lastRow) : none);
@@ -197,10 +196,7 @@ public:
         }
     }
 
-    void gap(double lines)
-    {
-        y += QFontMetricsF(painter.font(), painter.device()).lineSpacing() * lines;
-    }
+    void gap(double lines) { y += QFontMetricsF(painter.font(), painter.device()).lineSpacing() * lines; }
 
     double top() const { return y; }
 

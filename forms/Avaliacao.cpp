@@ -159,10 +159,10 @@ void TAvaliacaoPage::buildControls()
     ComboClasse = new QComboBox(choices);
     ComboClasse->setObjectName(QStringLiteral("ComboClasse"));
     for (int c = 0; c < otherRateItem; ++c)
-        ComboClasse->addItem(QStringLiteral("%1 – %2 (%3 W)")
-                                 .arg(c)
-                                 .arg(metabolicClassName(MetabolicClass(c)),
-                                      formatGeneral(metabolicRate(MetabolicClass(c)))));
+        ComboClasse->addItem(
+            QStringLiteral("%1 – %2 (%3 W)")
+                .arg(c)
+                .arg(metabolicClassName(MetabolicClass(c)), formatGeneral(metabolicRate(MetabolicClass(c)))));
     ComboClasse->addItem(QStringLiteral("Outra taxa (W)"));
     ComboClasse->setCurrentIndex(int(defaultClass));
     SpinTaxa = new QDoubleSpinBox(choices);
@@ -278,14 +278,9 @@ AssessmentOptions TAvaliacaoPage::options() const
     AssessmentOptions o;
     o.index = ComboIndice->currentIndex() == 1 ? AssessedIndex::Outdoor : AssessedIndex::Indoor;
     switch (ComboCriterio->currentIndex()) {
-    case 1:
-        o.criterion = LimitCriterion::Iso7243Acclimatised;
-        break;
-    case 2:
-        o.criterion = LimitCriterion::Iso7243NonAcclimatised;
-        break;
-    default:
-        o.criterion = LimitCriterion::Nr15;
+    case 1: o.criterion = LimitCriterion::Iso7243Acclimatised; break;
+    case 2: o.criterion = LimitCriterion::Iso7243NonAcclimatised; break;
+    default: o.criterion = LimitCriterion::Nr15;
     }
     const auto c = chosenClass();
     o.metabolicRateW = c ? metabolicRate(*c) : SpinTaxa->value();
@@ -325,8 +320,8 @@ void TAvaliacaoPage::showResult()
     LabelFim->setText(r.windowFound ? recordMomentText(r.windowEnd) : none);
     LabelLinhas->setText(r.windowFound ? QStringLiteral("%1 a %2").arg(r.firstRow).arg(r.lastRow) : none);
     LabelRegistros->setText(recordCountsText(r));
-    QString mean = r.meanTenths ? QStringLiteral("%1 (%2)").arg(tenthsText(*r.meanTenths), indexName(r.options.index))
-                                : none;
+    QString mean =
+        r.meanTenths ? QStringLiteral("%1 (%2)").arg(tenthsText(*r.meanTenths), indexName(r.options.index)) : none;
     if (r.meanTenths && r.assessedTenths && r.options.clothingIncrement > 0)
         mean += QStringLiteral("; com a vestimenta, %1").arg(tenthsText(*r.assessedTenths));
     LabelMedia->setText(mean);

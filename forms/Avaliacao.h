@@ -77,12 +77,12 @@ public:
     std::function<bool(QPrinter &)> askPrinter;
 
     // Controls
-    QComboBox *ComboIndice = nullptr;     // IBUTGi, IBUTGe
-    QComboBox *ComboCriterio = nullptr;   // NR-15, ISO 7243 acclimatised, not acclimatised
-    QComboBox *ComboClasse = nullptr;     // classes 0–4, then "Outra taxa (W)"
-    QDoubleSpinBox *SpinTaxa = nullptr;   // M in W, editable with "Outra taxa (W)"
+    QComboBox *ComboIndice = nullptr;         // IBUTGi, IBUTGe
+    QComboBox *ComboCriterio = nullptr;       // NR-15, ISO 7243 acclimatised, not acclimatised
+    QComboBox *ComboClasse = nullptr;         // classes 0–4, then "Outra taxa (W)"
+    QDoubleSpinBox *SpinTaxa = nullptr;       // M in W, editable with "Outra taxa (W)"
     QDoubleSpinBox *SpinVestimenta = nullptr; // °C
-    QComboBox *ComboUnidade = nullptr;    // °C, °F
+    QComboBox *ComboUnidade = nullptr;        // °C, °F
     QLabel *LabelInicio = nullptr;
     QLabel *LabelFim = nullptr;
     QLabel *LabelLinhas = nullptr;

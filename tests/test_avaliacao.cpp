@@ -24,8 +24,8 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,7 +51,9 @@ QString dateOf(int record)
 QString timeOf(int record)
 {
     const int minutes = (23 * 60 + record) % (24 * 60);
-    return QStringLiteral("%1:%2:00").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2:00")
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 double wetOf(int record)
@@ -213,28 +215,37 @@ void AvaliacaoTest::choicesRecompute_data()
 
     const QString midnight = QStringLiteral("01/02/26 00:00:00");
     QTest::newRow("a lighter class raises the limit above the mean")
-        << Choice{0, 0, 1} << midnight << "29,5 °C (IBUTGi)" << "30,8 °C" << int(Verdict::Within)
+        << Choice{0, 0, 1} << midnight << "29,5 °C (IBUTGi)"
+        << "30,8 °C" << int(Verdict::Within)
         << "Dentro do limite: IBUTGi de 29,5 °C não ultrapassa o limite de 30,8 °C (margem de 1,3 °C).";
     QTest::newRow("resting gives 33,0 °C")
-        << Choice{0, 0, 0} << midnight << "29,5 °C (IBUTGi)" << "33,0 °C" << int(Verdict::Within)
+        << Choice{0, 0, 0} << midnight << "29,5 °C (IBUTGi)"
+        << "33,0 °C" << int(Verdict::Within)
         << "Dentro do limite: IBUTGi de 29,5 °C não ultrapassa o limite de 33,0 °C (margem de 3,5 °C).";
     QTest::newRow("the outdoor index moves the window half an hour earlier")
-        << Choice{1, 0, 1} << "31/01/26 23:30:00" << "31,2 °C (IBUTGe)" << "30,8 °C" << int(Verdict::Exceeded)
+        << Choice{1, 0, 1} << "31/01/26 23:30:00"
+        << "31,2 °C (IBUTGe)"
+        << "30,8 °C" << int(Verdict::Exceeded)
         << "Acima do limite: IBUTGe de 31,2 °C ultrapassa o limite de 30,8 °C em 0,4 °C.";
     QTest::newRow("the clothing increment is added to the mean")
-        << Choice{0, 0, 1, 0, 2} << midnight << "29,5 °C (IBUTGi); com a vestimenta, 31,5 °C" << "30,8 °C"
-        << int(Verdict::Exceeded) << "Acima do limite: IBUTGi de 31,5 °C ultrapassa o limite de 30,8 °C em 0,7 °C.";
+        << Choice{0, 0, 1, 0, 2} << midnight << "29,5 °C (IBUTGi); com a vestimenta, 31,5 °C"
+        << "30,8 °C" << int(Verdict::Exceeded)
+        << "Acima do limite: IBUTGi de 31,5 °C ultrapassa o limite de 30,8 °C em 0,7 °C.";
     QTest::newRow("workers not acclimatised have the lower ISO limit")
-        << Choice{0, 2, 2} << midnight << "29,5 °C (IBUTGi)" << "25,0 °C" << int(Verdict::Exceeded)
+        << Choice{0, 2, 2} << midnight << "29,5 °C (IBUTGi)"
+        << "25,0 °C" << int(Verdict::Exceeded)
         << "Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 25,0 °C em 4,5 °C.";
     QTest::newRow("a rate in watts inside NR-15's table")
-        << Choice{0, 0, 5, 200} << midnight << "29,5 °C (IBUTGi)" << "30,2 °C" << int(Verdict::Within)
+        << Choice{0, 0, 5, 200} << midnight << "29,5 °C (IBUTGi)"
+        << "30,2 °C" << int(Verdict::Within)
         << "Dentro do limite: IBUTGi de 29,5 °C não ultrapassa o limite de 30,2 °C (margem de 0,7 °C).";
     QTest::newRow("a rate beyond NR-15's table gives no verdict")
-        << Choice{0, 0, 5, 700} << midnight << "29,5 °C (IBUTGi)" << "—" << int(Verdict::RateOutsideNr15)
+        << Choice{0, 0, 5, 700} << midnight << "29,5 °C (IBUTGi)"
+        << "—" << int(Verdict::RateOutsideNr15)
         << "Sem conclusão: a taxa metabólica de 700 W está fora do Quadro 1 da NR-15 (100 a 606 W).";
     QTest::newRow("the same rate has an ISO 7243 limit")
-        << Choice{0, 1, 5, 700} << midnight << "29,5 °C (IBUTGi)" << "24,0 °C" << int(Verdict::Exceeded)
+        << Choice{0, 1, 5, 700} << midnight << "29,5 °C (IBUTGi)"
+        << "24,0 °C" << int(Verdict::Exceeded)
         << "Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 24,0 °C em 5,5 °C.";
 }
 
@@ -326,14 +337,14 @@ void AvaliacaoTest::rowOffset_data()
     QTest::addColumn<std::optional<double>>("smallestX");
     QTest::addColumn<std::optional<double>>("offset");
 
-    QTest::newRow("a download: row 1 at x 0") << QStringList{"24", "25"} << std::optional<double>(0)
-                                              << std::optional<double>(1);
-    QTest::newRow("a file: row 1 at x 1") << QStringList{"24", "25"} << std::optional<double>(1)
-                                          << std::optional<double>(0);
+    QTest::newRow("a download: row 1 at x 0")
+        << QStringList{"24", "25"} << std::optional<double>(0) << std::optional<double>(1);
+    QTest::newRow("a file: row 1 at x 1")
+        << QStringList{"24", "25"} << std::optional<double>(1) << std::optional<double>(0);
     QTest::newRow("a first record without a readable temperature has no point")
         << QStringList{"x", "25"} << std::optional<double>(1) << std::optional<double>(1);
-    QTest::newRow("no readable temperature, no offset") << QStringList{"x", ""} << std::optional<double>(0)
-                                                        << std::optional<double>();
+    QTest::newRow("no readable temperature, no offset")
+        << QStringList{"x", ""} << std::optional<double>(0) << std::optional<double>();
     QTest::newRow("no point, no offset") << QStringList{"24"} << std::optional<double>() << std::optional<double>();
 }
 
@@ -436,8 +447,9 @@ void AvaliacaoTest::printsOneA4PageWithTheResult()
           QStringLiteral("01/02/26 01:00:00"), QStringLiteral("29,5 °C"),
           QStringLiteral("Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 28,2 °C em 1,3 °C."),
           QStringLiteral("IBUTG_max = 56,7 − 11,5·log₁₀(300) = 28,2 °C"),
-          QStringLiteral("NR-15 Anexo 3 (Portaria 1.359/2019), Quadro 1"), QStringLiteral("classe 2 – Moderada (300 W)"),
-          QStringLiteral("180 usados, 0 deixados de fora"), QStringLiteral("Temperatura"), QStringLiteral("UMI")})
+          QStringLiteral("NR-15 Anexo 3 (Portaria 1.359/2019), Quadro 1"),
+          QStringLiteral("classe 2 – Moderada (300 W)"), QStringLiteral("180 usados, 0 deixados de fora"),
+          QStringLiteral("Temperatura"), QStringLiteral("UMI")})
         QVERIFY2(flat.contains(expected), qPrintable(QStringLiteral("%1 not in:\n%2").arg(expected, text)));
     QCOMPARE(text.count(QLatin1Char('\f')), 1);
     const QString info = run(QStringLiteral("pdfinfo"), {file});
