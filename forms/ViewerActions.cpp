@@ -1,0 +1,146 @@
+#include "forms/ViewerActions.h"
+
+#include "core/AppError.h"
+#include "core/SharedState.h"
+#include "forms/DesktopFileOpener.h"
+#include "forms/Relatorio.h"
+#include "forms/Visualizar.h"
+#include "recordings/SpreadsheetExport.h"
+#include "recordings/TestFile.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <cerrno>
+
+namespace {
+
+const QString kFilters = QStringLiteral("Arquivos de testes (*.tvq);;Todos arquivos (*)");
+const QString kSuffix = QStringLiteral("tvq");
+
+QString runFileDialog(QWidget *parent, const QString &title, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, title, QString(), kFilters);
+    dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(kSuffix);
+    if (mode == QFileDialog::AcceptSave) {
+        // The save replaces an existing file without asking; the write is
+        // atomic, so a failure never leaves the old file half overwritten.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+ViewerFileSeams platformSeams()
+{
+    ViewerFileSeams seams;
+    seams.chooseSavePath = [](QWidget *parent) {
+        return runFileDialog(parent, QStringLiteral("Salvar arquivo como..."), QFileDialog::AcceptSave);
+    };
+    seams.chooseOpenPath = [](QWidget *parent) {
+        return runFileDialog(parent, QStringLiteral("Carregar arquivo de teste"), QFileDialog::AcceptOpen);
+    };
+    seams.opener = std::make_shared<DesktopFileOpener>();
+    return seams;
+}
+
+TestHeader viewerHeader(const TForm5 &viewer)
+{
+    TestHeader header;
+    for (int field = 1; field <= 4; ++field)
+        header[size_t(field - 1)] = viewer.headerField(field);
+    return header;
+}
+
+AppError missingFile(const QString &path)
+{
+    return AppError(QStringLiteral("Não foi possível abrir \"%1\": %2").arg(path, fileErrorCause(ENOENT)));
+}
+
+} // namespace
+
+ViewerFileSeams &viewerFileSeams()
+{
+    static ViewerFileSeams seams = platformSeams();
+    return seams;
+}
+
+void saveViewerTest(TForm5 &viewer)
+{
+    const QString path = viewerFileSeams().chooseSavePath(&viewer);
+    if (path.isEmpty())
+        return;
+    const TestFileLoss loss = saveTestFile(path, viewerHeader(viewer), viewer.table());
+    // The file is in place; the operator learns what became "?" in it.
+    if (loss.any()) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), loss.message(), QMessageBox::Ok, &viewer);
+        box.exec();
+    }
+}
+
+void exportViewerTest(TForm5 &viewer)
+{
+    exportSpreadsheet(viewer.table(), *viewerFileSeams().opener, QDateTime::currentDateTime());
+}
+
+void printViewerReport(TForm5 &viewer)
+{
+    TForm3::open(viewer.table(), viewerHeader(viewer));
+}
+
+TForm5 *openViewer(QWidget *mainWindow)
+{
+    auto *viewer = new TForm5(mainWindow);
+    // The hooks run while the viewer exists: it owns them.
+    viewer->onSave = [viewer] { saveViewerTest(*viewer); };
+    viewer->onExport = [viewer] { exportViewerTest(*viewer); };
+    viewer->onPrintReport = [viewer] { printViewerReport(*viewer); };
+    viewer->show();
+    return viewer;
+}
+
+bool loadIntoViewer(TForm5 &viewer, const QString &path)
+{
+    if (!loadTestFile(path, viewer, shared()))
+        return false;
+    viewer.flushPending();
+    return true;
+}
+
+TForm5 *loadTestFileFromDialog(QWidget *mainWindow)
+{
+    QPointer<TForm5> viewer = openViewer(mainWindow);
+    const QString path = viewerFileSeams().chooseOpenPath(viewer);
+    // The viewer may have been closed behind the dialog.
+    if (path.isEmpty() || !viewer)
+        return viewer;
+    loadIntoViewer(*viewer, path);
+    return viewer;
+}
+
+TForm5 *openTestFileInViewer(QWidget *mainWindow, const QString &path)
+{
+    // Not even an empty viewer for a name that is not there.
+    if (!QFileInfo::exists(path))
+        throw missingFile(path);
+    QPointer<TForm5> viewer = openViewer(mainWindow);
+    try {
+        if (!loadIntoViewer(*viewer, path))
+            throw missingFile(path);
+    } catch (...) {
+        // Nothing of the file is shown; the operator gets the main window back.
+        if (viewer)
+            viewer->close();
+        throw;
+    }
+    return viewer;
+}
