@@ -8,6 +8,7 @@
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
 #include "forms/Taxa.h"
+#include "forms/ViewerActions.h"
 #include "link/Commands.h"
 #include "link/ConfigCommands.h"
 #include "widgets/TVrLabel.h"
@@ -95,6 +96,7 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Procurar1Click(); }));
     connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Desconectar1Click(); }));
     connect(LerTestes1, &QAction::triggered, this, guarded(this, [this] { LerTestes1Click(); }));
+    connect(Carregarteste1, &QAction::triggered, this, guarded(this, [this] { Carregar1Click(); }));
     connect(oC1, &QAction::triggered, this, guarded(this, [this] { oC1Click(); }));
     connect(oF1, &QAction::triggered, this, guarded(this, [this] { oF1Click(); }));
 
@@ -353,6 +355,16 @@ void TForm1::AjustarOFFSET1Click()
     InputBoxPrompt prompt(this);
     if (passwordGate(Protected::Calibrate, state.userPassword, prompt))
         new TForm2(portSelection, this);
+}
+
+void TForm1::Carregar1Click()
+{
+    loadTestFileFromDialog(this);
+}
+
+void TForm1::openTestFileAtStart(const QString &path)
+{
+    runGuarded([&] { openTestFileInViewer(this, path); });
 }
 
 void TForm1::oC1Click()

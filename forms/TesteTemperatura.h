@@ -75,6 +75,12 @@ public:
     void AjustarOFFSET1Click(); // "Calibrar": maintenance password, then a new calibration dialog
     void oC1Click();
     void oF1Click();
+    // "Carregar teste" (Ctrl+L): an empty viewer, the open dialog, the file.
+    void Carregar1Click();
+    // A test file named on the command line, opened as "Carregar teste" opens
+    // the chosen file; a file that cannot be opened goes to the default error
+    // report and no viewer stays open.
+    void openTestFileAtStart(const QString &path);
 
     // StatusSink (for the parser, the scheduler and the port selection)
     void setStatusText(StatusPanel panel, const QString &text) override;
