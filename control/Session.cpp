@@ -19,12 +19,38 @@ void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, P
     ports.openStoredPort();
 }
 
-void endSession(const SharedState &state, SettingsUi &ui, PortSelection &ports)
+bool SettingsSaver::save(const SharedState &state)
+{
+    try {
+        const QString notice = writeSettings(state);
+        if (!notice.isEmpty())
+            tellOnce(notice, false);
+        return true;
+    } catch (const AppError &e) {
+        tellOnce(e.message(), true);
+        return false;
+    }
+}
+
+void SettingsSaver::tellOnce(const QString &text, bool error)
+{
+    if (told.contains(text))
+        return;
+    told << text;
+    if (error)
+        ui.errorReport(text);
+    else
+        ui.plainMessage(text);
+}
+
+void endSession(const SharedState &state, SettingsSaver &saver, PortSelection &ports)
 {
     ports.closeAtExit();
-    try {
-        writeSettings(state);
-    } catch (const AppError &e) {
-        ui.errorReport(e.message());
-    }
+    saver.save(state);
+}
+
+void endSession(const SharedState &state, SettingsUi &ui, PortSelection &ports)
+{
+    SettingsSaver saver(ui);
+    endSession(state, saver, ports);
 }

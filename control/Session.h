@@ -6,8 +6,27 @@
 #include "core/Settings.h"
 #include "core/SharedState.h"
 
+#include <QStringList>
+
 class PortSelection;
 class PortSelectionView;
+
+// Writes the settings whenever the run asks (after a password change, at the
+// end) and tells the operator what happened: a recovered settings file as a
+// plain message, a failed write through the error report. The same text is
+// shown once per run, so a read-only file is not reported at every write.
+class SettingsSaver {
+public:
+    explicit SettingsSaver(SettingsUi &ui) : ui(ui) {}
+    // True when both values reached the disk.
+    bool save(const SharedState &state);
+
+private:
+    void tellOnce(const QString &text, bool error);
+
+    SettingsUi &ui;
+    QStringList told;
+};
 
 // Resets the parser, the poll and the search, reads the settings (messages
 // through ui), shows the stored port ("Comm" + number) with its menu item
@@ -16,6 +35,7 @@ class PortSelectionView;
 void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports);
 
 // Closes the port (an error is logged) and writes the settings. A write that
-// fails goes to ui's error report and the run ends all the same: the previous
-// settings file stays whole.
+// fails is reported through the saver and the run ends all the same: the
+// previous settings file stays whole.
+void endSession(const SharedState &state, SettingsSaver &saver, PortSelection &ports);
 void endSession(const SharedState &state, SettingsUi &ui, PortSelection &ports);

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -34,34 +37,51 @@ QString fileOfKey(const QString &key)
 // that are not UTF-8 without a word (a password typed in Latin-1 would come
 // back shortened) and reports a line without "=" only once every group has
 // been parsed.
-bool readTopLevel(const QString &path, QMap<QString, QVariant> &values, QString &reason)
+enum class ReadResult { Read, Unreadable, Failed };
+
+ReadResult readTopLevel(const QString &path, QMap<QString, QVariant> &values, QString &reason)
 {
+    if (QFileInfo(path).isDir()) {
+        reason = QStringLiteral("No lugar do arquivo de configuração %1 há uma pasta").arg(path);
+        return ReadResult::Unreadable;
+    }
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
-        return false;
+        reason = QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro do sistema %2)").arg(path).arg(errno);
+        return ReadResult::Unreadable;
     }
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("The settings file %1 cannot be read: %2").arg(path, file.errorString());
-        return false;
+        reason = QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro de leitura)").arg(path);
+        return ReadResult::Unreadable;
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     (void)QString(utf8.decode(data));
     if (utf8.hasError()) {
-        reason = QStringLiteral("The settings file %1 is not UTF-8 text").arg(path);
-        return false;
+        reason = QStringLiteral("O arquivo de configuração %1 não é texto UTF-8").arg(path);
+        return ReadResult::Unreadable;
     }
-    QSettings settings(path, QSettings::IniFormat);
+    // The bytes just read, parsed from a file of their own: QSettings keeps
+    // what it parsed of a path for the rest of the process and reports a bad
+    // line only the first time, so a second look at the real path (the close
+    // after the start) would take a broken file for a good one.
+    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/vestara-settings-XXXXXX.conf"));
+    if (!copy.open() || copy.write(data) != data.size() || !copy.flush()) {
+        reason = QStringLiteral("O arquivo de configuração %1 não pode ser examinado: sem espaço em %2")
+                     .arg(path, QDir::tempPath());
+        return ReadResult::Failed;
+    }
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
     settings.allKeys(); // parses every group, which is when bad lines are noticed
     if (settings.status() != QSettings::NoError) {
-        reason = QStringLiteral("The settings file %1 is not a valid INI file").arg(path);
-        return false;
+        reason = QStringLiteral("O arquivo de configuração %1 não é um arquivo INI válido").arg(path);
+        return ReadResult::Unreadable;
     }
     values.clear();
     for (const QString &key : settings.childKeys())
         values.insert(key, settings.value(key));
-    return true;
+    return ReadResult::Read;
 }
 
 } // namespace
@@ -77,23 +97,29 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     CloseKey();
     const QString file = fileOfKey(key);
     if (file.isEmpty())
-        return fail(QStringLiteral("The key %1 is not kept by this program").arg(key));
+        return fail(QStringLiteral("A chave %1 não é mantida por este programa").arg(key));
 
     if (!QFileInfo::exists(file)) {
         if (!canCreate)
-            return fail(QStringLiteral("The key %1 does not exist").arg(key));
+            return fail(QStringLiteral("A chave %1 não existe").arg(key));
         const QString folder = QFileInfo(file).absolutePath();
+        errno = 0;
         if (!QDir().mkpath(folder))
-            return fail(QStringLiteral("The settings folder %1 cannot be created").arg(folder));
+            return fail(QStringLiteral("A pasta de configuração %1 não pode ser criada: %2")
+                            .arg(folder, writeFailureReason(errno ? errno : EACCES, QFileInfo(folder).absolutePath())));
         QFile created(file);
+        errno = 0;
         if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return fail(QStringLiteral("The settings file %1 cannot be created: %2")
-                            .arg(file, created.errorString()));
+            return fail(QStringLiteral("O arquivo de configuração %1 não pode ser criado: %2")
+                            .arg(file, writeFailureReason(errno ? errno : EACCES, folder)));
     }
 
     QString reason;
-    if (!readTopLevel(file, values, reason))
-        return fail(canCreate ? reason + QStringLiteral("; it was left as it is") : reason);
+    const ReadResult read = readTopLevel(file, values, reason);
+    if (read != ReadResult::Read) {
+        unreadable = read == ReadResult::Unreadable && QFileInfo(file).isFile();
+        return fail(canCreate ? reason + QStringLiteral("; ficou como estava") : reason);
+    }
     path = file;
     open = true;
     lastError.clear();
@@ -103,6 +129,7 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
 void TRegistry::CloseKey()
 {
     open = false;
+    unreadable = false;
     path.clear();
     values.clear();
 }
@@ -166,11 +193,11 @@ void TRegistry::WriteString(const QString &name, const QString &value)
 void TRegistry::write(const QString &name, const QVariant &value)
 {
     if (!open)
-        throw AppError(QStringLiteral("Failed to set data for '%1': no key is open").arg(name));
+        throw AppError(QStringLiteral("Não foi possível gravar '%1': nenhuma chave está aberta").arg(name));
     try {
         updateSettingsFile(path, name, value);
     } catch (const AppError &e) {
-        throw AppError(QStringLiteral("Failed to set data for '%1': %2; the settings file was left as it was")
+        throw AppError(QStringLiteral("Não foi possível gravar '%1': %2; o arquivo de configuração ficou como estava")
                            .arg(name, e.message()));
     }
     values.insert(name, value);

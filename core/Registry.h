@@ -22,7 +22,12 @@ public:
     // INI; LastError() says why, and the file is left as it is.
     bool OpenKey(const QString &key, bool canCreate);
     void CloseKey();
+    // Why the last OpenKey failed, for the operator (Portuguese).
     QString LastError() const { return lastError; }
+    // Whether the last OpenKey failed because the key's file, a regular file,
+    // cannot be read or holds no valid settings (random bytes, a Latin-1 text,
+    // a line without "=").
+    bool KeyUnreadable() const { return unreadable; }
 
     bool ValueExists(const QString &name) const;
 
@@ -44,6 +49,7 @@ private:
     bool fail(const QString &reason);
 
     bool open = false;
+    bool unreadable = false;
     QString path;                    // the open key's file
     QMap<QString, QVariant> values;  // its top-level values, as read and written
     QString lastError;

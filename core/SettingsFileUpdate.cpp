@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -22,13 +23,30 @@ using Contents = QMap<QString, QVariant>;
     throw AppError(reason);
 }
 
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+// The reason for a failed write into the folder of `path`: the errno the
+// failing call left, or else what the folder itself says.
+QString reasonFor(int err, const QString &path)
+{
+    const QString folder = folderOf(path);
+    if (err == 0 && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        err = errno;
+    return err ? writeFailureReason(err, folder)
+               : QStringLiteral("não foi possível gravar em %1").arg(folder);
+}
+
 QByteArray readAll(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()));
+        fail(QStringLiteral("%1 não pode ser lido (erro do sistema %2: %3)")
+                 .arg(path, QString::number(errno), QString::fromLocal8Bit(std::strerror(errno))));
     return file.readAll();
 }
 
@@ -37,13 +55,14 @@ QString writeScratch(const QString &path, const QByteArray &bytes)
 {
     QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
     file.setAutoRemove(false);
+    errno = 0;
     if (!file.open())
-        fail(QStringLiteral("no temporary file can be made beside %1: %2").arg(path, file.errorString()));
+        fail(reasonFor(errno, path));
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     if (!written) {
-        const QString reason = file.errorString();
+        const int err = errno;
         file.remove();
-        fail(QStringLiteral("%1 cannot be copied (disk full?): %2").arg(path, reason));
+        fail(QStringLiteral("%1 não pode ser copiado: %2").arg(path, reasonFor(err, path)));
     }
     return file.fileName();
 }
@@ -66,8 +85,12 @@ void updateSettingsFile(const QString &path, const QString &name, const QVariant
 {
     // The same lock QSettings takes, so that two writers never interleave.
     QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(10000))
-        fail(QStringLiteral("%1 is locked by another program").arg(path));
+    errno = 0;
+    if (!lock.tryLock(10000)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            fail(QStringLiteral("%1 está em uso por outro programa").arg(path));
+        fail(reasonFor(lock.error() == QLockFile::PermissionError ? EACCES : errno, path));
+    }
 
     const QString draft = writeScratch(path, readAll(path));
     // A name no QSettings has seen, so that reading it goes to the disk.
@@ -84,20 +107,41 @@ void updateSettingsFile(const QString &path, const QString &name, const QVariant
         writer.setValue(name, value);
         writer.sync();
         if (writer.status() != QSettings::NoError)
-            fail(QStringLiteral("%1 cannot be written").arg(QFileInfo(path).absolutePath()));
+            fail(QStringLiteral("%1 não pode ser gravado (disco cheio?)").arg(path));
         expected = contentsOf(writer);
     }
     if (!QFile::rename(draft, checked))
-        fail(QStringLiteral("a temporary file beside %1 cannot be renamed").arg(path));
+        fail(QStringLiteral("um arquivo temporário ao lado de %1 não pode ser renomeado: %2")
+                 .arg(path, reasonFor(errno, path)));
     {
         QSettings reader(checked, QSettings::IniFormat);
         const Contents onDisk = contentsOf(reader);
         if (reader.status() != QSettings::NoError || onDisk != expected)
-            fail(QStringLiteral("%1 could not be written completely (disk full?)").arg(path));
+            fail(QStringLiteral("%1 não pôde ser gravado por inteiro (disco cheio?)").arg(path));
     }
     if (QFileInfo::exists(path))
         QFile::setPermissions(checked, QFile::permissions(path));
     // rename(2) replaces the old file in one step (QFile::rename would refuse).
     if (std::rename(QFile::encodeName(checked).constData(), QFile::encodeName(path).constData()) != 0)
-        fail(QStringLiteral("%1 cannot be replaced: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        fail(QStringLiteral("%1 não pode ser substituído: %2").arg(path, reasonFor(errno, path)));
+}
+
+QString writeFailureReason(int err, const QString &folder)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("sem permissão de escrita em %1").arg(folder);
+    case EEXIST:
+    case ENOTDIR:
+        return QStringLiteral("um arquivo ocupa o lugar de uma pasta em %1").arg(folder);
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return QStringLiteral("disco cheio em %1").arg(folder);
+    default:
+        return QStringLiteral("erro do sistema %1 em %2 (%3)")
+            .arg(QString::number(err), folder, QString::fromLocal8Bit(std::strerror(err)));
+    }
 }

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -80,7 +82,43 @@ private:
 };
 
 enum class Store { None, File, Folder };
-enum class Obstacle { MalformedFile, FolderInPlaceOfFile, FileInPlaceOfFolder, DiskFullOnCopy, DiskFullOnNewValue };
+enum class Obstacle { FolderInPlaceOfFile, FileInPlaceOfFolder, DiskFullOnCopy, DiskFullOnNewValue };
+
+// Runs writeSettings in a child process without root's privileges (root
+// writes into any folder), and returns what it threw, or "notice: " + its
+// notice. Outside root the child keeps the caller's user.
+QString writeUnprivileged(const SharedState &state)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        QString result;
+        try {
+            result = QStringLiteral("notice: ") + writeSettings(state);
+        } catch (const AppError &e) {
+            result = e.message();
+        }
+        const QByteArray bytes = result.toUtf8();
+        const bool sent = ::write(fds[1], bytes.constData(), bytes.size()) == bytes.size();
+        _exit(sent ? 0 : 4);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("child failed with status %1").arg(status);
+    return QString::fromUtf8(out);
+}
 
 const QString badPorta = QStringLiteral("error: Invalid data type for 'Porta'");
 const QString badPassword = QStringLiteral("error: Invalid data type for 'Password'");
@@ -101,6 +139,11 @@ private slots:
     void writeKeepsPortasGroup();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void unreadableFileMovedAside_data();
+    void unreadableFileMovedAside();
+    void readOnlyFileLeftAlone();
+    void readOnlyFolderSaysSo_data();
+    void readOnlyFolderSaysSo();
 };
 
 void TestSettings::readsStore_data()
@@ -227,12 +270,11 @@ void TestSettings::failedWriteKeepsOldFile_data()
 {
     QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("reasonPart");
-    QTest::newRow("file is not valid INI") << Obstacle::MalformedFile << "not a valid INI file";
-    QTest::newRow("folder where the file belongs") << Obstacle::FolderInPlaceOfFile << "cannot be read";
-    QTest::newRow("file where the folder belongs") << Obstacle::FileInPlaceOfFolder << "cannot be created";
-    QTest::newRow("disk full, old file large") << Obstacle::DiskFullOnCopy << "Failed to set data for 'Porta'";
+    QTest::newRow("folder where the file belongs") << Obstacle::FolderInPlaceOfFile << "há uma pasta";
+    QTest::newRow("file where the folder belongs") << Obstacle::FileInPlaceOfFolder << "não pode ser criada: um arquivo ocupa";
+    QTest::newRow("disk full, old file large") << Obstacle::DiskFullOnCopy << "ficou como estava";
     // QSettings alone would rename a truncated file over the real one here.
-    QTest::newRow("disk full, new value large") << Obstacle::DiskFullOnNewValue << "Failed to set data for 'Password'";
+    QTest::newRow("disk full, new value large") << Obstacle::DiskFullOnNewValue << "Não foi possível gravar 'Password'";
 }
 
 void TestSettings::failedWriteKeepsOldFile()
@@ -246,8 +288,6 @@ void TestSettings::failedWriteKeepsOldFile()
     // that rewriting the unchanged "Porta" leaves the same bytes.
     const QByteArray oldPassword(obstacle == Obstacle::DiskFullOnCopy ? 600 : 5, 's');
     QByteArray before = "[General]\nPassword=" + oldPassword + "\nPorta=5\n\n[Portas]\nCOM3=/dev/ttyUSB0\n";
-    if (obstacle == Obstacle::MalformedFile)
-        before = "Porta=3\nnot a setting\n";
     if (obstacle == Obstacle::FolderInPlaceOfFile)
         QVERIFY(QDir().mkpath(settingsFilePath()));
     else if (obstacle == Obstacle::FileInPlaceOfFolder)
@@ -279,6 +319,111 @@ void TestSettings::failedWriteKeepsOldFile()
         QCOMPARE(ConfigHome::readFile(settingsFilePath()), before);
     if (diskFull) // no temporary or lock file left beside it
         QCOMPARE(QDir(home.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Quorvin.conf"});
+}
+
+void TestSettings::unreadableFileMovedAside_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray noise(4096, Qt::Uninitialized);
+    quint32 x = 2463534242u; // xorshift: the same bytes every run
+    for (char &c : noise) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = char(x);
+    }
+    QTest::newRow("random bytes") << noise;
+    QTest::newRow("Latin-1 text") << QByteArray("Porta=1\nPassword=senh\xe1\n");
+    QTest::newRow("a line without =") << QByteArray("Porta=3\nnot a setting\n");
+    QTest::newRow("an unclosed group") << QByteArray("Porta=3\n[Portas\n");
+}
+
+// The file that every start took for a missing key: at the close it is kept
+// under a name that says why and when, a fresh file takes its place, and the
+// next start reads that file without a message.
+void TestSettings::unreadableFileMovedAside()
+{
+    QFETCH(QByteArray, content);
+    ConfigHome home;
+    home.write(content);
+    SharedState state;
+    RecordingUi ui;
+    readSettings(state, ui);
+    QCOMPARE(ui.shown, QStringList{noKeyMessage});
+
+    state.portNumber = 2;
+    state.userPassword = QStringLiteral("nova");
+    const QString notice = writeSettings(state);
+    const QStringList kept = QDir(home.folder()).entryList({"Quorvin.conf.ilegivel-*"}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(QRegularExpression("^Quorvin\\.conf\\.ilegivel-\\d{8}-\\d{6}$").match(kept[0]).hasMatch(), qPrintable(kept[0]));
+    const QString keptPath = home.folder() + "/" + kept[0];
+    QCOMPARE(ConfigHome::readFile(keptPath), content); // nothing lost
+    QVERIFY2(notice.contains(QStringLiteral("estava ilegível")) && notice.contains(keptPath), qPrintable(notice));
+
+    home.restart();
+    SharedState next;
+    RecordingUi again;
+    readSettings(next, again);
+    QVERIFY(again.shown.isEmpty());
+    QCOMPARE(int(next.portNumber), 2);
+    QCOMPARE(next.userPassword, QStringLiteral("nova"));
+    QCOMPARE(writeSettings(next), QString()); // recovered: nothing more to say
+}
+
+// A file its owner made read-only is not replaced, though the folder would
+// allow it; the reason says so, and the file keeps its bytes and its mode.
+void TestSettings::readOnlyFileLeftAlone()
+{
+    ConfigHome home;
+    const QByteArray before = "Porta=1\nPassword=velha\n";
+    home.write(before);
+    QVERIFY(QFile::setPermissions(settingsFilePath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    SharedState state;
+    state.userPassword = QStringLiteral("nova");
+    QString reason;
+    try {
+        writeSettings(state);
+    } catch (const AppError &e) {
+        reason = e.message();
+    }
+    QVERIFY2(reason.contains(QStringLiteral("somente leitura")) && reason.contains(settingsFilePath()), qPrintable(reason));
+    QCOMPARE(ConfigHome::readFile(settingsFilePath()), before);
+    QCOMPARE(QFile::permissions(settingsFilePath()) & QFile::WriteOwner, QFileDevice::Permissions());
+}
+
+void TestSettings::readOnlyFolderSaysSo_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "-": no file
+    QTest::addColumn<QString>("reasonPart");
+    QTest::newRow("a readable file") << QByteArray("Porta=1\nPassword=velha\n") << "Não foi possível gravar 'Porta'";
+    QTest::newRow("an unreadable file") << QByteArray("Porta=1\n[x\n") << "não pode ser posto de lado";
+    QTest::newRow("no file") << QByteArray("-") << "não pode ser criado";
+}
+
+// A folder without write permission: the reason names it, in Portuguese, and
+// not as a lock held by another program.
+void TestSettings::readOnlyFolderSaysSo()
+{
+    QFETCH(QByteArray, content);
+    ConfigHome home;
+    QVERIFY(QDir().mkpath(home.folder()));
+    if (content != "-")
+        home.write(content);
+    // The child may reach the folder, not write in it.
+    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(QFileInfo(home.folder()).absolutePath(), readable | QFile::WriteOwner));
+    QVERIFY(QFile::setPermissions(home.folder(), readable));
+    SharedState state;
+    state.userPassword = QStringLiteral("nova");
+    const QString reason = writeUnprivileged(state);
+    QVERIFY(QFile::setPermissions(home.folder(), readable | QFile::WriteOwner));
+    QFETCH(QString, reasonPart);
+    QVERIFY2(reason.contains(reasonPart), qPrintable(reason));
+    QVERIFY2(reason.contains(QStringLiteral("sem permissão de escrita em ") + home.folder()), qPrintable(reason));
+    if (content != "-")
+        QCOMPARE(ConfigHome::readFile(settingsFilePath()), content);
+    QCOMPARE(QDir(home.folder()).entryList(QDir::Files | QDir::Hidden).size(), content == "-" ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
