@@ -1,11 +1,31 @@
 #include "control/PortSelection.h"
 
+#include "core/SettingsLocation.h"
 #include "link/ComPort.h"
+#include "link/PortNames.h"
 #include "link/ReplyParser.h"
+
+#include <cerrno>
 
 namespace {
 
 constexpr int kLastSearchedPort = 16;
+
+// A device the user may not open (not in the group that owns serial
+// devices) is the usual first-run failure on Linux: the activity panel says
+// what to do instead of leaving only a logged error number.
+void hintOpenFailure(const std::exception &error, const TCustomComPort &port, StatusSink &view)
+{
+    const auto *failure = dynamic_cast<const EComPort *>(&error);
+    if (!failure || failure->Code() != CError_OpenFailed
+        || (failure->WinCode() != EACCES && failure->WinCode() != EPERM))
+        return;
+    const QString device = comDevicePath(port.Port(), settingsFilePath());
+    view.setStatusText(StatusPanel::Activity,
+                       QStringLiteral("Sem permissão para abrir %1: entre no grupo dialout "
+                                      "(sudo usermod -aG dialout $USER) e abra uma nova sessão")
+                           .arg(device.isEmpty() ? port.Port() : device));
+}
 
 } // namespace
 
@@ -59,6 +79,7 @@ void PortSelection::openStoredPort()
     } catch (const std::exception &e) {
         qWarning("stored port not opened: %s", e.what());
         view.setPortChecked(0);
+        hintOpenFailure(e, port, view);
     }
 }
 
@@ -83,6 +104,7 @@ void PortSelection::CommClick(int k)
     } catch (const EComPort &e) {
         qWarning("port %d not opened: %s", k, e.what());
         view.setStatusText(StatusPanel::Port, QStringLiteral("No Comm"));
+        hintOpenFailure(e, port, view);
     }
 }
 
@@ -106,6 +128,7 @@ void PortSelection::Timer2Timer()
         } catch (const EComPort &e) {
             // The search goes on with the next number.
             qWarning("search: COM%d not opened: %s", int(s.portNumber), e.what());
+            hintOpenFailure(e, port, view);
         }
         s.portSearchState = SearchCheck;
         break;

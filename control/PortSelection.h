@@ -42,8 +42,10 @@ public:
     void sendCommand(const QByteArray &command) override;
 
     // Start-up: opens the port numbered portNumber ("0" and other numbers
-    // outside 1..96 open COM1). A failure shows nothing (it is logged) and
-    // unchecks all port items.
+    // outside 1..96 open COM1). A failure is logged and unchecks all port
+    // items. Here, in CommClick and in the search, a device the user has no
+    // permission to open (EACCES, EPERM) puts "Sem permissão para abrir
+    // /dev/...: entre no grupo dialout ..." in the activity panel.
     void openStoredPort();
     // Shut-down: closes the port if open; an error is logged.
     void closeAtExit() noexcept;
