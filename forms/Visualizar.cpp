@@ -270,6 +270,9 @@ QWidget *TForm5::buildChartPage()
     Chart1 = new QChartView(chart, page);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setRenderHint(QPainter::Antialiasing, false);
+    Chart1->installEventFilter(this);
+    chartTimer.setSingleShot(true);
+    connect(&chartTimer, &QTimer::timeout, this, [this] { flushChart(); });
 
     PopupMenu1 = new QMenu(this);
     Imprimir1 = PopupMenu1->addAction(QStringLiteral("Imprimir"));
@@ -338,10 +341,26 @@ const ViewerTable &TForm5::table() const
 
 void TForm5::scheduleChartFlush()
 {
-    if (chartFlushQueued)
+    // Hidden: the points wait for the page to be shown (eventFilter).
+    if (chartTimer.isActive() || !Chart1->isVisible())
         return;
-    chartFlushQueued = true;
-    QMetaObject::invokeMethod(this, &TForm5::flushChart, Qt::QueuedConnection);
+    const qint64 waited = sinceChartFlush.isValid() ? sinceChartFlush.elapsed() : chartRefreshMs;
+    chartTimer.start(int(std::max<qint64>(0, chartRefreshMs - waited)));
+}
+
+bool TForm5::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Chart1 && event->type() == QEvent::Show)
+        flushChart();
+    return QWidget::eventFilter(watched, event);
+}
+
+QList<QPointF> TForm5::seriesPoints(int series)
+{
+    if (series < 0 || series >= int(Series.size()))
+        return {};
+    flushChart();
+    return Series[size_t(series)]->points();
 }
 
 void TForm5::flushPending()
@@ -352,7 +371,8 @@ void TForm5::flushPending()
 
 void TForm5::flushChart()
 {
-    chartFlushQueued = false;
+    chartTimer.stop();
+    sinceChartFlush.start();
     bool added = false;
     auto byX = [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); };
     for (size_t i = 0; i < Series.size(); ++i) {
@@ -367,19 +387,19 @@ void TForm5::flushChart()
             maxY = anyPoint ? std::max(maxY, p.y()) : p.y();
             anyPoint = true;
         }
+        // One replace per series: append() of a list adds the points one by
+        // one, and the chart recomputes all its points after each of them.
         QLineSeries *series = Series[i];
+        QList<QPointF> all = series->points();
         const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX)
-                             && (series->count() == 0 || series->at(series->count() - 1).x() <= points.first().x());
-        if (inOrder) {
-            series->append(points); // the usual case: a download counts x up
-        } else {
+                             && (all.isEmpty() || all.constLast().x() <= points.constFirst().x());
+        all.append(points);
+        if (!inOrder) {
             // Points out of order (a file numbering its records freely): the
             // series keeps ascending x, equal x in the order they came.
-            QList<QPointF> all = series->points();
-            all.append(points);
             std::stable_sort(all.begin(), all.end(), byX);
-            series->replace(all);
         }
+        series->replace(all);
     }
     if (added)
         applyAxisRanges();
@@ -387,22 +407,28 @@ void TForm5::flushChart()
 
 namespace {
 
-// Labels of an axis at multiples of a round step (1, 2 or 5 times a power of
-// ten) giving about five intervals over the range.
-void placeTicks(QValueAxis *axis)
+// Sets the range of an axis with labels at multiples of a round step (1, 2
+// or 5 times a power of ten) giving about five intervals over it. The axis
+// lays out its labels at every change of range or step, so the step is
+// changed first when it grows and last when it shrinks: never a large range
+// with a small step in between, which would create a label item per step.
+void setAxisRange(QValueAxis *axis, double min, double max)
 {
-    const double range = axis->max() - axis->min();
-    if (!(range > 0))
-        return;
-    const double raw = range / 5;
+    const double raw = (max - min) / 5;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     const double fraction = raw / power;
     const double step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * power;
+    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step)));
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
-    axis->setTickInterval(step);
-    const int decimals = step >= 1 ? 0 : int(std::ceil(-std::log10(step)));
     axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    if (step >= axis->tickInterval()) {
+        axis->setTickInterval(step);
+        axis->setRange(min, max);
+    } else {
+        axis->setRange(min, max);
+        axis->setTickInterval(step);
+    }
 }
 
 } // namespace
@@ -410,13 +436,11 @@ void placeTicks(QValueAxis *axis)
 void TForm5::applyAxisRanges()
 {
     if (anyPoint)
-        axisX->setRange(minX, maxX > minX ? maxX : minX + 1);
+        setAxisRange(axisX, minX, maxX > minX ? maxX : minX + 1);
     else
-        axisX->setRange(0, 1);
+        setAxisRange(axisX, 0, 1);
     if (!axisFixed)
-        axisY->setRange(0, anyPoint && maxY > 0 ? maxY : emptyTemperatureMaximum);
-    placeTicks(axisX);
-    placeTicks(axisY);
+        setAxisRange(axisY, 0, anyPoint && maxY > 0 ? maxY : emptyTemperatureMaximum);
 }
 
 double TForm5::temperatureAxisMaximum()
@@ -429,8 +453,7 @@ void TForm5::ToolButton7Click()
 {
     const double inEffect = temperatureAxisMaximum();
     axisFixed = true;
-    axisY->setRange(0, inEffect + axisRaiseStep);
-    placeTicks(axisY);
+    setAxisRange(axisY, 0, inEffect + axisRaiseStep);
 }
 
 void TForm5::printChart(QPrinter &printer)

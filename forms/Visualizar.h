@@ -12,18 +12,26 @@
 //
 // A download writes eight cells and three chart points per record, many
 // records per event-loop turn: the table announces new rows once per turn
-// (ViewerTableModel), and the chart takes its points in bulk once per turn,
-// so a long test is not redrawn once per point.
+// (ViewerTableModel). The chart takes its points in bulk: every change of a
+// series makes the chart recompute the geometry of all its points, so points
+// are buffered while the chart page is not shown and handed over when it is,
+// and while it is shown they go in at most every chartRefreshMs. A long
+// test is thus neither redrawn once per point nor once per turn.
 //
 // The toolbar's save, report and export go through the hooks onSave,
 // onPrintReport and onExport; while a hook is unset its button does nothing
-// (after the "Não existe testes" check for save and export).
+// (after the "Não existe testes" check for save and export). The program
+// opens its viewers through openViewer (forms/ViewerActions.h), which plugs
+// in the real actions; an error a hook throws goes to the default error
+// report.
 
 #include "core/ViewerSink.h"
 
 #include <QList>
 #include <QPointF>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -91,9 +99,14 @@ public:
     double temperatureAxisMaximum();
     bool temperatureAxisFixed() const { return axisFixed; }
 
-    // Announces the table rows and appends the chart points written since
-    // the last event-loop turn, at once.
+    // Announces the table rows and hands the buffered points to the chart,
+    // at once.
     void flushPending();
+    // The points of series 0..2 ("UMI", "SEC", "GLO"), sorted by x, the
+    // buffered ones included. Readers use this, not Series[i]->points().
+    QList<QPointF> seriesPoints(int series);
+
+    static constexpr int chartRefreshMs = 250;
 
     // Controls
     QToolBar *ToolBar1 = nullptr;
@@ -119,6 +132,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -138,7 +152,8 @@ private:
 
     // Points added since the last chart flush, per series.
     std::array<QList<QPointF>, 3> pendingPoints;
-    bool chartFlushQueued = false;
+    QTimer chartTimer;          // the next hand-over while the chart is shown
+    QElapsedTimer sinceChartFlush;
     // Bounds of all points given to the series so far.
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;

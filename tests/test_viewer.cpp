@@ -79,6 +79,7 @@ private slots:
     void captionAndFields();
     void temperatureAxisFollowsThenIsRaisedByTen();
     void pointsStaySortedByX();
+    void chartTakesPointsInBulk();
 
     void toolbarRefusesWithoutRecords_data();
     void toolbarRefusesWithoutRecords();
@@ -248,7 +249,7 @@ void ViewerTest::temperatureAxisFollowsThenIsRaisedByTen()
     viewer.addChartPoint(0, 0, 20.5);
     viewer.addChartPoint(1, 0, 35);
     viewer.addChartPoint(2, 0, 30);
-    QTRY_COMPARE_WITH_TIMEOUT(viewer.Series[1]->count(), 1, 5000);
+    QCOMPARE(viewer.seriesPoints(1), QList<QPointF>{QPointF(0, 35)});
     QCOMPARE(viewer.temperatureAxisMaximum(), 35.0);
     QVERIFY(!viewer.temperatureAxisFixed());
     QTest::mouseClick(viewer.ToolButton7, Qt::LeftButton);
@@ -280,6 +281,35 @@ void ViewerTest::pointsStaySortedByX()
     QCOMPARE(xs, (QList<double>{0, 1, 2, 3, 5}));
     QCOMPARE(viewer.Series[0]->at(3).y(), 13.0);
     QCOMPARE(viewer.Series[1]->count(), 0);
+}
+
+void ViewerTest::chartTakesPointsInBulk()
+{
+    OpenViewer open; // "Testes" shown, the chart page hidden
+    TForm5 *viewer = open.viewer;
+    QSignalSpy added(viewer->Series[0], &QXYSeries::pointAdded);
+    QSignalSpy replaced(viewer->Series[0], &QXYSeries::pointsReplaced);
+    for (int r = 0; r < 300; ++r) {
+        viewer->addChartPoint(0, r, 20);
+        if (r % 100 == 99)
+            QCoreApplication::processEvents();
+    }
+    // Nothing reaches a chart that is not shown...
+    QCOMPARE(viewer->Series[0]->count(), 0);
+    // ...until its page is.
+    viewer->PageControl1->setCurrentWidget(viewer->TabSheet3);
+    QCOMPARE(viewer->Series[0]->count(), 300);
+    QCOMPARE(added.count() + replaced.count(), 1);
+
+    // Shown: the points go in a few at a time, not one by one.
+    for (int r = 300; r < 3300; ++r) {
+        viewer->addChartPoint(0, r, 21);
+        if (r % 100 == 99)
+            QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(viewer->Series[0]->count(), 3300, 5000);
+    QVERIFY2(added.count() + replaced.count() <= 6, qPrintable(QString::number(added.count() + replaced.count())));
+    QCOMPARE(viewer->Series[0]->at(3299), QPointF(3299, 21));
 }
 
 void ViewerTest::toolbarRefusesWithoutRecords_data()
