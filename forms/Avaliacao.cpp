@@ -112,16 +112,18 @@ TAvaliacaoPage::TAvaliacaoPage(TForm5 &viewer, QWidget *parent) : QWidget(parent
     recomputeTimer.setInterval(RecomputeIntervalMs);
     connect(&recomputeTimer, &QTimer::timeout, this, [this] { recompute(); });
 
-    // The table and the chart announce what the fillers wrote once per
-    // event-loop turn.
+    // The table announces what the fillers wrote once per event-loop turn
+    // (the cells themselves are readable at once). The chart takes its points
+    // when it pleases; the band follows them at once, as placing it is cheap.
     QAbstractItemModel *model = viewer.StringGrid1->model();
     auto changed = [this] { scheduleRecompute(); };
     connect(model, &QAbstractItemModel::rowsInserted, this, changed);
     connect(model, &QAbstractItemModel::dataChanged, this, changed);
     connect(model, &QAbstractItemModel::modelReset, this, changed);
     for (QLineSeries *series : viewer.Series) {
-        connect(series, &QXYSeries::pointAdded, this, changed);
-        connect(series, &QXYSeries::pointsReplaced, this, changed);
+        connect(series, &QXYSeries::pointAdded, this, [this] { updateShading(); });
+        connect(series, &QXYSeries::pointsReplaced, this, [this] { updateShading(); });
+        connect(series, &QXYSeries::pointsRemoved, this, [this] { updateShading(); });
     }
 
     recompute();
@@ -291,7 +293,7 @@ AssessmentOptions TAvaliacaoPage::options() const
 
 void TAvaliacaoPage::scheduleRecompute()
 {
-    if (recomputing || recomputeTimer.isActive())
+    if (recomputeTimer.isActive())
         return;
     recomputeTimer.start();
 }
@@ -299,12 +301,6 @@ void TAvaliacaoPage::scheduleRecompute()
 void TAvaliacaoPage::recompute()
 {
     recomputeTimer.stop();
-    // Rows and points the fillers wrote this turn are announced first, so
-    // the shading maps rows to points that are on the chart. Their
-    // announcements do not schedule another pass.
-    recomputing = true;
-    viewer.flushPending();
-    recomputing = false;
     current = assessTest(viewer.table(), options());
     ++recomputes;
     showResult();
@@ -337,7 +333,7 @@ void TAvaliacaoPage::showResult()
 
 void TAvaliacaoPage::updateShading()
 {
-    shaded.reset();
+    std::optional<std::pair<double, double>> range;
     if (current.windowFound) {
         std::optional<double> smallestX;
         for (const QLineSeries *series : viewer.Series)
@@ -353,9 +349,14 @@ void TAvaliacaoPage::updateShading()
                 first -= 0.5;
                 last = first + 1;
             }
-            shaded = std::pair(first, last);
+            range = std::pair(first, last);
         }
     }
+    // Points arrive many at a time; the band moves only when its ends do
+    // (the axis moves it through fitShadingToAxis).
+    if (range == shaded)
+        return;
+    shaded = range;
     fitShadingToAxis();
 }
 
@@ -393,6 +394,8 @@ void TAvaliacaoPage::layOutChart()
 
 void TAvaliacaoPage::printAssessment(QPrinter &printer)
 {
+    // Every record and point written so far on the page.
+    viewer.flushPending();
     recompute();
     layOutChart();
     AssessmentPrintContent content;

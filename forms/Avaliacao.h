@@ -18,7 +18,8 @@
 // records from 0, a file numbers them from 1. Both fillers add a point for
 // every temperature that reads and write the record's row with the same
 // spacing, so the offset between rows and x is that of the first row holding a
-// readable temperature and the smallest x in the chart (chartRowOffset).
+// readable temperature and the smallest x in the chart (chartRowOffset). The
+// band follows the chart's points as the chart takes them.
 //
 // "Imprimir avaliação" asks for a printer (askPrinter, the print dialog by
 // default) and prints one A4 page (forms/AssessmentPrint.h); a failure goes to
@@ -109,7 +110,6 @@ private:
     TForm5 &viewer;
     AssessmentResult current;
     QTimer recomputeTimer;
-    bool recomputing = false;
     int recomputes = 0;
     QAreaSeries *shading = nullptr;
     QLineSeries *shadingTop = nullptr;

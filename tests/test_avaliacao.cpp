@@ -141,6 +141,7 @@ private slots:
     void choicesRecompute();
     void shadingFollowsTheChartsNumbering_data();
     void shadingFollowsTheChartsNumbering();
+    void shadingFollowsPointsThatComeLater();
     void shadingSpansTheTemperatureAxis();
     void rowOffset_data();
     void rowOffset();
@@ -198,6 +199,8 @@ void AvaliacaoTest::downloadedTestIsAssessed()
     QCOMPARE(page.LabelMargem->text(), QStringLiteral("-1,3 °C"));
     QCOMPARE(page.LabelConclusao->text(),
              QStringLiteral("Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 28,2 °C em 1,3 °C."));
+    // The chart takes its points when its page is shown, or on a flush.
+    viewer.flushPending();
     const auto range = page.shadedRange();
     QVERIFY(range);
     QCOMPARE(range->first, 60.0);
@@ -297,6 +300,7 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     TForm5 viewer;
     TAvaliacaoPage &page = *viewer.TabSheet4;
     fromFile ? loadFile(viewer) : download(viewer);
+    viewer.flushPending();
     page.ComboIndice->setCurrentIndex(index);
     page.recompute();
 
@@ -316,10 +320,43 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     QCOMPARE(wetAtFirst, wetOf(firstRecord));
 }
 
+void AvaliacaoTest::shadingFollowsPointsThatComeLater()
+{
+    TForm5 viewer;
+    TAvaliacaoPage &page = *viewer.TabSheet4;
+    // The table first, as a hidden chart may hold its points back.
+    for (int j = 0; j < recordCount; ++j) {
+        struct : NullViewerSink {
+            TForm5 *viewer = nullptr;
+            void setViewerCell(int row, int column, QAnyStringView text) override
+            {
+                viewer->setViewerCell(row, column, text);
+            }
+        } cells;
+        cells.viewer = &viewer;
+        writeRecord(cells, j, j + 1, j);
+    }
+    page.recompute();
+    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
+    QVERIFY(!page.shadedRange());
+    QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
+    // The points reach the chart: the band follows without a recomputation.
+    const int passes = page.recomputeCount();
+    for (int j = 0; j < recordCount; ++j)
+        for (int s = 0; s < 3; ++s)
+            viewer.addChartPoint(s, j, 20 + s);
+    viewer.flushPending();
+    QCOMPARE(page.recomputeCount(), passes);
+    QVERIFY(page.shadedRange());
+    QCOMPARE(shadingOf(viewer)->upperSeries()->at(0).x(), 60.0);
+    QCOMPARE(shadingOf(viewer)->upperSeries()->at(1).x(), 119.0);
+}
+
 void AvaliacaoTest::shadingSpansTheTemperatureAxis()
 {
     TForm5 viewer;
     download(viewer);
+    viewer.flushPending();
     viewer.TabSheet4->recompute();
     QAreaSeries *area = shadingOf(viewer);
     auto *axisY = qobject_cast<QValueAxis *>(viewer.Chart1->chart()->axes(Qt::Vertical).first());
