@@ -116,7 +116,7 @@ private slots:
         // Only the meter's reply confirms it.
         QVERIFY(catcher.boxes.isEmpty());
         feed(*w, ":H140509071226\r\n");
-        QCOMPARE(catcher.texts(), QStringList{"Relógio ajustado."});
+        QTRY_COMPARE(catcher.texts(), QStringList{"Relógio ajustado."});
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("Aviso"));
         QVERIFY(shared().readyToSend);
     }
