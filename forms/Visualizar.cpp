@@ -304,7 +304,21 @@ void TForm5::addChartPoint(int series, double x, double y)
 
 void TForm5::setViewerRecordCount(int records)
 {
-    Edit5->setText(QString::number(records));
+    // Written after every record of a download; laying out the field's text
+    // each time would cost more than the record. Shown once per turn.
+    pendingRecordCount = records;
+    if (recordCountQueued)
+        return;
+    recordCountQueued = true;
+    QMetaObject::invokeMethod(this, &TForm5::showRecordCount, Qt::QueuedConnection);
+}
+
+void TForm5::showRecordCount()
+{
+    recordCountQueued = false;
+    if (pendingRecordCount >= 0)
+        Edit5->setText(QString::number(pendingRecordCount));
+    pendingRecordCount = -1;
 }
 
 void TForm5::appendViewerCaption(const QString &text)
@@ -329,7 +343,7 @@ QString TForm5::headerField(int field) const
 
 QString TForm5::recordCountText() const
 {
-    return Edit5->text();
+    return pendingRecordCount >= 0 ? QString::number(pendingRecordCount) : Edit5->text();
 }
 
 const ViewerTable &TForm5::table() const
@@ -366,6 +380,7 @@ QList<QPointF> TForm5::seriesPoints(int series)
 void TForm5::flushPending()
 {
     model->flush();
+    showRecordCount();
     flushChart();
 }
 

@@ -142,6 +142,7 @@ private:
     void scheduleChartFlush();
     void flushChart();
     void applyAxisRanges();
+    void showRecordCount();
     void refuseWithoutRecords(const std::function<void()> &hook);
 
     QPointer<QWidget> mainWindow;
@@ -159,4 +160,6 @@ private:
     double minX = 0, maxX = 0, maxY = 0;
     bool axisFixed = false;
     bool closed = false;
+    int pendingRecordCount = -1; // Edit5's next text, shown once per turn
+    bool recordCountQueued = false;
 };

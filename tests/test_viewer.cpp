@@ -227,8 +227,13 @@ void ViewerTest::captionAndFields()
     TForm5 viewer;
     viewer.appendViewerCaption(QStringLiteral(" - 25 Registros"));
     QCOMPARE(viewer.windowTitle(), QStringLiteral("Visualizar testes - 25 Registros"));
+    viewer.setViewerRecordCount(24);
     viewer.setViewerRecordCount(25);
     QCOMPARE(viewer.recordCountText(), QStringLiteral("25"));
+    QTRY_COMPARE_WITH_TIMEOUT(viewer.Edit5->text(), QStringLiteral("25"), 5000);
+    // The operator may type over it; that is what the readers get.
+    viewer.Edit5->setText(QStringLiteral("26"));
+    QCOMPARE(viewer.recordCountText(), QStringLiteral("26"));
     const QStringList texts{"Ana", "Fundição", "Tavenor", "Forno 2"};
     for (int field = 1; field <= 4; ++field)
         viewer.setHeaderField(field, texts[field - 1]);
