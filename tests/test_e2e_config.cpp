@@ -2,7 +2,6 @@
 // offscreen, against the meter simulator on a pseudo-terminal. What the
 // client sent is read back from the simulator's request log; what the meter
 // then holds is read back through the client, as the operator would.
-#include "core/SettingsLocation.h"
 #include "forms/Calibra.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
