@@ -6,6 +6,7 @@
 #include "forms/Visualizar.h"
 
 #include <QApplication>
+#include <QChartView>
 #include <QLineSeries>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -106,7 +107,7 @@ void BM_ViewerChartPaint(benchmark::State &state)
     QCoreApplication::processEvents();
     download(viewer);
     for (auto _ : state)
-        viewer.PageControl1->currentWidget()->repaint();
+        viewer.Chart1->viewport()->repaint();
 }
 BENCHMARK(BM_ViewerChartPaint)->Unit(benchmark::kMillisecond);
 
