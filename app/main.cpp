@@ -2,11 +2,18 @@
 #include "forms/ErrorReport.h"
 #include "forms/TesteTemperatura.h"
 
+#include <QApplication>
 #include <QMetaObject>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
 
+#include <csignal>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +30,57 @@ void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the run as "Sair" does: the main window
+// closes, which writes the settings and releases the port. The handler only
+// writes a byte into a pipe; the event loop reads it and does the rest.
+int signalPipe[2] = {-1, -1};
+QPointer<TForm1> windowToClose; // set once the main window exists
+
+extern "C" void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// Closes the open modal boxes first (a prompt, a message): the window's
+// handler that opened one is still on the stack and must return before the
+// window goes. A box whose closing opens another is closed on the next turn.
+void closeForSignal(QPointer<TForm1> window, int turnsLeft)
+{
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != window && turnsLeft > 0) {
+        modal->close();
+        QTimer::singleShot(0, qApp, [window, turnsLeft] { closeForSignal(window, turnsLeft - 1); });
+        return;
+    }
+    if (window)
+        window->close();
+    else
+        QCoreApplication::quit();
+}
+
+// Installed before the main window is made: a signal that comes while it is
+// being created waits in the pipe until the event loop runs.
+void closeOnTerminationSignals()
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qWarning("no pipe for the termination signals: they end the program without saving");
+        return;
+    }
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char bytes[16];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        closeForSignal(windowToClose, 20);
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -47,7 +105,9 @@ int main(int argc, char **argv)
 
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    closeOnTerminationSignals();
     QPointer<TForm1> mainWindow = TForm1::createMainWindow();
+    windowToClose = mainWindow;
     if (!line.testFile.isEmpty()) {
         // Once the event loop runs, so the main window is on screen first.
         QMetaObject::invokeMethod(
