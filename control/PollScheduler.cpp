@@ -2,6 +2,7 @@
 
 #include "link/CommandSender.h"
 #include "link/Commands.h"
+#include "link/ReplyParser.h"
 
 void PollScheduler::Timer1Timer()
 {
@@ -13,6 +14,7 @@ void PollScheduler::Timer1Timer()
 
 void PollScheduler::startSequence(Step firstStep)
 {
+    ++stepEpoch;
     s.downloadStep = firstStep;
     s.sequenceActive = true;
     s.readyToSend = true;
@@ -25,6 +27,44 @@ void PollScheduler::startTestListRead()
     host.setUnitMenuEnabled(false);
     startSequence(TestList);
     host.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
+}
+
+void PollScheduler::startDownload(int testIndex)
+{
+    host.setDownloadPosition(0);
+    s.testIndex = testIndex;
+    s.replyState = ReplyParser::Idle;
+    startSequence(Download);
+}
+
+void PollScheduler::replyCompleted()
+{
+    if (!s.sequenceActive)
+        return;
+    const uint64_t queuedAt = stepEpoch;
+    host.postStep(&earlyStepContext, [this, queuedAt] { runEarlyStep(queuedAt); });
+}
+
+void PollScheduler::received(ReplyParser &parser, char ch)
+{
+    const bool awaitingReply = !s.readyToSend;
+    parser.feed(ch);
+    if (awaitingReply && s.readyToSend)
+        replyCompleted();
+}
+
+void PollScheduler::received(ReplyParser &parser, QByteArrayView bytes)
+{
+    for (char ch : bytes)
+        received(parser, ch);
+}
+
+void PollScheduler::runEarlyStep(uint64_t epochWhenQueued)
+{
+    if (stepEpoch != epochWhenQueued)
+        return; // a tick has run the step, or a new sequence began, meanwhile
+    if (s.readyToSend && s.sequenceActive && !host.liveReadingsPageShown())
+        sequenceStep();
 }
 
 void PollScheduler::livePolling()
@@ -44,6 +84,7 @@ void PollScheduler::livePolling()
 
 void PollScheduler::sequenceStep()
 {
+    ++stepEpoch;
     switch (s.downloadStep) {
     // Test-list read
     case TestList:

@@ -3,12 +3,24 @@
 // request sequence in progress, and the refresh of the live display. A request
 // goes out only when the previous one has been answered (readyToSend); there
 // is no time-out and no retry.
+//
+// A sequence does not wait for Timer1 when it need not: when the reply that
+// its step waits for has just completed, the next step runs as soon as the
+// parser has returned (replyCompleted), so a download is paced by the line
+// rather than by the 10 ms tick. The requests, their order and their bytes are
+// those the ticks would send; live polling keeps its own rhythm.
 
 #include "control/SchedulerHost.h"
 #include "core/SharedState.h"
 #include "core/WindowSlots.h"
 
+#include <QByteArrayView>
+#include <QObject>
+
+#include <cstdint>
+
 class CommandSender;
+class ReplyParser;
 
 class PollScheduler {
 public:
@@ -46,12 +58,39 @@ public:
     // memory use, with the unit menu locked until the read ends.
     void startTestListRead();
 
+    // The download of stored test testIndex into the viewer (opened by the
+    // caller): progress bar at 0, the parser back to its idle state, then
+    // "@R", "@t" and a "@r"/"@A" pair per record from step Download.
+    void startDownload(int testIndex);
+
+    // The link has just been freed by a received reply (readyToSend went from
+    // false to true while the parser read it). If a sequence is in progress,
+    // its next step is queued to run once control is back in the event loop,
+    // never inside the parser. It runs only if it would have run at the next
+    // tick anyway: readyToSend still set, the sequence still active, the
+    // "Medições" page (whose live request takes the link first) not shown,
+    // and no step run nor sequence started meanwhile.
+    void replyCompleted();
+
+    // The road of received bytes: hands them to the reply parser and calls
+    // replyCompleted() when they complete the reply the link was waiting for.
+    void received(ReplyParser &parser, char ch);
+    void received(ReplyParser &parser, QByteArrayView bytes);
+
 private:
     void livePolling();
     void sequenceStep();
+    void runEarlyStep(uint64_t epochWhenQueued);
 
     SharedState &s;
     SchedulerHost &host;
     CommandSender &sender;
     ViewerSlot &viewer;
+
+    // Changes whenever a step runs (by a tick or early) or a sequence starts:
+    // a queued early step runs only if it has not changed since.
+    uint64_t stepEpoch = 0;
+    // Receives the queued early step; destroyed with the scheduler, which
+    // drops a step still queued.
+    QObject earlyStepContext;
 };

@@ -8,7 +8,11 @@
 #include "control/LiveDisplay.h"
 #include "core/MainWindowSink.h"
 
+#include <QMetaObject>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 class SchedulerHost : public StatusSink, public LiveReadingsView {
 public:
@@ -23,4 +27,13 @@ public:
     virtual void setDownloadProgress(int maximum, int position) = 0; // VrProgressBar1
     virtual void setDownloadPosition(int position) = 0;
     virtual void setUnitMenuEnabled(bool enabled) = 0; // "Unidade"
+
+    // Runs work once control is back in the event loop, never inside the
+    // caller (the scheduler's early step, posted while the parser runs); it
+    // is dropped if context is destroyed first. The main window runs it
+    // inside its error boundary.
+    virtual void postStep(QObject *context, std::function<void()> work)
+    {
+        QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
+    }
 };

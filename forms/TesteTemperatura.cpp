@@ -96,6 +96,7 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Procurar1Click(); }));
     connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Desconectar1Click(); }));
     connect(LerTestes1, &QAction::triggered, this, guarded(this, [this] { LerTestes1Click(); }));
+    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, guarded(this, [this] { TreeView1DblClick(); }));
     connect(Carregarteste1, &QAction::triggered, this, guarded(this, [this] { Carregar1Click(); }));
     connect(oC1, &QAction::triggered, this, guarded(this, [this] { oC1Click(); }));
     connect(oF1, &QAction::triggered, this, guarded(this, [this] { oF1Click(); }));
@@ -320,6 +321,19 @@ void TForm1::LerTestes1Click()
     scheduler.startTestListRead();
 }
 
+void TForm1::TreeView1DblClick()
+{
+    // Node i stands for test i; with several selected the last one counts.
+    int selected = -1;
+    for (int i = 0; i < TreeView1->topLevelItemCount(); ++i)
+        if (TreeView1->topLevelItem(i)->isSelected())
+            selected = i;
+    if (selected < 0)
+        return;
+    scheduler.startDownload(selected);
+    openViewer(this);
+}
+
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
@@ -413,7 +427,7 @@ CommandSender &TForm1::commandSender()
 
 void TForm1::ComTerminal1Char(QObject *, char ch)
 {
-    parser.feed(ch);
+    scheduler.received(parser, ch);
 }
 
 QLabel *TForm1::maxMinLabel(MaxMinLabel label) const
@@ -498,6 +512,11 @@ void TForm1::setDownloadPosition(int position)
 void TForm1::setUnitMenuEnabled(bool enabled)
 {
     Unidade1->setEnabled(enabled);
+}
+
+void TForm1::postStep(QObject *context, std::function<void()> work)
+{
+    QMetaObject::invokeMethod(context, guarded(this, std::move(work)), Qt::QueuedConnection);
 }
 
 TVrLabel *TForm1::valueLabel(ValueLabel label) const

@@ -68,6 +68,9 @@ public:
     // Menu commands
     void Senhas1Click();
     void LerTestes1Click();
+    // Double-click on the test tree: a new viewer and the download of the
+    // selected test into it; nothing when no node is selected.
+    void TreeView1DblClick();
     void Apagarmemria1Click();
     void ZerarOFFSET1Click();
     void AjustarRelgio1Click(); // "Ajustar Relógio" (F3): the meter's clock from the computer's
@@ -102,6 +105,7 @@ public:
     void setDownloadProgress(int maximum, int position) override;
     void setDownloadPosition(int position) override;
     void setUnitMenuEnabled(bool enabled) override;
+    void postStep(QObject *context, std::function<void()> work) override;
 
     // PortSelectionView
     void setPortChecked(int k) override;
