@@ -21,7 +21,10 @@ constexpr long double kExactPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L,
 // correctly rounded conversion instead.
 void significantDigits(long double a, std::string &digits, int &exponent)
 {
-    int e = int(std::floor(std::log10(double(a))));
+    // The logarithm in extended precision: every finite positive value, from
+    // the smallest subnormal to the largest, has one between -4951 and 4933,
+    // which a double would turn into an infinity.
+    int e = int(std::floor(std::log10(a)));
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int shift = kDigits - 1 - e;
         if (shift < -27 || shift > 27)

@@ -14,6 +14,7 @@ struct SharedState {
     std::string replyField;       // characters of the field being collected (single bytes)
     bool readyToSend = true;      // the link is free for the next request
     int32_t fahrenheitUnit = 0;   // unit of the last reading reply: 0 °C, 1 °F
+    int32_t replyTimeoutMs = 3000; // a request unanswered this long is given up ("TempoResposta")
 
     // Port
     int32_t portNumber = 0;       // 1 = COM1 ...; stored as "Porta"

@@ -4,6 +4,9 @@
 #include "core/MeterReplyTexts.h"
 #include "core/NumberText.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 constexpr char LF = 10;
@@ -12,6 +15,25 @@ constexpr char SOH = 1;
 
 QByteArrayView toView(const std::string &field) { return QByteArrayView(field.data(), qsizetype(field.size())); }
 QLatin1StringView text(const std::string &field) { return QLatin1StringView(field.data(), qsizetype(field.size())); }
+
+// A temperature as the displays can take it: a number within the range of a
+// double (the gauges and the chart hold doubles), else malformed.
+std::optional<long double> reading(QByteArrayView field)
+{
+    const auto v = textToNumber(field);
+    if (v && std::fabs(*v) <= std::numeric_limits<double>::max())
+        return v;
+    return std::nullopt;
+}
+
+// A count of stored tests or records: malformed unless 0..countLimit.
+std::optional<int32_t> plausibleCount(QByteArrayView field)
+{
+    const auto v = textToInt(field);
+    if (v && *v >= 0 && *v <= ReplyParser::countLimit)
+        return v;
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -45,7 +67,7 @@ bool ReplyParser::recordValue(int column, long double &target, int series)
 {
     ViewerSink &viewer = windows.viewer.get();
     viewer.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
-    const auto v = textToNumber(toView(s.replyField));
+    const auto v = reading(toView(s.replyField));
     if (!v)
         return false;
     target = *v;
@@ -94,6 +116,20 @@ inline void ReplyParser::step(char ch)
     };
     bool lfEnds = true;
 
+    // The states that skip up to one character are left by a new reply: a
+    // ':' at the start of a line, or any ':' before a record's '['.
+    if (ch == ':') {
+        const bool skipping = s.replyState == RecordWetTag || s.replyState == RecordDryTag
+                              || s.replyState == RecordGlobeTag || s.replyState == RecordEnd;
+        if (s.replyState == RecordOpen || (skipping && lineStart)) {
+            s.replyState = Letter;
+            s.replyField.clear();
+            lineStart = false;
+            return;
+        }
+    }
+    lineStart = ch == LF;
+
     switch (s.replyState) {
     case Idle:
         if (ch == ':')
@@ -133,7 +169,7 @@ inline void ReplyParser::step(char ch)
     case LiveWet:
         comma();
         if (ch == 'D' || ch == 'd') {
-            s.wetReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
+            s.wetReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
             s.replyState = LiveDry;
             s.replyField.clear();
             calibrationReading(2, s.wetReading);
@@ -144,7 +180,7 @@ inline void ReplyParser::step(char ch)
     case LiveDry:
         comma();
         if (ch == 'G' || ch == 'g') {
-            s.dryReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
+            s.dryReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
             s.replyState = LiveGlobe;
             s.replyField.clear();
             calibrationReading(4, s.dryReading);
@@ -155,7 +191,7 @@ inline void ReplyParser::step(char ch)
     case LiveGlobe:
         comma();
         if (ch == LF) {
-            s.globeReading = textToNumber(trimField(toView(s.replyField))).value_or(0.0L);
+            s.globeReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
             calibrationReading(6, s.globeReading);
         } else {
             s.replyField.push_back(ch);
@@ -171,7 +207,7 @@ inline void ReplyParser::step(char ch)
 
     case TestCount:
         if (ch == LF) {
-            s.testCount = textToInt(trimField(toView(s.replyField))).value_or(0);
+            s.testCount = plausibleCount(trimField(toView(s.replyField))).value_or(0);
             s.testIndex = 0;
         } else {
             s.replyField.push_back(ch);
@@ -192,7 +228,7 @@ inline void ReplyParser::step(char ch)
 
     case RecordCount:
         if (ch == LF)
-            s.recordCount = textToInt(trimField(toView(s.replyField))).value_or(0);
+            s.recordCount = plausibleCount(trimField(toView(s.replyField))).value_or(0);
         else
             s.replyField.push_back(ch);
         break;
@@ -308,4 +344,8 @@ inline void ReplyParser::step(char ch)
 
     if (lfEnds && ch == LF)
         s.replyState = Idle;
+    if (s.replyField.size() > fieldLimit) {
+        s.replyState = Idle; // not a reply: skip to the next ':'
+        s.replyField.clear();
+    }
 }

@@ -4,6 +4,14 @@
 // writes into the main window through its sink, and into the viewer and the
 // dialogs through their window slots: a window that is not open takes no
 // write. It never throws.
+//
+// It does not let a malformed fragment blind it to the replies that follow:
+// a ':' at the start of a line begins a new reply even in the states that
+// skip up to a character of a stored record ('[', '=', 'C'), and so does any
+// ':' while a record waits for its '['; a field that grows past fieldLimit
+// bytes abandons its reply; a test or record count outside 0..countLimit
+// counts as malformed (0), and so does a reading beyond the range of a double,
+// which the gauges and the chart could not take.
 
 #include "core/MainWindowSink.h"
 #include "core/SharedState.h"
@@ -20,6 +28,14 @@ public:
 
     void feed(char ch);
     void feed(QByteArrayView bytes);
+
+    // The most stored tests, or records of one test, a count may announce.
+    // The meter holds a few thousand records; 100,000 is what the viewer, the
+    // file and the export are sized and measured for. A larger count is noise.
+    static constexpr int32_t countLimit = 100000;
+    // The longest field of a well-formed reply is a number or a date of a few
+    // bytes; one this long is not a reply any more.
+    static constexpr size_t fieldLimit = 256;
 
     // The parser's states (SharedState::replyState). The numbers are the ones
     // traces and tests show: the hundreds name the reply, the units the field.
@@ -68,4 +84,5 @@ private:
     SharedState &s;
     MainWindowSink &mainWindow;
     WindowSlots &windows;
+    bool lineStart = true; // the previous byte was a line feed
 };

@@ -69,11 +69,19 @@ private slots:
                            "cell[1,5]=1,6", "cell[1,6]=1,5", "Form5.Edit5=1"}
             << 0;
         QTest::newRow("after the third value everything up to C is skipped")
-            << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n:G1D2G3\r\n")
+            << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n x:G1D2G3\r\n")
             << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
                            "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
                            "cell[1,5]=1,6", "cell[1,6]=1,5"}
             << 1010;
+        QTest::newRow("a reply at the start of a line ends a record that lost its C")
+            << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n:G1D2G3\r\n")
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
+                           "cell[1,5]=1,6", "cell[1,6]=1,5", "Label6=1°C", "Label8=2°C", "Label10=3°C"}
+            << 0;
+        QTest::newRow("a reply right after the letter A is read, not skipped")
+            << QByteArray(":A:G1D2G3\r\n") << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
         QTest::newRow("a wet value that does not convert adds no point")
             << QByteArray(":A[1]d t =x\001=2\001=3\001C")
             << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=x",
