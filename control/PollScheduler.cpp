@@ -4,17 +4,128 @@
 #include "link/Commands.h"
 #include "link/ReplyParser.h"
 
+namespace {
+
+const QString noReplyText = QStringLiteral("Sem resposta do medidor");
+
+} // namespace
+
 void PollScheduler::Timer1Timer()
 {
+    watchReply();
+    const bool wasReady = s.readyToSend;
     livePolling();
+    if (wasReady && !s.readyToSend)
+        requestSent(noStep);
     if (s.readyToSend && s.sequenceActive)
-        sequenceStep();
+        runSequenceStep();
     refreshLiveDisplay(s, host);
+}
+
+void PollScheduler::runSequenceStep()
+{
+    const int32_t step = s.downloadStep;
+    sequenceStep();
+    if (!s.readyToSend)
+        requestSent(step);
+}
+
+void PollScheduler::requestSent(int32_t step)
+{
+    waitingSince = host.monotonicMs();
+    pendingStep = step;
+}
+
+// At every tick: a request sent by anyone starts the clock; one unanswered
+// past the time-out is given up.
+void PollScheduler::watchReply()
+{
+    if (s.readyToSend) {
+        waitingSince.reset();
+        return;
+    }
+    const int64_t now = host.monotonicMs();
+    if (!waitingSince) {
+        waitingSince = now; // sent by a dialog or a menu command
+        pendingStep = noStep;
+        return;
+    }
+    if (now - *waitingSince >= s.replyTimeoutMs)
+        replyTimedOut();
+}
+
+void PollScheduler::replyArrived()
+{
+    waitingSince.reset();
+    pendingStep = noStep;
+    retries = 0;
+    if (noReplyShown) {
+        noReplyShown = false;
+        if (host.statusText(StatusPanel::Activity) == noReplyText)
+            host.setStatusText(StatusPanel::Activity, activityBeforeNotice);
+    }
+}
+
+void PollScheduler::replyTimedOut()
+{
+    const int32_t step = pendingStep;
+    waitingSince.reset();
+    pendingStep = noStep;
+    s.replyState = ReplyParser::Idle;
+    s.replyField.clear();
+    s.readyToSend = true;
+    if (!noReplyShown) {
+        activityBeforeNotice = host.statusText(StatusPanel::Activity);
+        noReplyShown = true;
+    }
+    host.setStatusText(StatusPanel::Activity, noReplyText);
+    if (step == noStep || !s.sequenceActive)
+        return;
+    if (retries < maxRetries) {
+        ++retries;
+        ++stepEpoch;
+        s.downloadStep = step; // the same request again, at once
+    } else {
+        stopSequence(step);
+    }
+}
+
+// The sequence ends where its request went unanswered; what has arrived
+// stays (the tree's nodes, the viewer's records) and can be read again.
+void PollScheduler::stopSequence(int32_t step)
+{
+    ++stepEpoch;
+    retries = 0;
+    s.sequenceActive = false;
+    noReplyShown = false;
+    host.setUnitMenuEnabled(true);
+    QString where;
+    switch (step) {
+    case TestList: where = QStringLiteral("na contagem de testes"); break;
+    case TestListRecords:
+        where = QStringLiteral("no teste %1 de %2").arg(s.testIndex + 1).arg(qMax(s.testCount, 1));
+        break;
+    case MemoryUse: where = QStringLiteral("na memória"); break;
+    case Download: case DownloadHeader:
+        where = QStringLiteral("no cabeçalho do teste %1").arg(s.testIndex + 1);
+        break;
+    case DownloadRecord: case DownloadFetch:
+        where = QStringLiteral("no registro %1 de %2").arg(s.recordIndex + 1).arg(s.recordCount);
+        break;
+    default: where = QStringLiteral("na taxa de amostragem"); break;
+    }
+    if (step == Download || step == DownloadHeader || step == DownloadRecord || step == DownloadFetch)
+        viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros (interrompido)").arg(s.recordIndex));
+    host.setStatusText(StatusPanel::Activity,
+                       QStringLiteral("Leitura interrompida %1: sem resposta do medidor.").arg(where));
 }
 
 void PollScheduler::startSequence(Step firstStep)
 {
     ++stepEpoch;
+    retries = 0;
+    pendingStep = noStep;
+    waitingSince.reset();
     s.downloadStep = firstStep;
     s.sequenceActive = true;
     s.readyToSend = true;
@@ -49,8 +160,10 @@ void PollScheduler::received(ReplyParser &parser, char ch)
 {
     const bool awaitingReply = !s.readyToSend;
     parser.feed(ch);
-    if (awaitingReply && s.readyToSend)
+    if (awaitingReply && s.readyToSend) {
+        replyArrived();
         replyCompleted();
+    }
 }
 
 void PollScheduler::received(ReplyParser &parser, QByteArrayView bytes)
@@ -64,7 +177,7 @@ void PollScheduler::runEarlyStep(uint64_t epochWhenQueued)
     if (stepEpoch != epochWhenQueued)
         return; // a tick has run the step, or a new sequence began, meanwhile
     if (s.readyToSend && s.sequenceActive && !host.liveReadingsPageShown())
-        sequenceStep();
+        runSequenceStep();
 }
 
 void PollScheduler::livePolling()

@@ -1,8 +1,16 @@
 #pragma once
 // Timer1's work: on every tick, the next live request, the next step of the
 // request sequence in progress, and the refresh of the live display. A request
-// goes out only when the previous one has been answered (readyToSend); there
-// is no time-out and no retry.
+// goes out only when the previous one has been answered (readyToSend).
+//
+// A request that has had no complete reply for replyTimeoutMs is given up at
+// the next tick: the parser goes back to its idle state, the link is free
+// again and panel 2 says "Sem resposta do medidor" until a reply completes
+// (then it shows again what it showed before). Live polling goes on with the
+// next request of its cycle. A sequence sends the request again, up to
+// maxRetries times; then it ends and panel 2 (and for a download the viewer's
+// caption) says where it stopped. A meter that answers in time sees exactly
+// the requests it would see without the time-out.
 //
 // A sequence does not wait for Timer1 when it need not: when the reply that
 // its step waits for has just completed, the next step runs as soon as the
@@ -18,6 +26,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <optional>
 
 class CommandSender;
 class ReplyParser;
@@ -43,6 +52,9 @@ public:
     };
 
     enum Interval : int { IntervalAtStart = 100, IntervalPolling = 1000, IntervalWaiting = 10 };
+
+    // How often a sequence sends a timed-out request again before it ends.
+    static constexpr int maxRetries = 3;
 
     PollScheduler(SharedState &state, SchedulerHost &host, CommandSender &sender, ViewerSlot &viewer)
         : s(state), host(host), sender(sender), viewer(viewer)
@@ -80,6 +92,13 @@ public:
 private:
     void livePolling();
     void sequenceStep();
+    // sequenceStep, noting the request it sent for the time-out.
+    void runSequenceStep();
+    void requestSent(int32_t step);
+    void watchReply();
+    void replyArrived();
+    void replyTimedOut();
+    void stopSequence(int32_t step);
     void runEarlyStep(uint64_t epochWhenQueued);
 
     SharedState &s;
@@ -93,4 +112,13 @@ private:
     // Receives the queued early step; destroyed with the scheduler, which
     // drops a step still queued.
     QObject earlyStepContext;
+
+    // The request awaited: since when, and the sequence step that sent it
+    // (noStep for a live request or one sent by a dialog or a menu).
+    static constexpr int32_t noStep = -1;
+    std::optional<int64_t> waitingSince;
+    int32_t pendingStep = noStep;
+    int retries = 0;               // of the step awaited, since its last reply
+    bool noReplyShown = false;     // panel 2 shows the time-out's notice
+    QString activityBeforeNotice;  // what panel 2 showed before it
 };

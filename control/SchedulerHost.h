@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 
 class SchedulerHost : public StatusSink, public LiveReadingsView {
@@ -36,4 +38,17 @@ public:
     {
         QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
     }
+
+    // A monotonic clock in milliseconds, for the reply time-out; tests that
+    // tick by hand set the time themselves.
+    virtual int64_t monotonicMs()
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+
+    // The text a status panel shows now, so that the time-out's notice can
+    // give back what it covered. A host that cannot tell returns an empty text
+    // and the notice is then left until something else is shown.
+    virtual QString statusText(StatusPanel panel) const { return {}; }
 };
