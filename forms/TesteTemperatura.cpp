@@ -458,8 +458,16 @@ void TForm1::setMemoryPosition(int value)
 
 void TForm1::showMessage(const QString &text, const QString &caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-    box.exec();
+    const QString kind = caption + QLatin1Char('\n') + text;
+    const auto shut = noticesShut.constFind(kind);
+    if (shut != noticesShut.cend() && !shut->hasExpired())
+        return;
+    auto *box = new QMessageBox(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    noticesShut.insert(kind, QDeadlineTimer(QDeadlineTimer::Forever));
+    // finished, not destroyed: a box deleted with this window must not reach back into it.
+    connect(box, &QDialog::finished, this, [this, kind] { noticesShut.insert(kind, QDeadlineTimer(noticeQuietMs)); });
+    box->open();
 }
 
 bool TForm1::liveReadingsPageShown()

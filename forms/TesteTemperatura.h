@@ -16,6 +16,8 @@
 #include "link/ComTerminal.h"
 #include "link/ReplyParser.h"
 
+#include <QDeadlineTimer>
+#include <QHash>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -52,7 +54,7 @@ public:
     static TForm1 *createMainWindow();
 
     // Status bar panel texts (0 port, 1 link, 2 activity).
-    QString statusText(StatusPanel panel) const;
+    QString statusText(StatusPanel panel) const override;
     QString statusText(int panel) const { return statusText(StatusPanel(panel)); }
 
     // The one road by which dialogs and menu commands send to the meter: the
@@ -92,7 +94,13 @@ public:
     void setMaxMinLabel(MaxMinLabel label, const QString &text) override;
     void setMemoryMaximum(int value) override;
     void setMemoryPosition(int value) override;
+    // The meter's confirmations ("Relógio ajustado."): a modal box that does
+    // not hold up the caller (the parser). One box of a kind at a time; one
+    // that arrives while it is open, or within noticeQuietMs of its closing,
+    // is not shown, so that a line full of noise cannot keep the window
+    // behind boxes and the operator can always close it.
     void showMessage(const QString &text, const QString &caption) override;
+    static constexpr int noticeQuietMs = 2000;
 
     // SchedulerHost
     bool liveReadingsPageShown() override;
@@ -175,4 +183,5 @@ private:
     ReplyParser parser;
     PollScheduler scheduler;
     QLabel *statusPanels[3] = {};
+    QHash<QString, QDeadlineTimer> noticesShut; // open (forever) or just closed, by caption and text
 };

@@ -1,0 +1,268 @@
+// The client against a misbehaving meter, end to end: the main window
+// in-process and offscreen, the simulator with its fault options on a
+// pseudo-terminal, its request log read back. After each fault the link must
+// go on: the next well-formed replies shown within the reply time-out and one
+// poll cycle, the retries (and nothing else) in the log.
+#include "core/SharedState.h"
+#include "forms/ErrorReport.h"
+#include "forms/Forms.h"
+#include "forms/TesteTemperatura.h"
+#include "forms/Visualizar.h"
+#include "support/ModalCatcher.h"
+#include "support/Simulator.h"
+#include "support/TestData.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString noReply = QStringLiteral("Sem resposta do medidor");
+constexpr int timeOutMs = 3000;
+constexpr int cycleMs = 3000; // "@M", "@G", "@B", one a second
+
+bool isLive(const QByteArray &r)
+{
+    return r == "@M\r\n" || r == "@G\r\n" || r == "@B\r\n";
+}
+
+QByteArrayList sequenceRequests(const SimulatorProcess &sim)
+{
+    QByteArrayList out;
+    for (const QByteArray &r : sim.requests())
+        if (!isLive(r))
+            out << r.chopped(2);
+    return out;
+}
+
+// The live requests are the cycle M, G, B in turn, none repeated or skipped.
+bool liveCycleIntact(const QByteArrayList &requests)
+{
+    const QByteArray cycle[3] = {"@M\r\n", "@G\r\n", "@B\r\n"};
+    for (qsizetype i = 0; i < requests.size(); ++i)
+        if (requests[i] != cycle[i % 3])
+            return false;
+    return true;
+}
+
+} // namespace
+
+class EndToEndFaultsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir config;
+
+    std::unique_ptr<TForm1> mainWindow(SimulatorProcess &sim, bool testsPage = false)
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        shared() = SharedState();
+        if (!sim.writeSettings(config.path(), 1, 1))
+            return {};
+        auto w = std::make_unique<TForm1>();
+        if (testsPage)
+            w->PageControl1->setCurrentWidget(w->TabSheet3);
+        w->show();
+        return w;
+    }
+
+private slots:
+    void silentMeterIsPolledOnAndSaidSo()
+    {
+        SimulatorProcess sim;
+        QVERIFY2(sim.start({"--silent-after", "5"}), qPrintable(sim.errorText()));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        QVERIFY(sim.waitForRequests(6, 8000));
+        QCOMPARE(w->statusText(StatusPanel::Activity), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), noReply, timeOutMs + 1500);
+        QCOMPARE(w->statusText(StatusPanel::Link), QStringLiteral("Conectado"));
+        // Polling goes on, one request per time-out, in its cycle.
+        QVERIFY(sim.waitForRequests(8, 2 * timeOutMs + 2000));
+        const QList<LoggedRequest> log = sim.loggedRequests();
+        for (int i = 6; i < 8; ++i) {
+            const double gap = log[i].seconds - log[i - 1].seconds;
+            QVERIFY2(gap > 2.95 && gap < 3.6, qPrintable(QString::number(gap)));
+        }
+        QVERIFY(liveCycleIntact(sim.requests()));
+    }
+
+    void unfinishedReplies_data()
+    {
+        QTest::addColumn<QStringList>("fault");
+        QTest::newRow("a frame cut in half") << QStringList{"--cut-frame", "3:6"};
+        QTest::newRow("a frame without its line feed") << QStringList{"--cut-frame", "3:17"};
+        QTest::newRow("a record opened after a reply") << QStringList{"--inject-after", "2::A\\r\\n"};
+        QTest::newRow("a record opened right before a reply") << QStringList{"--inject-after", "2::A"};
+        QTest::newRow("a line that never ends") << QStringList{"--inject-after", "2::W1111111111111111111111"};
+    }
+
+    // After one bad reply the live values come again within the time-out and
+    // one cycle, and the meter sees the live cycle and nothing else.
+    void unfinishedReplies()
+    {
+        QFETCH(QStringList, fault);
+        SimulatorProcess sim;
+        QVERIFY2(sim.start(QStringList{"--wet", "25.3", "--drift", "0"} + fault), qPrintable(sim.errorText()));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        QVERIFY(sim.waitForRequests(3, 6000));
+        shared().wetReading = 0;
+        w->Label6->clear();
+        QTRY_COMPARE_WITH_TIMEOUT(double(shared().wetReading), 25.3, timeOutMs + cycleMs + 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->Label6->text().isEmpty(), cycleMs + 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QString(), 2000);
+        QVERIFY(liveCycleIntact(sim.requests()));
+    }
+
+    void meterThatLosesEveryLineFeedIsStillPolled()
+    {
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--no-lf-after", "3"}));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), noReply, 4000 + timeOutMs + 1500);
+        const int before = int(sim.requests().size());
+        QVERIFY(sim.waitForRequests(before + 2, 2 * timeOutMs + 2000));
+        QVERIFY(liveCycleIntact(sim.requests()));
+        QVERIFY(shared().replyField.size() <= ReplyParser::fieldLimit);
+    }
+
+    void noiseOpensOneBoxAtATimeAndTheWindowCloses()
+    {
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--noise-flood", "1500", "--seed", "7", "--baud", "19200"}));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        ModalCatcher catcher; // the operator, pressing OK at once
+        int most = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            int open = 0;
+            for (QMessageBox *box : w->findChildren<QMessageBox *>())
+                open += box->isVisible();
+            most = qMax(most, open);
+        });
+        watch.start(1);
+        QTRY_VERIFY_WITH_TIMEOUT(catcher.texts().contains(QStringLiteral("Relógio ajustado.")), 10000);
+        QTest::qWait(4000); // the flood goes on
+        QCOMPARE(most, 1);
+        // Dismissed at once, a box comes back at most once per quiet time.
+        QVERIFY2(catcher.boxes.size() <= 1 + (4000 + 10000) / TForm1::noticeQuietMs,
+                 qPrintable(QString::number(catcher.boxes.size())));
+        // The operator closes the window while boxes keep coming.
+        QElapsedTimer closing;
+        closing.start();
+        QVERIFY(w->close());
+        QVERIFY(closing.elapsed() < 2000);
+        QVERIFY(!w->isVisible());
+    }
+
+    void boxLeftOpenIsNotStacked()
+    {
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--noise-flood", "1500", "--seed", "11", "--baud", "19200"}));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        // Nobody presses OK: one box, however many ":H" lines arrive.
+        QTRY_VERIFY_WITH_TIMEOUT(!w->findChildren<QMessageBox *>().isEmpty(), 10000);
+        QTest::qWait(3000);
+        QCOMPARE(w->findChildren<QMessageBox *>().size(), 1);
+        QVERIFY(w->close());
+        QVERIFY(!w->isVisible());
+    }
+
+    void absurdCounts_data()
+    {
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<QByteArrayList>("requests");
+        QTest::addColumn<QStringList>("nodes");
+        QTest::newRow("the largest 32-bit test count")
+            << QStringList{"--sizes", "4", "--test-count", "2147483647"} << QByteArrayList{"@T", "@R0", "@F"}
+            << QStringList{"Teste 1 -> Registros = 4"};
+        QTest::newRow("a negative record count")
+            << QStringList{"--sizes", "4,5", "--record-count", "-1"} << QByteArrayList{"@T", "@R0", "@R1", "@F"}
+            << QStringList{"Teste 1 -> Registros = 0", "Teste 2 -> Registros = 0"};
+        QTest::newRow("a record count past 32 bits")
+            << QStringList{"--sizes", "4", "--record-count", "99999999999"} << QByteArrayList{"@T", "@R0", "@F"}
+            << QStringList{"Teste 1 -> Registros = 0"};
+    }
+
+    void absurdCounts()
+    {
+        QFETCH(QStringList, fault);
+        SimulatorProcess sim;
+        QVERIFY2(sim.start(fault), qPrintable(sim.errorText()));
+        auto w = mainWindow(sim, true);
+        QVERIFY(w);
+        w->LerTestes1->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
+        QStringList nodes;
+        for (int i = 0; i < w->TreeView1->topLevelItemCount(); ++i)
+            nodes << w->TreeView1->topLevelItem(i)->text(0);
+        QCOMPARE(nodes, FETCHED(QStringList, nodes));
+        QTest::qWait(300);
+        QCOMPARE(sequenceRequests(sim), FETCHED(QByteArrayList, requests));
+    }
+
+    void downloadRetriesACutRecord()
+    {
+        // Replies: the test list (3), "@R0", "@t0", "@r0", the first record,
+        // "@r1", then the second record cut after 20 bytes.
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--sizes", "4", "--cut-frame", "9:20"}));
+        auto w = mainWindow(sim, true);
+        QVERIFY(w);
+        w->LerTestes1->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
+        w->TreeView1->topLevelItem(0)->setSelected(true);
+        w->TreeView1DblClick();
+        QVERIFY(Form5);
+        QTRY_VERIFY_WITH_TIMEOUT(Form5 && Form5->windowTitle().endsWith(QStringLiteral(" - 4 Registros")),
+                                 timeOutMs + 3000);
+        QCOMPARE(shared().viewerRecordCount, 4);
+        QCOMPARE(sequenceRequests(sim), (QByteArrayList{"@T", "@R0", "@F", "@R0", "@t0", "@r0", "@A", "@r1", "@A",
+                                                        "@A", "@r2", "@A", "@r3", "@A"}));
+        delete Form5.data();
+    }
+
+    void downloadFromASilentMeterStopsAfterThreeRetries()
+    {
+        // 3 replies for the list, "@R0", "@t0", then pairs: silent from "@r12".
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--sizes", "30", "--silent-after", "29"}));
+        auto w = mainWindow(sim, true);
+        QVERIFY(w);
+        w->LerTestes1->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
+        w->TreeView1->topLevelItem(0)->setSelected(true);
+        w->TreeView1DblClick();
+        QVERIFY(Form5);
+        QTRY_VERIFY_WITH_TIMEOUT(!shared().sequenceActive, 4 * timeOutMs + 3000);
+        QVERIFY(Form5->windowTitle().endsWith(QStringLiteral(" - 12 Registros (interrompido)")));
+        QCOMPARE(shared().viewerRecordCount, 12);
+        QCOMPARE(w->statusText(StatusPanel::Activity),
+                 QStringLiteral("Leitura interrompida no registro 13 de 30: sem resposta do medidor."));
+        QVERIFY(w->Unidade1->isEnabled());
+        const QByteArrayList requests = sequenceRequests(sim);
+        QCOMPARE(requests.mid(requests.size() - 5),
+                 (QByteArrayList{"@A", "@r12", "@r12", "@r12", "@r12"}));
+        QCOMPARE(requests.size(), 3 + 2 + 24 + 4);
+        delete Form5.data();
+    }
+};
+
+int main(int argc, char **argv)
+{
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    EndToEndFaultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_e2e_faults.moc"
