@@ -4,7 +4,9 @@
 // least time the line needs for the bytes actually exchanged (both ways,
 // 10 bits a byte), their ratio, and the client's CPU use meanwhile (the
 // simulator runs in its own process and is not counted).
-// VESTARA_DOWNLOAD_RECORDS sets the test's size (default 1000).
+// BM_DownloadTickDriven runs the same download with every step waiting for
+// Timer1's tick, for comparison. VESTARA_DOWNLOAD_RECORDS sets the test's size
+// (default 1000).
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
@@ -85,7 +87,14 @@ void printGaps(const QList<LoggedRequest> &log)
                 median(select), (4 + 4) * bitsPerByte / baud * 1000.0, median(fetch));
 }
 
-void BM_DownloadAtLinePace(benchmark::State &st)
+// The main window with the early step switched off: every sequence step
+// waits for its tick, for comparison.
+class TickDrivenMainWindow : public TForm1 {
+public:
+    void postStep(QObject *, std::function<void()>) override {}
+};
+
+template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const char *label)
 {
     const int records = qEnvironmentVariableIsSet("VESTARA_DOWNLOAD_RECORDS")
                             ? qEnvironmentVariableIntValue("VESTARA_DOWNLOAD_RECORDS")
@@ -99,7 +108,7 @@ void BM_DownloadAtLinePace(benchmark::State &st)
         return;
     }
     shared() = SharedState();
-    TForm1 w;
+    MainWindow w;
     w.PageControl1->setCurrentWidget(w.TabSheet3);
     w.show();
     qint64 received = 0;
@@ -138,9 +147,9 @@ void BM_DownloadAtLinePace(benchmark::State &st)
         st.counters["bound_s"] = bound;
         st.counters["ratio"] = seconds / bound;
         st.counters["cpu_percent"] = 100.0 * cpu / seconds;
-        std::printf("download of %d records: %.2f s, line bound %.2f s (%lld bytes sent, %lld received), "
+        std::printf("%s download of %d records: %.2f s, line bound %.2f s (%lld bytes sent, %lld received), "
                     "ratio %.3f, client CPU %.1f %% of one core\n",
-                    records, seconds, bound, static_cast<long long>(sent), static_cast<long long>(answered),
+                    label, records, seconds, bound, static_cast<long long>(sent), static_cast<long long>(answered),
                     seconds / bound, 100.0 * cpu / seconds);
         printGaps(sim.loggedRequests().mid(requestsBefore));
         Form5->close();
@@ -148,7 +157,17 @@ void BM_DownloadAtLinePace(benchmark::State &st)
     }
 }
 
+void BM_DownloadAtLinePace(benchmark::State &st)
+{
+    downloadAtLinePace<TForm1>(st, "early steps:");
+}
+void BM_DownloadTickDriven(benchmark::State &st)
+{
+    downloadAtLinePace<TickDrivenMainWindow>(st, "tick-driven:");
+}
+
 BENCHMARK(BM_DownloadAtLinePace)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_DownloadTickDriven)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
 

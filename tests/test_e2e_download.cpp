@@ -66,8 +66,8 @@ class EndToEndDownloadTest : public QObject {
     static bool readTestList(TForm1 &w, int expectedNodes)
     {
         w.LerTestes1->trigger();
-        return QTest::qWaitFor([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000)
-            && w.TreeView1->topLevelItemCount() == expectedNodes;
+        return QTest::qWaitFor([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000) &&
+               w.TreeView1->topLevelItemCount() == expectedNodes;
     }
 
     // The operator's double-click on tree node `index`.
@@ -113,6 +113,8 @@ private slots:
         QCOMPARE(shared().viewerRecordCount, 25);
         QCOMPARE(w->VrProgressBar1->MaxValue(), 25);
         QCOMPARE(w->VrProgressBar1->Position(), 25);
+        QCOMPARE(w->VrProgressBar1->StartColor(), QColor(0, 128, 0)); // green blocks turning lime
+        QCOMPARE(w->VrProgressBar1->EndColor(), QColor(0, 255, 0));
         QCOMPARE(w->statusText(2), QStringLiteral("Leitura finalizada."));
         QVERIFY(!shared().sequenceActive);
 
