@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -100,6 +101,12 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(Carregarteste1, &QAction::triggered, this, guarded(this, [this] { Carregar1Click(); }));
     connect(oC1, &QAction::triggered, this, guarded(this, [this] { oC1Click(); }));
     connect(oF1, &QAction::triggered, this, guarded(this, [this] { oF1Click(); }));
+
+    // Every control of both pages, so that no focused control keeps a menu
+    // shortcut for itself.
+    for (QWidget *w : findChildren<QWidget *>())
+        if (w->focusPolicy() != Qt::NoFocus)
+            w->installEventFilter(this);
 
     FormCreate();
     Timer1.start();
@@ -313,7 +320,10 @@ void TForm1::Timer1Timer()
 void TForm1::Senhas1Click()
 {
     InputBoxPrompt prompt(this);
-    changeUserPassword(state, prompt);
+    // Written at once, not only at the close: a run ended by a crash or a
+    // power cut keeps the new password.
+    if (changeUserPassword(state, prompt))
+        settingsSaver.save(state);
 }
 
 void TForm1::LerTestes1Click()
@@ -395,6 +405,20 @@ void TForm1::oF1Click()
     oC1->setChecked(false);
 }
 
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *action : menuBar()->findChildren<QAction *>())
+            if (!action->shortcut().isEmpty() && action->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+                event->ignore(); // not taken by the control: the menu gets it
+                return true;
+            }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     FormClose();
@@ -404,7 +428,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose()
 {
     closeDialogs();
-    endSession(state, *this, portSelection);
+    endSession(state, settingsSaver, portSelection);
 }
 
 void TForm1::closeDialogs()

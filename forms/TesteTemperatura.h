@@ -9,6 +9,7 @@
 #include "control/LiveDisplay.h"
 #include "control/PollScheduler.h"
 #include "control/PortSelection.h"
+#include "control/Session.h"
 #include "core/MainWindowSink.h"
 #include "core/Settings.h"
 #include "core/SharedState.h"
@@ -162,6 +163,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Menu shortcuts win over the focused control: a field that would keep
+    // Ctrl+A or Ctrl+X for itself (the read-only "Realizados") lets them go.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenu();
@@ -180,6 +184,7 @@ private:
 
     SharedState &state;
     PortSelection portSelection;
+    SettingsSaver settingsSaver{*this};
     ReplyParser parser;
     PollScheduler scheduler;
     QLabel *statusPanels[3] = {};

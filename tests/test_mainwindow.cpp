@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
@@ -46,6 +47,18 @@ void feed(TForm1 &w, const QByteArray &bytes)
 {
     for (char c : bytes)
         w.ComTerminal1Char(&w.ComTerminal1, c);
+}
+
+
+// The controls of the shown page that can hold the focus, in tab order:
+// the page tabs, and on "Testes" the tree and the "Realizados" field.
+QList<QWidget *> focusableControls(TForm1 &w)
+{
+    QList<QWidget *> controls;
+    for (QWidget *c : w.findChildren<QWidget *>())
+        if ((c->focusPolicy() & Qt::TabFocus) && !c->focusProxy() && c->isVisible() && c->isEnabled())
+            controls << c;
+    return controls;
 }
 
 } // namespace
@@ -317,6 +330,40 @@ private slots:
         QCOMPARE(ini.value("Portas/COM9").toString(), QStringLiteral("/dev/null-device"));
     }
 
+    // The new password is on disk before the window closes: a run that ends
+    // without closing it still keeps the password.
+    void changedPasswordWrittenAtOnce()
+    {
+        writeSettings("Porta=3\nPassword=pelko\n[Portas]\nCOM9=/dev/null-device\n");
+        ModalCatcher catcher;
+        TForm1 w;
+        catcher.entries = QStringList{"pelko", "nova", "nova"};
+        w.Senhas1->trigger();
+        QVERIFY(catcher.boxes.isEmpty());
+        QSettings ini(settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Password").toString(), QStringLiteral("nova"));
+    }
+
+    // A settings file made read-only is not replaced; the operator hears it
+    // once, at the password change, and not again at the close.
+    void readOnlySettingsReportedOnce()
+    {
+        writeSettings("Porta=1\nPassword=pelko\n[Portas]\nCOM96=/nonexistent/tty\n");
+        QVERIFY(QFile::setPermissions(settingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
+        ModalCatcher catcher;
+        {
+            TForm1 w;
+            catcher.entries = QStringList{"pelko", "nova", "nova"};
+            w.Senhas1->trigger();
+            QCOMPARE(catcher.boxes.size(), 1);
+            QVERIFY2(catcher.boxes.first().text.contains(QStringLiteral("somente leitura")), qPrintable(catcher.boxes.first().text));
+            QVERIFY(w.close());
+        }
+        QCOMPARE(catcher.boxes.size(), 1);
+        QSettings ini(settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Password").toString(), QStringLiteral("pelko"));
+    }
+
     void testListReadWithClosedPort()
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
@@ -366,6 +413,78 @@ private slots:
         bool ok = false;
         QCOMPARE(QLocale().toDouble(QStringLiteral("24,7"), &ok), 24.7);
         QVERIFY(ok);
+    }
+
+    // Every menu shortcut works wherever the focus is in the main window, the
+    // read-only "Realizados" field (which would keep Ctrl+A and Ctrl+X as
+    // "select all" and "cut") included. Commands behind the password show
+    // their prompt; "Sair" closes the window; the others are seen triggered.
+    void shortcutsFromEveryControl_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Carregar teste, Ctrl+L") << "Carregarteste1" << QKeySequence(Qt::CTRL | Qt::Key_L);
+        QTest::newRow("Senhas, Ctrl+S") << "Senhas1" << QKeySequence(Qt::CTRL | Qt::Key_S);
+        QTest::newRow("Sair, Ctrl+X") << "Sair1" << QKeySequence(Qt::CTRL | Qt::Key_X);
+        QTest::newRow("Ajustar Relógio, F3") << "AjustarRelgio1" << QKeySequence(Qt::Key_F3);
+        QTest::newRow("Taxa de amostragem, F4") << "A1" << QKeySequence(Qt::Key_F4);
+        QTest::newRow("Ler Testes, F5") << "LerTestes1" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("Apagar memória, Ctrl+A") << "Apagarmemria1" << QKeySequence(Qt::CTRL | Qt::Key_A);
+        QTest::newRow("Zerar OFFSET, Ctrl+Z") << "ZerarOFFSET1" << QKeySequence(Qt::CTRL | Qt::Key_Z);
+        QTest::newRow("Procurar, F10") << "Procurar1" << QKeySequence(Qt::Key_F10);
+    }
+
+    void shortcutsFromEveryControl()
+    {
+        QFETCH(QString, item);
+        QFETCH(QKeySequence, keys);
+        writeSettings("Porta=1\nPassword=pelko\n[Portas]\nCOM96=/nonexistent/tty\n");
+        const bool gated = item == "Senhas1" || item == "Apagarmemria1" || item == "ZerarOFFSET1";
+        int tried = 0;
+        for (int page = 0; page < 2; ++page) {
+            for (int n = 0;; ++n) {
+                ModalCatcher catcher;
+                TForm1 w;
+                w.PageControl1->setCurrentIndex(page);
+                w.show();
+                w.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&w));
+                const QList<QWidget *> controls = focusableControls(w);
+                if (n >= controls.size())
+                    break;
+                QWidget *control = controls[n];
+                // Entered by Tab, the field holds its text selected: then it
+                // would keep Ctrl+X ("cut") as well as Ctrl+A.
+                w.setTestCountText(QStringLiteral("3"));
+                control->setFocus(Qt::TabFocusReason);
+                QTRY_COMPARE(QApplication::focusWidget(), control);
+                if (auto *field = qobject_cast<QLineEdit *>(control))
+                    field->selectAll();
+                QAction *target = nullptr;
+                for (QAction *a : {w.Carregarteste1, w.Senhas1, w.Sair1, w.AjustarRelgio1, w.A1, w.LerTestes1,
+                                   w.Apagarmemria1, w.ZerarOFFSET1, w.Procurar1})
+                    if (a->shortcut() == keys)
+                        target = a;
+                QVERIFY(target);
+                // Dialogs and searches are not the point here: only that the
+                // command is reached.
+                if (!gated && item != "Sair1")
+                    QObject::disconnect(target, &QAction::triggered, &w, nullptr);
+                QSignalSpy triggered(target, &QAction::triggered);
+                const QString where = QStringLiteral("page %1, %2 %3")
+                                          .arg(page)
+                                          .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
+                QTest::keyClick(control, Qt::Key(keys[0].key()), keys[0].keyboardModifiers());
+                QVERIFY2(triggered.count() == 1, qPrintable(where));
+                if (gated)
+                    QVERIFY2(catcher.prompts.value(0) == QStringLiteral("Senha|Digite a senha|masked"), qPrintable(where));
+                if (item == "Sair1")
+                    QVERIFY2(!w.isVisible(), qPrintable(where));
+                w.hide();
+                ++tried;
+            }
+        }
+        QVERIFY(tried >= 4); // a tab bar on each page, the tree and "Realizados"
     }
 
     void screenshot()
