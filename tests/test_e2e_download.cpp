@@ -115,8 +115,9 @@ private slots:
         QCOMPARE(w->VrProgressBar1->Position(), 25);
         QCOMPARE(w->VrProgressBar1->StartColor(), QColor(0, 128, 0)); // green blocks turning lime
         QCOMPARE(w->VrProgressBar1->EndColor(), QColor(0, 255, 0));
+        // The step after the caption ends the sequence at the next tick.
+        QTRY_VERIFY_WITH_TIMEOUT(!shared().sequenceActive, 1000);
         QCOMPARE(w->statusText(2), QStringLiteral("Leitura finalizada."));
-        QVERIFY(!shared().sequenceActive);
 
         // Every record in its row: the register number, the meter's periods
         // shown as commas, the indices from the values shown.
