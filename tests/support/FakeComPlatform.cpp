@@ -4,6 +4,30 @@
 
 #include <cstring>
 
+void FakeFailures::insert(const QString &operation, int error)
+{
+    std::lock_guard lock(mutex);
+    errors.insert(operation, error);
+}
+
+void FakeFailures::remove(const QString &operation)
+{
+    std::lock_guard lock(mutex);
+    errors.remove(operation);
+}
+
+void FakeFailures::clear()
+{
+    std::lock_guard lock(mutex);
+    errors.clear();
+}
+
+int FakeFailures::value(const QString &operation) const
+{
+    std::lock_guard lock(mutex);
+    return errors.value(operation);
+}
+
 std::unique_ptr<ComDevice> FakeComPlatform::open(const QString &portName, int &error)
 {
     record(QStringLiteral("open ") + portName);

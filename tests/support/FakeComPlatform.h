@@ -62,14 +62,44 @@ private:
     bool stopped = false;
 };
 
+// Operation name ("open", "setLineSettings", "purge", ...) -> errno. The test
+// sets it on its own thread while the port's event thread reads it (the purge
+// after a failed batch), so every access takes the lock.
+class FakeFailures {
+public:
+    void insert(const QString &operation, int error);
+    void remove(const QString &operation);
+    void clear();
+    int value(const QString &operation) const;
+
+    // failures["open"] = EACCES
+    class Slot {
+    public:
+        Slot(FakeFailures &owner, QString operation) : owner(owner), operation(std::move(operation)) {}
+        Slot &operator=(int error)
+        {
+            owner.insert(operation, error);
+            return *this;
+        }
+
+    private:
+        FakeFailures &owner;
+        QString operation;
+    };
+    Slot operator[](const QString &operation) { return Slot(*this, operation); }
+
+private:
+    mutable std::mutex mutex;
+    QHash<QString, int> errors; // guarded by mutex
+};
+
 class FakeComPlatform : public ComPlatform {
 public:
     std::unique_ptr<ComDevice> open(const QString &portName, int &error) override;
 
     // Names that open; empty: every name opens.
     QStringList present;
-    // Operation name ("open", "setLineSettings", "purge", ...) -> errno.
-    QHash<QString, int> failures;
+    FakeFailures failures;
 
     QStringList log() const;
     void clearLog();
