@@ -210,6 +210,48 @@ private slots:
         QVERIFY(r.sink.calls.contains("cell[2,6]=7"));
     }
 
+    // A line feed inside a stored record frees the link but does not end the
+    // record: the state that waits for '[', for a tag's '=' or for the closing
+    // 'C' stays, and the rest of the record still lands in its row.
+    void lineFeedInsideRecordKeepsState_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray rest("[1]d t =1\001=2\001=3\001C");
+        const struct {
+            const char *name;
+            int cut;
+            int state;
+        } rows[] = {
+            {"before the record number (1000)", 0, ReplyParser::RecordOpen},
+            {"before the wet tag's = (1004)", 7, ReplyParser::RecordWetTag},
+            {"before the dry tag's = (1006)", 10, ReplyParser::RecordDryTag},
+            {"before the globe tag's = (1008)", 13, ReplyParser::RecordGlobeTag},
+            {"before the closing C (1010)", 16, ReplyParser::RecordEnd},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row.name) << ":A" + rest.left(row.cut) << row.state << rest.mid(row.cut);
+    }
+
+    void lineFeedInsideRecordKeepsState()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        Run r;
+        r.parser.feed(before);
+        QTEST(int(r.state.replyState), "state");
+        r.state.readyToSend = false;
+        r.parser.feed('\n');
+        QVERIFY(r.state.readyToSend);
+        QTEST(int(r.state.replyState), "state");
+        r.parser.feed(after);
+        QCOMPARE(r.state.recordIndex, 1);
+        QVERIFY(r.sink.calls.contains("cell[1,2]=1"));
+        QVERIFY(r.sink.calls.contains("cell[1,3]=2"));
+        QVERIFY(r.sink.calls.contains("cell[1,4]=3"));
+    }
+
     void anyBytesAreSafe()
     {
         Run r;
