@@ -14,7 +14,7 @@ enum Column { Registro = 0, Hora = 1, Umi = 2, Sec = 3, Glo = 4, IbutgI = 5, Ibu
 
 bool rowHasText(const ViewerTable::Row &row)
 {
-    return std::any_of(row.begin(), row.end(), [](const QString &t) { return !t.trimmed().isEmpty(); });
+    return !row.isBlank();
 }
 
 // A temperature cell: nothing when empty, a failure when it holds text that

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QChartView>
+#include <QDeadlineTimer>
 #include <QLineSeries>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -73,6 +74,11 @@ void BM_ViewerDownload(benchmark::State &state)
         viewer.show();
         QCoreApplication::processEvents();
         download(viewer);
+        // The view is told of the last records within the model's interval;
+        // the wait is idle and not counted, what it runs is.
+        QDeadlineTimer deadline(5000);
+        while (viewer.StringGrid1->model()->rowCount() != records && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (viewer.StringGrid1->model()->rowCount() != records || viewer.seriesPoints(2).size() != records)
             state.SkipWithError("the viewer did not take every record");
     }

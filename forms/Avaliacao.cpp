@@ -31,6 +31,9 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -295,13 +298,20 @@ void TAvaliacaoPage::scheduleRecompute()
 {
     if (recomputeTimer.isActive())
         return;
-    recomputeTimer.start();
+    // The assessment reads every record: with a long test arriving, the
+    // interval grows with its cost so that it keeps a small share of the
+    // processor (a test of 100,000 records still follows several times a
+    // second).
+    recomputeTimer.start(int(std::max<qint64>(RecomputeIntervalMs, lastRecomputeMs * RecomputeCostFactor)));
 }
 
 void TAvaliacaoPage::recompute()
 {
     recomputeTimer.stop();
+    QElapsedTimer cost;
+    cost.start();
     current = assessTest(viewer.table(), options());
+    lastRecomputeMs = cost.elapsed();
     ++recomputes;
     showResult();
     updateShading();

@@ -9,8 +9,9 @@
 //
 // A changed choice recomputes at once. Changes of the table (records arriving
 // during a download, a file being read) recompute at most every 200 ms, so a
-// long download is not assessed once per record; the assessment of 100,000
-// records takes milliseconds.
+// long download is not assessed once per record; as the test grows the
+// interval grows with what an assessment costs, so a long download is not
+// spent assessing it.
 //
 // The shading is an area series added to the viewer's chart between the x of
 // the window's first and last records, from the bottom to the top of the
@@ -51,6 +52,9 @@ class TAvaliacaoPage : public QWidget {
     Q_OBJECT
 public:
     static constexpr int RecomputeIntervalMs = 200;
+    // Recomputations for arriving records take at most about
+    // 1/RecomputeCostFactor of the time.
+    static constexpr int RecomputeCostFactor = 10;
 
     // Reads viewer's table and draws on its chart; viewer outlives the page
     // (the page is one of its tabs).
@@ -111,6 +115,7 @@ private:
     AssessmentResult current;
     QTimer recomputeTimer;
     int recomputes = 0;
+    qint64 lastRecomputeMs = 0;
     QAreaSeries *shading = nullptr;
     QLineSeries *shadingTop = nullptr;
     QLineSeries *shadingBottom = nullptr;

@@ -358,8 +358,13 @@ void TForm5::scheduleChartFlush()
     // Hidden: the points wait for the page to be shown (eventFilter).
     if (chartTimer.isActive() || !Chart1->isVisible())
         return;
-    const qint64 waited = sinceChartFlush.isValid() ? sinceChartFlush.elapsed() : chartRefreshMs;
-    chartTimer.start(int(std::max<qint64>(0, chartRefreshMs - waited)));
+    // Every hand-over makes the chart recompute all its points (and the
+    // outline it uses for hit testing), which grows with the test: the
+    // interval grows with the cost of the last one, so that a long test
+    // shown while it downloads keeps the chart's share of the processor small.
+    const qint64 interval = std::max<qint64>(chartRefreshMs, lastChartFlushMs * chartCostFactor);
+    const qint64 waited = sinceChartFlush.isValid() ? sinceChartFlush.elapsed() : interval;
+    chartTimer.start(int(std::max<qint64>(0, interval - waited)));
 }
 
 bool TForm5::eventFilter(QObject *watched, QEvent *event)
@@ -373,8 +378,14 @@ QList<QPointF> TForm5::seriesPoints(int series)
 {
     if (series < 0 || series >= int(Series.size()))
         return {};
-    flushChart();
-    return Series[size_t(series)]->points();
+    // Merged here rather than handed to the chart, which would recompute
+    // its geometry for a reader that does not draw.
+    const QList<QPointF> &pending = pendingPoints[size_t(series)];
+    QList<QPointF> points = Series[size_t(series)]->points();
+    if (pending.isEmpty())
+        return points;
+    mergeSorted(points, pending);
+    return points;
 }
 
 void TForm5::flushPending()
@@ -384,12 +395,25 @@ void TForm5::flushPending()
     flushChart();
 }
 
+void TForm5::mergeSorted(QList<QPointF> &all, const QList<QPointF> &points)
+{
+    auto byX = [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); };
+    const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX)
+                         && (all.isEmpty() || points.isEmpty() || all.constLast().x() <= points.constFirst().x());
+    all.append(points);
+    if (!inOrder) {
+        // Points out of order (a file numbering its records freely): the
+        // series keeps ascending x, equal x in the order they came.
+        std::stable_sort(all.begin(), all.end(), byX);
+    }
+}
+
 void TForm5::flushChart()
 {
     chartTimer.stop();
-    sinceChartFlush.start();
+    QElapsedTimer cost;
+    cost.start();
     bool added = false;
-    auto byX = [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); };
     for (size_t i = 0; i < Series.size(); ++i) {
         QList<QPointF> points = std::move(pendingPoints[i]);
         pendingPoints[i] = {};
@@ -406,18 +430,13 @@ void TForm5::flushChart()
         // one, and the chart recomputes all its points after each of them.
         QLineSeries *series = Series[i];
         QList<QPointF> all = series->points();
-        const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX)
-                             && (all.isEmpty() || all.constLast().x() <= points.constFirst().x());
-        all.append(points);
-        if (!inOrder) {
-            // Points out of order (a file numbering its records freely): the
-            // series keeps ascending x, equal x in the order they came.
-            std::stable_sort(all.begin(), all.end(), byX);
-        }
+        mergeSorted(all, points);
         series->replace(all);
     }
     if (added)
         applyAxisRanges();
+    lastChartFlushMs = cost.elapsed();
+    sinceChartFlush.start();
 }
 
 namespace {
@@ -429,6 +448,9 @@ namespace {
 // with a small step in between, which would create a label item per step.
 void setAxisRange(QValueAxis *axis, double min, double max)
 {
+    // A range change makes the chart recompute every point of every series.
+    if (axis->min() == min && axis->max() == max && axis->tickType() == QValueAxis::TicksDynamic)
+        return;
     const double raw = (max - min) / 5;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     const double fraction = raw / power;

@@ -107,6 +107,8 @@ public:
     QList<QPointF> seriesPoints(int series);
 
     static constexpr int chartRefreshMs = 250;
+    // The chart's hand-overs take at most about 1/chartCostFactor of the time.
+    static constexpr int chartCostFactor = 10;
 
     // Controls
     QToolBar *ToolBar1 = nullptr;
@@ -141,6 +143,8 @@ private:
     QWidget *buildChartPage();
     void scheduleChartFlush();
     void flushChart();
+    // Appends points to all, which is sorted by x, keeping it sorted.
+    static void mergeSorted(QList<QPointF> &all, const QList<QPointF> &points);
     void applyAxisRanges();
     void showRecordCount();
     void refuseWithoutRecords(const std::function<void()> &hook);
@@ -155,6 +159,7 @@ private:
     std::array<QList<QPointF>, 3> pendingPoints;
     QTimer chartTimer;          // the next hand-over while the chart is shown
     QElapsedTimer sinceChartFlush;
+    qint64 lastChartFlushMs = 0;  // what the last hand-over cost
     // Bounds of all points given to the series so far.
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;

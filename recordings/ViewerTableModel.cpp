@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
-ViewerTableModel::ViewerTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+ViewerTableModel::ViewerTableModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    flushTimer.setSingleShot(true);
+    connect(&flushTimer, &QTimer::timeout, this, &ViewerTableModel::flush);
+}
 
 void ViewerTableModel::setCell(int row, int column, QAnyStringView text)
 {
     if (row < 0 || column < 0 || column >= ViewerTable::ColumnCount)
         return;
-    cells.setCell(row, column, text.toString());
+    cells.setCell(row, column, text);
     const int modelRow = row - 1;
     if (modelRow >= 0 && modelRow < shownRows) {
         // A row the views already show (the title row is the header and
@@ -21,15 +25,18 @@ void ViewerTableModel::setCell(int row, int column, QAnyStringView text)
 
 void ViewerTableModel::scheduleFlush()
 {
-    if (flushQueued)
+    if (flushTimer.isActive())
         return;
-    flushQueued = true;
-    QMetaObject::invokeMethod(this, &ViewerTableModel::flush, Qt::QueuedConnection);
+    // A zero timeout fires in the next turn; otherwise the rest of the
+    // interval since the last announcement.
+    const qint64 waited = sinceFlush.isValid() ? sinceFlush.elapsed() : AnnounceIntervalMs;
+    flushTimer.start(int(std::max<qint64>(0, AnnounceIntervalMs - waited)));
 }
 
 void ViewerTableModel::flush()
 {
-    flushQueued = false;
+    flushTimer.stop();
+    sinceFlush.start();
     const int target = cells.rowCount() - 1;
     if (target > shownRows) {
         beginInsertRows({}, shownRows, target - 1);

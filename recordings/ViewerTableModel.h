@@ -5,10 +5,13 @@
 // so the view keeps them in sight while it scrolls.
 //
 // Writes are cheap and silent: a download sets eight cells per record, many
-// records per event-loop turn. The model announces what changed once per
-// turn (one beginInsertRows/endInsertRows for all new rows, one dataChanged
-// for the rows already shown), from a queued call that the first write after
-// a flush posts. flush() announces at once, for readers that cannot wait.
+// records per event-loop turn. The model announces what changed in one go
+// (one beginInsertRows/endInsertRows for all new rows, one dataChanged for
+// the rows already shown): in the turn after the first write that follows a
+// quiet spell, then at most every AnnounceIntervalMs while writes keep
+// coming. Every announcement makes the views lay out and repaint what they
+// show, which costs far more than the records of one turn. flush()
+// announces at once, for readers that cannot wait.
 //
 // Column 0 is a fixed (title) column: its cells are enabled but neither
 // selectable nor editable; the others are selectable, never editable.
@@ -17,10 +20,14 @@
 
 #include <QAbstractTableModel>
 #include <QAnyStringView>
+#include <QElapsedTimer>
+#include <QTimer>
 
 class ViewerTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr int AnnounceIntervalMs = 200;
+
     explicit ViewerTableModel(QObject *parent = nullptr);
 
     // setViewerCell: the table's growth rule, then the announcement is queued.
@@ -43,5 +50,6 @@ private:
     int shownRows = ViewerTable::InitialRowCount - 1; // model rows announced to views
     int changedFirst = -1;                            // model rows changed since the last flush
     int changedLast = -1;
-    bool flushQueued = false;
+    QTimer flushTimer;            // the next announcement
+    QElapsedTimer sinceFlush;     // since the last announcement
 };
