@@ -1,0 +1,105 @@
+// The table's rows keep their eight texts in one buffer, Latin-1 until a text
+// needs more; cells written in any order and encoding read back as written.
+#include "recordings/ViewerTable.h"
+
+#include <QTest>
+
+using Writes = QList<QPair<int, QString>>; // column, text, in writing order
+
+class ViewerTableTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cellsReadBackAsWritten_data();
+    void cellsReadBackAsWritten();
+    void viewsOfEveryEncodingAreKept();
+    void blankRows_data();
+    void blankRows();
+};
+
+void ViewerTableTest::cellsReadBackAsWritten_data()
+{
+    QTest::addColumn<Writes>("writes");
+    QTest::addColumn<QStringList>("expected"); // the eight cells
+
+    QTest::newRow("a record written as the parser writes it: number, date, then the rest")
+        << Writes{{0, "1000"}, {7, "12/05/24"}, {1, "08:10:10"}, {2, "24,7"}, {3, "30,1"}, {4, "35,2"},
+                  {5, "29,71"}, {6, "28,84"}}
+        << QStringList{"1000", "08:10:10", "24,7", "30,1", "35,2", "29,71", "28,84", "12/05/24"};
+    QTest::newRow("a cell rewritten longer and shorter moves the cells after it")
+        << Writes{{0, "1"}, {1, "a"}, {2, "b"}, {1, "longer text"}, {2, ""}, {1, "x"}}
+        << QStringList{"1", "x", "", "", "", "", "", ""};
+    QTest::newRow("a text beyond Latin-1 widens the row and keeps the earlier cells")
+        << Writes{{0, "Fundição"}, {3, "€ 3"}, {5, "ñ"}}
+        << QStringList{"Fundição", "", "", "€ 3", "", "ñ", "", ""};
+    QTest::newRow("Latin-1 written into a widened row")
+        << Writes{{4, "Ω"}, {2, "açúcar"}, {4, "1,5"}, {7, "fim"}}
+        << QStringList{"", "", "açúcar", "", "1,5", "", "", "fim"};
+    QTest::newRow("a text outside the basic plane")
+        << Writes{{6, QString::fromUcs4(U"\U0001F321 quente")}, {0, "7"}}
+        << QStringList{"7", "", "", "", "", "", QString::fromUcs4(U"\U0001F321 quente"), ""};
+    QTest::newRow("a long text") << Writes{{1, QString(70000, QLatin1Char('z'))}, {2, "depois"}}
+                                 << QStringList{"", QString(70000, QLatin1Char('z')), "depois", "", "", "", "", ""};
+}
+
+void ViewerTableTest::cellsReadBackAsWritten()
+{
+    QFETCH(Writes, writes);
+    QFETCH(QStringList, expected);
+    ViewerTable table;
+    for (const auto &[column, text] : writes) {
+        table.setCell(1, column, text);
+        table.setCell(5000, column, text); // a sparse row takes the same
+    }
+    for (int row : {1, 5000}) {
+        const ViewerTable::Row *cells = table.row(row);
+        QVERIFY(cells);
+        for (int c = 0; c < ViewerTable::ColumnCount; ++c) {
+            QCOMPARE(table.cell(row, c), expected[c]);
+            QCOMPARE((*cells)[size_t(c)], expected[c]);
+        }
+        QCOMPARE((*cells)[size_t(ViewerTable::ColumnCount)], QString());
+    }
+    // The titles stay as they were.
+    QCOMPARE(table.cell(0, 7), QStringLiteral("Data"));
+}
+
+void ViewerTableTest::viewsOfEveryEncodingAreKept()
+{
+    ViewerTable table;
+    const char latin1[] = "Observa\xE7\xF5" "es";
+    table.setCell(1, 0, QLatin1StringView(latin1));
+    table.setCell(1, 1, QUtf8StringView("Observações"));
+    table.setCell(1, 2, QUtf8StringView("ascii"));
+    table.setCell(1, 3, u"€");
+    table.setCell(1, 4, QLatin1StringView("\xFF"));
+    QCOMPARE(table.cell(1, 0), QStringLiteral("Observações"));
+    QCOMPARE(table.cell(1, 1), QStringLiteral("Observações"));
+    QCOMPARE(table.cell(1, 2), QStringLiteral("ascii"));
+    QCOMPARE(table.cell(1, 3), QStringLiteral("€"));
+    QCOMPARE(table.cell(1, 4), QStringLiteral("ÿ"));
+}
+
+void ViewerTableTest::blankRows_data()
+{
+    QTest::addColumn<QStringList>("texts"); // columns 0, 1, ...
+    QTest::addColumn<bool>("blank");
+
+    QTest::newRow("nothing but empty cells") << QStringList{"", "", ""} << true;
+    QTest::newRow("spaces, tabs and a no-break space") << QStringList{" ", "\t", "\u00A0"} << true;
+    QTest::newRow("an ideographic space in a widened row") << QStringList{"\u3000", " "} << true;
+    QTest::newRow("one character among spaces") << QStringList{" ", " x "} << false;
+    QTest::newRow("a character beyond Latin-1") << QStringList{"", "€"} << false;
+}
+
+void ViewerTableTest::blankRows()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(bool, blank);
+    ViewerTable table;
+    for (int c = 0; c < texts.size(); ++c)
+        table.setCell(1, c, texts[c]);
+    QCOMPARE(table.row(1)->isBlank(), blank);
+}
+
+QTEST_GUILESS_MAIN(ViewerTableTest)
+#include "test_viewertable.moc"
