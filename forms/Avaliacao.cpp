@@ -115,8 +115,8 @@ TAvaliacaoPage::TAvaliacaoPage(TForm5 &viewer, QWidget *parent) : QWidget(parent
     recomputeTimer.setInterval(RecomputeIntervalMs);
     connect(&recomputeTimer, &QTimer::timeout, this, [this] { recompute(); });
 
-    // The table announces what the fillers wrote once per event-loop turn
-    // (the cells themselves are readable at once). The chart takes its points
+    // The table announces what the fillers wrote at most every 200 ms (the
+    // cells themselves are readable at once). The chart takes its points
     // when it pleases; the band follows them at once, as placing it is cheap.
     QAbstractItemModel *model = viewer.StringGrid1->model();
     auto changed = [this] { scheduleRecompute(); };

@@ -11,12 +11,15 @@
 // destroys the window. viewerRecordCount is left as it is.
 //
 // A download writes eight cells and three chart points per record, many
-// records per event-loop turn: the table announces new rows once per turn
-// (ViewerTableModel). The chart takes its points in bulk: every change of a
-// series makes the chart recompute the geometry of all its points, so points
-// are buffered while the chart page is not shown and handed over when it is,
-// and while it is shown they go in at most every chartRefreshMs. A long
-// test is thus neither redrawn once per point nor once per turn.
+// records per event-loop turn: the table announces new rows at most every
+// ViewerTableModel::AnnounceIntervalMs, and its rows have one fixed height,
+// so the view neither measures nor repaints once per turn. The chart takes
+// its points in bulk: every change of a series makes the chart recompute the
+// geometry of all its points, so points are buffered while the chart page is
+// not shown and handed over when it is, and while it is shown they go in at
+// most every chartRefreshMs, or less often when a hand-over costs more than
+// a tenth of that (chartCostFactor). A long test is thus neither redrawn
+// once per point nor once per turn.
 //
 // The toolbar's save, report and export go through the hooks onSave,
 // onPrintReport and onExport; while a hook is unset its button does nothing

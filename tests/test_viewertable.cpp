@@ -1,7 +1,14 @@
 // The table's rows keep their eight texts in one buffer, Latin-1 until a text
 // needs more; cells written in any order and encoding read back as written.
+// The model tells its views of new rows at a fixed cadence, and the viewer's
+// readers see buffered chart points without the chart taking them.
+#include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
+#include "recordings/ViewerTableModel.h"
 
+#include <QElapsedTimer>
+#include <QLineSeries>
+#include <QSignalSpy>
 #include <QTest>
 
 using Writes = QList<QPair<int, QString>>; // column, text, in writing order
@@ -14,6 +21,9 @@ private slots:
     void viewsOfEveryEncodingAreKept();
     void blankRows_data();
     void blankRows();
+    void firstRecordAfterAQuietSpellIsShownInTheNextTurn();
+    void recordsArrivingEveryTurnAreAnnouncedAtMostEvery200ms();
+    void readersSeeBufferedPointsWithoutTheChartTakingThem();
 };
 
 void ViewerTableTest::cellsReadBackAsWritten_data()
@@ -101,5 +111,57 @@ void ViewerTableTest::blankRows()
     QCOMPARE(table.row(1)->isBlank(), blank);
 }
 
-QTEST_GUILESS_MAIN(ViewerTableTest)
+void ViewerTableTest::firstRecordAfterAQuietSpellIsShownInTheNextTurn()
+{
+    ViewerTableModel model;
+    model.setCell(1, 0, u"1");
+    QCoreApplication::processEvents();
+    QCOMPARE(model.rowCount(), 1);
+    QTest::qWait(ViewerTableModel::AnnounceIntervalMs + 50); // quiet
+    model.setCell(2, 0, u"2");
+    QCOMPARE(model.rowCount(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(model.rowCount(), 2);
+}
+
+void ViewerTableTest::recordsArrivingEveryTurnAreAnnouncedAtMostEvery200ms()
+{
+    ViewerTableModel model;
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QElapsedTimer clock;
+    clock.start();
+    int row = 1;
+    while (clock.elapsed() < 700) {
+        for (int c = 0; c < ViewerTable::ColumnCount; ++c)
+            model.setCell(row, c, QString::number(row));
+        ++row;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qWait(2);
+    }
+    const qint64 elapsed = clock.elapsed();
+    QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), row - 1, 5000);
+    QVERIFY2(inserted.count() >= 2, qPrintable(QString::number(inserted.count()))); // it followed the writes
+    QVERIFY2(inserted.count() <= elapsed / ViewerTableModel::AnnounceIntervalMs + 2,
+             qPrintable(QStringLiteral("%1 announcements in %2 ms").arg(inserted.count()).arg(elapsed)));
+    QCOMPARE(model.index(row - 2, 7).data().toString(), QString::number(row - 1));
+}
+
+void ViewerTableTest::readersSeeBufferedPointsWithoutTheChartTakingThem()
+{
+    TForm5 viewer; // the chart page is not shown
+    QSignalSpy replaced(viewer.Series[1], &QXYSeries::pointsReplaced);
+    viewer.addChartPoint(1, 2, 20);
+    viewer.addChartPoint(1, 0, 18);
+    viewer.flushPending();
+    viewer.addChartPoint(1, 3, 21);
+    viewer.addChartPoint(1, 1, 19); // before a point the chart has
+    const int handedOver = replaced.count();
+    QCOMPARE(viewer.seriesPoints(1), (QList<QPointF>{{0, 18}, {1, 19}, {2, 20}, {3, 21}}));
+    QCOMPARE(replaced.count(), handedOver);
+    QCOMPARE(viewer.Series[1]->count(), 2);
+    viewer.flushPending();
+    QCOMPARE(viewer.Series[1]->points(), viewer.seriesPoints(1));
+}
+
+QTEST_MAIN(ViewerTableTest)
 #include "test_viewertable.moc"
