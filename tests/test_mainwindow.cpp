@@ -364,6 +364,47 @@ private slots:
         QCOMPARE(ini.value("Password").toString(), QStringLiteral("pelko"));
     }
 
+    // The port opened again (a "Comm" item) while a reply was half received:
+    // the parser starts afresh, so the meter's next reply reads whole and is
+    // not taken for the rest of the broken one.
+    void reconnectMidFrameStartsAfresh_data()
+    {
+        QTest::addColumn<QByteArray>("broken");
+        QTest::newRow("inside the wet value") << QByteArray(":W25");
+        QTest::newRow("inside the dry value") << QByteArray(":W25.3D2");
+        QTest::newRow("inside the maxima") << QByteArray(":G30.5D3");
+        QTest::newRow("at a stored record's dry tag") << QByteArray(":A[1]d t =1\001");
+    }
+
+    void reconnectMidFrameStartsAfresh()
+    {
+        QFETCH(QByteArray, broken);
+        writeSettings("Porta=1\nPassword=pelko\n");
+        auto platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM1"};
+        TForm1 w(nullptr, platform);
+        QVERIFY(w.ComPort1.Connected());
+        feed(w, broken);
+        w.Comm11->trigger();
+        QVERIFY(w.ComPort1.Connected());
+        QCOMPARE(shared().replyState, 0);
+        QVERIFY(shared().replyField.empty());
+        feed(w, ":W30.5D31.5G32.5\r\n");
+        w.Timer1Timer();
+        QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption()}),
+                 (QStringList{"30,5°C", "31,5°C", "32,5°C"}));
+    }
+
+    // The first tick comes 100 ms after the start, then the poll settles to
+    // one request a second.
+    void timer1StartsAtHundredMilliseconds()
+    {
+        writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
+        TForm1 w;
+        QVERIFY(w.Timer1.isActive());
+        QCOMPARE(w.Timer1.interval(), 100);
+    }
+
     void testListReadWithClosedPort()
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
