@@ -414,18 +414,23 @@ void TForm5::flushChart()
     QElapsedTimer cost;
     cost.start();
     bool added = false;
+    for (const QList<QPointF> &points : pendingPoints)
+        for (const QPointF &p : points) {
+            minX = anyPoint ? std::min(minX, p.x()) : p.x();
+            maxX = anyPoint ? std::max(maxX, p.x()) : p.x();
+            maxY = anyPoint ? std::max(maxY, p.y()) : p.y();
+            anyPoint = added = true;
+        }
+    if (!added)
+        return;
+    // The axes first: a change of range makes the chart recompute every point
+    // it holds, which are still the old ones (none, for a test just read).
+    applyAxisRanges();
     for (size_t i = 0; i < Series.size(); ++i) {
         QList<QPointF> points = std::move(pendingPoints[i]);
         pendingPoints[i] = {};
         if (points.isEmpty())
             continue;
-        added = true;
-        for (const QPointF &p : points) {
-            minX = anyPoint ? std::min(minX, p.x()) : p.x();
-            maxX = anyPoint ? std::max(maxX, p.x()) : p.x();
-            maxY = anyPoint ? std::max(maxY, p.y()) : p.y();
-            anyPoint = true;
-        }
         // One replace per series: append() of a list adds the points one by
         // one, and the chart recomputes all its points after each of them.
         QLineSeries *series = Series[i];
@@ -433,8 +438,6 @@ void TForm5::flushChart()
         mergeSorted(all, points);
         series->replace(all);
     }
-    if (added)
-        applyAxisRanges();
     lastChartFlushMs = cost.elapsed();
     sinceChartFlush.start();
 }
