@@ -74,11 +74,17 @@ void BM_ViewerDownload(benchmark::State &state)
         viewer.show();
         QCoreApplication::processEvents();
         download(viewer);
-        // The view is told of the last records within the model's interval;
-        // the wait is idle and not counted, what it runs is.
-        QDeadlineTimer deadline(5000);
-        while (viewer.StringGrid1->model()->rowCount() != records && !deadline.hasExpired())
+        // The view is told of the last records, and a shown chart takes the
+        // last points, within their intervals: the wait is idle and not
+        // counted, what it runs (the last announcement, hand-over and paint) is.
+        auto caughtUp = [&] {
+            return viewer.StringGrid1->model()->rowCount() == records
+                   && (page != 2 || viewer.Series[2]->count() == records);
+        };
+        QDeadlineTimer deadline(10000);
+        while (!caughtUp() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents();
         if (viewer.StringGrid1->model()->rowCount() != records || viewer.seriesPoints(2).size() != records)
             state.SkipWithError("the viewer did not take every record");
     }
