@@ -305,6 +305,13 @@ void TAvaliacaoPage::scheduleRecompute()
     recomputeTimer.start(int(std::max<qint64>(RecomputeIntervalMs, lastRecomputeMs * RecomputeCostFactor)));
 }
 
+void TAvaliacaoPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (recomputeTimer.isActive())
+        recompute();
+}
+
 void TAvaliacaoPage::recompute()
 {
     recomputeTimer.stop();

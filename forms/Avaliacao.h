@@ -103,6 +103,11 @@ public:
 signals:
     void recomputed();
 
+protected:
+    // Shown with records assessed a while ago: assessed now, not when the
+    // interval ends.
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildControls();
     void classChanged();

@@ -2,6 +2,7 @@
 // needs more; cells written in any order and encoding read back as written.
 // The model tells its views of new rows at a fixed cadence, and the viewer's
 // readers see buffered chart points without the chart taking them.
+#include "forms/Avaliacao.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
 #include "recordings/ViewerTableModel.h"
@@ -9,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLineSeries>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 using Writes = QList<QPair<int, QString>>; // column, text, in writing order
@@ -24,6 +26,7 @@ private slots:
     void firstRecordAfterAQuietSpellIsShownInTheNextTurn();
     void recordsArrivingEveryTurnAreAnnouncedAtMostEvery200ms();
     void readersSeeBufferedPointsWithoutTheChartTakingThem();
+    void assessmentPageShownAssessesWhatArrivedAtOnce();
 };
 
 void ViewerTableTest::cellsReadBackAsWritten_data()
@@ -161,6 +164,23 @@ void ViewerTableTest::readersSeeBufferedPointsWithoutTheChartTakingThem()
     QCOMPARE(viewer.Series[1]->count(), 2);
     viewer.flushPending();
     QCOMPARE(viewer.Series[1]->points(), viewer.seriesPoints(1));
+}
+
+void ViewerTableTest::assessmentPageShownAssessesWhatArrivedAtOnce()
+{
+    TForm5 viewer;
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    TAvaliacaoPage &page = *viewer.TabSheet4;
+    const int before = page.recomputeCount();
+    viewer.setViewerCell(1, 0, u"1");
+    viewer.flushPending(); // the table tells of the record: an assessment is due
+    QCOMPARE(page.recomputeCount(), before);
+    viewer.PageControl1->setCurrentWidget(&page);
+    QCOMPARE(page.recomputeCount(), before + 1);
+    // Nothing more is due.
+    QTest::qWait(TAvaliacaoPage::RecomputeIntervalMs + 100);
+    QCOMPARE(page.recomputeCount(), before + 1);
 }
 
 QTEST_MAIN(ViewerTableTest)
