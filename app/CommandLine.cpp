@@ -37,24 +37,24 @@ CommandLine parseCommandLine(const QStringList &args)
 
 QString helpText()
 {
-    return QStringLiteral(
-        "Uso: vestara [opções] [arquivo.tvq]\n"
-        "Cliente do medidor de estresse térmico (IBUTG) Tavenor: leituras ao vivo,\n"
-        "testes armazenados, arquivos de teste, relatórios e configuração do medidor.\n"
-        "\n"
-        "Opções:\n"
-        "  -h, --help       mostra esta ajuda e sai\n"
-        "  -v, --version    mostra a versão e sai\n"
-        "\n"
-        "Argumentos:\n"
-        "  arquivo.tvq      teste gravado a abrir no visualizador ao iniciar\n"
-        "\n"
-        "Configuração: ~/.config/Tavenor/Quorvin.conf (a porta serial \"Porta\" e a\n"
-        "senha do usuário; o grupo [Portas] liga os nomes COM1..COM96 a dispositivos).\n"
-        "A porta serial exige o grupo dialout: sudo usermod -aG dialout \"$USER\".\n");
+    return QStringLiteral("Uso: vestara [opções] [arquivo.tvq]\n"
+                          "Cliente do medidor de estresse térmico (IBUTG) Tavenor: leituras ao vivo,\n"
+                          "testes armazenados, arquivos de teste, relatórios e configuração do medidor.\n"
+                          "\n"
+                          "Opções:\n"
+                          "  -h, --help       mostra esta ajuda e sai\n"
+                          "  -v, --version    mostra a versão e sai\n"
+                          "\n"
+                          "Argumentos:\n"
+                          "  arquivo.tvq      teste gravado a abrir no visualizador ao iniciar\n"
+                          "\n"
+                          "Configuração: ~/.config/Tavenor/Quorvin.conf (a porta serial \"Porta\" e a\n"
+                          "senha do usuário; o grupo [Portas] liga os nomes COM1..COM96 a dispositivos).\n"
+                          "A porta serial exige o grupo dialout: sudo usermod -aG dialout \"$USER\".\n");
 }
 
 QString versionText()
 {
-    return QStringLiteral("VESTARA %1 (Tavenor - Instrumentos de Medição V1.02b)\n").arg(QStringLiteral(VESTARA_VERSION));
+    return QStringLiteral("VESTARA %1 (Tavenor - Instrumentos de Medição V1.02b)\n")
+        .arg(QStringLiteral(VESTARA_VERSION));
 }

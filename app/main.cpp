@@ -90,17 +90,12 @@ int main(int argc, char **argv)
     // Read before the window system starts: --help and --version need no display.
     const CommandLine line = parseCommandLine(arguments(argc, argv));
     switch (line.action) {
-    case CommandLine::Action::Help:
-        print(stdout, helpText());
-        return 0;
-    case CommandLine::Action::Version:
-        print(stdout, versionText());
-        return 0;
+    case CommandLine::Action::Help: print(stdout, helpText()); return 0;
+    case CommandLine::Action::Version: print(stdout, versionText()); return 0;
     case CommandLine::Action::Error:
         print(stderr, line.message + QStringLiteral("\nUse --help para ver as opções.\n"));
         return 2;
-    case CommandLine::Action::Run:
-        break;
+    case CommandLine::Action::Run: break;
     }
 
     TApplication app(argc, argv);

@@ -51,8 +51,8 @@ std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex ind
 
     if (!wet.value || !globe.value || (outdoor && !dry.value))
         return std::nullopt;
-    const long double v = outdoor ? outdoorIndex(*wet.value, *globe.value, *dry.value)
-                                  : indoorIndex(*wet.value, *globe.value);
+    const long double v =
+        outdoor ? outdoorIndex(*wet.value, *globe.value, *dry.value) : indoorIndex(*wet.value, *globe.value);
     if (!std::isfinite(static_cast<double>(v)))
         return std::nullopt;
     return static_cast<double>(v);
@@ -85,7 +85,7 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
             ++r.outOfOrder;
     if (r.outOfOrder)
         std::stable_sort(records.begin(), records.end(),
-            [](const AssessedRecord &a, const AssessedRecord &b) { return a.moment < b.moment; });
+                         [](const AssessedRecord &a, const AssessedRecord &b) { return a.moment < b.moment; });
 
     std::vector<IndexSample> samples;
     samples.reserve(records.size());
@@ -173,11 +173,11 @@ QString verdictText(const AssessmentResult &r)
     case Verdict::Within:
         return QStringLiteral("Dentro do limite: %1 de %2 não ultrapassa o limite de %3 (margem de %4).")
             .arg(indexName(r.options.index), tenthsText(*r.assessedTenths), tenthsText(*r.limitTenths),
-                tenthsText(*r.marginTenths));
+                 tenthsText(*r.marginTenths));
     case Verdict::Exceeded:
         return QStringLiteral("Acima do limite: %1 de %2 ultrapassa o limite de %3 em %4.")
             .arg(indexName(r.options.index), tenthsText(*r.assessedTenths), tenthsText(*r.limitTenths),
-                tenthsText(-*r.marginTenths));
+                 tenthsText(-*r.marginTenths));
     case Verdict::RateOutsideNr15:
         return QStringLiteral("Sem conclusão: a taxa metabólica de %1 está fora do Quadro 1 da NR-15 (100 a 606 W).")
             .arg(wattsText(r.rateW));

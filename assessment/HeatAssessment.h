@@ -47,47 +47,47 @@ enum class RecordedUnit { Celsius, Fahrenheit };
 struct AssessmentOptions {
     AssessedIndex index = AssessedIndex::Indoor;
     LimitCriterion criterion = LimitCriterion::Nr15;
-    double metabolicRateW = 300;   // set directly or with metabolicRate(MetabolicClass)
-    double clothingIncrement = 0;  // °C, added to the mean; finite and not below 0
+    double metabolicRateW = 300;  // set directly or with metabolicRate(MetabolicClass)
+    double clothingIncrement = 0; // °C, added to the mean; finite and not below 0
     RecordedUnit unit = RecordedUnit::Celsius;
 };
 
 enum class Verdict {
-    Within,            // mean + increment <= limit
-    Exceeded,          // mean + increment > limit
-    RateOutsideNr15,   // NR-15 chosen and M outside 100..606 W: no limit, no verdict
-    InvalidInput,      // M not a number above 0, or the increment not finite or below 0
-    NoData,            // no record with a readable moment and index, or no time covered
+    Within,          // mean + increment <= limit
+    Exceeded,        // mean + increment > limit
+    RateOutsideNr15, // NR-15 chosen and M outside 100..606 W: no limit, no verdict
+    InvalidInput,    // M not a number above 0, or the increment not finite or below 0
+    NoData,          // no record with a readable moment and index, or no time covered
 };
 
 struct AssessmentResult {
     AssessmentOptions options;
 
     // Records.
-    int recordsRead = 0;        // rows holding any text
+    int recordsRead = 0; // rows holding any text
     int recordsUsed = 0;
-    int leftOutMoment = 0;      // date or time did not read
-    int leftOutValue = 0;       // index did not read and could not be computed
-    int outOfOrder = 0;         // rows earlier than the row before them (sorted in)
+    int leftOutMoment = 0;        // date or time did not read
+    int leftOutValue = 0;         // index did not read and could not be computed
+    int outOfOrder = 0;           // rows earlier than the row before them (sorted in)
     int64_t samplingInterval = 0; // s, the time the last record counts for
 
     // The worst hour.
     bool windowFound = false;
     RecordSeconds windowStart = 0;
     RecordSeconds windowEnd = 0;
-    int64_t windowSeconds = 0;  // 3600, or less when the test is shorter
+    int64_t windowSeconds = 0; // 3600, or less when the test is shorter
     bool shorterThanHour = false;
-    int firstRow = -1;          // table rows of the records at the window's ends
+    int firstRow = -1; // table rows of the records at the window's ends
     int lastRow = -1;
-    double mean = 0;            // °C, time-weighted, unrounded
-    std::optional<int> meanTenths;      // the mean rounded to 0,1 °C, for display
+    double mean = 0;               // °C, time-weighted, unrounded
+    std::optional<int> meanTenths; // the mean rounded to 0,1 °C, for display
 
     // The limit and the verdict.
     double rateW = 0;
-    bool rateOutsideNr15 = false;  // M outside NR-15's 100..606 W (told for every criterion)
-    std::optional<int> limitTenths;     // °C × 10
-    std::optional<int> assessedTenths;  // round(mean + increment) in °C × 10
-    std::optional<int> marginTenths;    // limit - assessed; negative when exceeded
+    bool rateOutsideNr15 = false;      // M outside NR-15's 100..606 W (told for every criterion)
+    std::optional<int> limitTenths;    // °C × 10
+    std::optional<int> assessedTenths; // round(mean + increment) in °C × 10
+    std::optional<int> marginTenths;   // limit - assessed; negative when exceeded
     Verdict verdict = Verdict::NoData;
 };
 
@@ -104,8 +104,8 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
 
 // Texts for the page and the printed page, in Portuguese with the decimal
 // comma.
-QString tenthsText(int tenths);                 // "27,7 °C", "-0,3 °C"
-QString indexName(AssessedIndex index);         // "IBUTGi", "IBUTGe"
-QString verdictText(const AssessmentResult &r); // one sentence
-QString windowText(const AssessmentResult &r);  // "De 31/01/26 23:45:00 a 01/02/26 00:45:00 (registros 16 a 75)"
+QString tenthsText(int tenths);                   // "27,7 °C", "-0,3 °C"
+QString indexName(AssessedIndex index);           // "IBUTGi", "IBUTGe"
+QString verdictText(const AssessmentResult &r);   // one sentence
+QString windowText(const AssessmentResult &r);    // "De 31/01/26 23:45:00 a 01/02/26 00:45:00 (registros 16 a 75)"
 QStringList noteTexts(const AssessmentResult &r); // short test, records left out, out of order, range

@@ -5,16 +5,11 @@
 double metabolicRate(MetabolicClass c)
 {
     switch (c) {
-    case MetabolicClass::Resting:
-        return 115;
-    case MetabolicClass::Low:
-        return 180;
-    case MetabolicClass::Moderate:
-        return 300;
-    case MetabolicClass::High:
-        return 415;
-    case MetabolicClass::VeryHigh:
-        return 520;
+    case MetabolicClass::Resting: return 115;
+    case MetabolicClass::Low: return 180;
+    case MetabolicClass::Moderate: return 300;
+    case MetabolicClass::High: return 415;
+    case MetabolicClass::VeryHigh: return 520;
     }
     return 0;
 }
@@ -22,16 +17,11 @@ double metabolicRate(MetabolicClass c)
 QString metabolicClassName(MetabolicClass c)
 {
     switch (c) {
-    case MetabolicClass::Resting:
-        return QStringLiteral("Repouso");
-    case MetabolicClass::Low:
-        return QStringLiteral("Leve");
-    case MetabolicClass::Moderate:
-        return QStringLiteral("Moderada");
-    case MetabolicClass::High:
-        return QStringLiteral("Alta");
-    case MetabolicClass::VeryHigh:
-        return QStringLiteral("Muito alta");
+    case MetabolicClass::Resting: return QStringLiteral("Repouso");
+    case MetabolicClass::Low: return QStringLiteral("Leve");
+    case MetabolicClass::Moderate: return QStringLiteral("Moderada");
+    case MetabolicClass::High: return QStringLiteral("Alta");
+    case MetabolicClass::VeryHigh: return QStringLiteral("Muito alta");
     }
     return {};
 }
@@ -39,12 +29,9 @@ QString metabolicClassName(MetabolicClass c)
 QString criterionName(LimitCriterion c)
 {
     switch (c) {
-    case LimitCriterion::Nr15:
-        return QStringLiteral("NR-15 Anexo 3 (aclimatizado)");
-    case LimitCriterion::Iso7243Acclimatised:
-        return QStringLiteral("ISO 7243 (aclimatizado)");
-    case LimitCriterion::Iso7243NonAcclimatised:
-        return QStringLiteral("ISO 7243 (não aclimatizado)");
+    case LimitCriterion::Nr15: return QStringLiteral("NR-15 Anexo 3 (aclimatizado)");
+    case LimitCriterion::Iso7243Acclimatised: return QStringLiteral("ISO 7243 (aclimatizado)");
+    case LimitCriterion::Iso7243NonAcclimatised: return QStringLiteral("ISO 7243 (não aclimatizado)");
     }
     return {};
 }

@@ -19,9 +19,9 @@
 #include <optional>
 
 enum class LimitCriterion {
-    Nr15,                    // NR-15 Anexo 3 Quadro 1: acclimatised, 100..606 W only
-    Iso7243Acclimatised,     // the same formula, any rate above 0
-    Iso7243NonAcclimatised,  // 59,9 - 14,1 log10 M
+    Nr15,                   // NR-15 Anexo 3 Quadro 1: acclimatised, 100..606 W only
+    Iso7243Acclimatised,    // the same formula, any rate above 0
+    Iso7243NonAcclimatised, // 59,9 - 14,1 log10 M
 };
 
 // ISO 7243 metabolic rate classes with their representative rates.

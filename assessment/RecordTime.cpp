@@ -43,7 +43,7 @@ int daysInMonth(int64_t y, int m)
 // decimal digits, each of at most maxDigits[i] digits; the number of digits of
 // each field is returned too.
 bool threeFields(const QString &text, QChar sep, const std::array<int, 3> &maxDigits, std::array<int, 3> &value,
-    std::array<int, 3> &digits)
+                 std::array<int, 3> &digits)
 {
     const QString t = text.trimmed();
     int field = 0;
@@ -122,5 +122,5 @@ QString recordMomentText(RecordSeconds moment)
     auto two = [](int64_t x) { return QStringLiteral("%1").arg(x, 2, 10, QLatin1Char('0')); };
     return QStringLiteral("%1/%2/%3 %4:%5:%6")
         .arg(two(d), two(m), shortYear ? two(y - 2000) : QString::number(y), two(rest / 3600), two(rest / 60 % 60),
-            two(rest % 60));
+             two(rest % 60));
 }

@@ -19,7 +19,7 @@
 using RecordSeconds = int64_t;
 
 std::optional<RecordSeconds> recordDateSeconds(const QString &date); // midnight of the day
-std::optional<int> recordTimeOfDay(const QString &time);               // seconds since midnight
+std::optional<int> recordTimeOfDay(const QString &time);             // seconds since midnight
 std::optional<RecordSeconds> recordMoment(const QString &date, const QString &time);
 
 // The moment back as "dd/mm/aa hh:mm:ss" (years outside 2000..2099 with four

@@ -25,16 +25,16 @@ struct IndexSample {
 };
 
 struct WorstWindow {
-    bool found = false;          // false when the samples cover no time at all
-    RecordSeconds start = 0;     // window start
-    RecordSeconds end = 0;       // start + the window, or the test's end when shorter
-    int64_t coveredSeconds = 0;  // end - start
+    bool found = false;         // false when the samples cover no time at all
+    RecordSeconds start = 0;    // window start
+    RecordSeconds end = 0;      // start + the window, or the test's end when shorter
+    int64_t coveredSeconds = 0; // end - start
     bool shorterThanWindow = false;
-    long double integral = 0;    // sum of value * seconds inside the window
-    double mean = 0;             // integral / coveredSeconds
-    int firstSample = -1;        // the sample holding at the start
-    int lastSample = -1;         // the sample holding just before the end
-    int64_t lastDuration = 0;    // the time the last sample counts for
+    long double integral = 0; // sum of value * seconds inside the window
+    double mean = 0;          // integral / coveredSeconds
+    int firstSample = -1;     // the sample holding at the start
+    int lastSample = -1;      // the sample holding just before the end
+    int64_t lastDuration = 0; // the time the last sample counts for
 };
 
 constexpr int64_t WorstWindowSeconds = 3600;

@@ -59,11 +59,12 @@ QByteArray temperature(int i)
 // A file as the writer makes it, built without the writer.
 QByteArray fileBytes(int records)
 {
-    QByteArray out = "\r\n\r\n[TESTE=]\r\n[CAB1=Fundição]\r\n[CAB2=Forno 3]\r\n[CAB3=Empresa]\r\n[CAB4=Observações]\r\n";
+    QByteArray out =
+        "\r\n\r\n[TESTE=]\r\n[CAB1=Fundição]\r\n[CAB2=Forno 3]\r\n[CAB3=Empresa]\r\n[CAB4=Observações]\r\n";
     for (int i = 1; i <= records; ++i) {
-        out += "{R" + QByteArray::number(i) + "-" + QByteArray::number(8 + i / 3600 % 24) + ":"
-               + QByteArray::number(10 + i / 60 % 50) + ":" + QByteArray::number(10 + i % 50) + "\t" + temperature(i)
-               + "\t" + temperature(i + 7) + "\t" + temperature(i + 13) + "\t27,85\t27,34\t01/02/2024\t}\r\n";
+        out += "{R" + QByteArray::number(i) + "-" + QByteArray::number(8 + i / 3600 % 24) + ":" +
+               QByteArray::number(10 + i / 60 % 50) + ":" + QByteArray::number(10 + i % 50) + "\t" + temperature(i) +
+               "\t" + temperature(i + 7) + "\t" + temperature(i + 13) + "\t27,85\t27,34\t01/02/2024\t}\r\n";
     }
     return out;
 }
@@ -92,10 +93,9 @@ void loadAndDraw(const QString &path, bool &ok)
 void BM_LoadOneRecordNumberedTwoBillion(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = writeFile(
-        dir, "esparso.tvq",
-        "\r\n\r\n[TESTE=]\r\n[CAB1=]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n"
-        "{R2000000000-08:00:00\t24,7\t30,1\t35,2\t27,85\t27,34\t01/02/2024\t}\r\n");
+    const QString path = writeFile(dir, "esparso.tvq",
+                                   "\r\n\r\n[TESTE=]\r\n[CAB1=]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n"
+                                   "{R2000000000-08:00:00\t24,7\t30,1\t35,2\t27,85\t27,34\t01/02/2024\t}\r\n");
     double growth = 0;
     for (auto _ : state) {
         const double before = currentRssMb();

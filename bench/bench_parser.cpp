@@ -44,8 +44,8 @@ QByteArray mixedStream()
     for (int i = 0; i < 200; ++i) {
         s += ":W25.3D26.1G31.0\r\n:G30.5D32.0G40.2\r\n:B20.1D21.7G22.9\r\n";
         s += ":R" + QByteArray::number(i) + "\r\n:r" + QByteArray::number(i) + "\r\n";
-        s += ":A REG[" + QByteArray::number(1000 + i) + "]12/05/24 10:" + QByteArray::number(10 + i % 50)
-            + ":30 UMI=24.7\001 SEC=25.1\001 GLO=30.0\001 FIM C";
+        s += ":A REG[" + QByteArray::number(1000 + i) + "]12/05/24 10:" + QByteArray::number(10 + i % 50) +
+             ":30 UMI=24.7\001 SEC=25.1\001 GLO=30.0\001 FIM C";
     }
     return s;
 }

@@ -28,8 +28,8 @@ double processCpuSeconds()
 
 void pollFor(benchmark::State &st, bool livePage)
 {
-    const int seconds = qEnvironmentVariableIsSet("VESTARA_POLL_SECONDS")
-        ? qEnvironmentVariableIntValue("VESTARA_POLL_SECONDS") : 60;
+    const int seconds =
+        qEnvironmentVariableIsSet("VESTARA_POLL_SECONDS") ? qEnvironmentVariableIntValue("VESTARA_POLL_SECONDS") : 60;
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     SimulatorProcess sim;
@@ -66,8 +66,14 @@ void pollFor(benchmark::State &st, bool livePage)
     }
 }
 
-void BM_PollingCpuMedicoes(benchmark::State &st) { pollFor(st, true); }
-void BM_PollingCpuTestes(benchmark::State &st) { pollFor(st, false); }
+void BM_PollingCpuMedicoes(benchmark::State &st)
+{
+    pollFor(st, true);
+}
+void BM_PollingCpuTestes(benchmark::State &st)
+{
+    pollFor(st, false);
+}
 
 BENCHMARK(BM_PollingCpuMedicoes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_PollingCpuTestes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

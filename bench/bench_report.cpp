@@ -23,7 +23,11 @@ ViewerTable tableOf(int records)
     for (int n = 1; n <= records; ++n) {
         const int s = n * 5;
         table.setCell(n, 0, QString::number(n));
-        table.setCell(n, 1, QStringLiteral("%1:%2:%3").arg(s / 3600 % 24, 2, 10, QChar('0')).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0')));
+        table.setCell(n, 1,
+                      QStringLiteral("%1:%2:%3")
+                          .arg(s / 3600 % 24, 2, 10, QChar('0'))
+                          .arg(s / 60 % 60, 2, 10, QChar('0'))
+                          .arg(s % 60, 2, 10, QChar('0')));
         table.setCell(n, 2, QStringLiteral("24,%1").arg(n % 10));
         table.setCell(n, 3, QStringLiteral("31,%1").arg(n % 10));
         table.setCell(n, 4, QStringLiteral("40,%1").arg(n % 10));
@@ -38,7 +42,8 @@ struct NoOpener : FileOpener {
     bool open(const QString &) override { return true; }
 };
 
-const report::HeaderTexts header{QStringLiteral("Fulano"), QStringLiteral("Fundição"), QStringLiteral("Tavenor"), QStringLiteral("Forno 2")};
+const report::HeaderTexts header{QStringLiteral("Fulano"), QStringLiteral("Fundição"), QStringLiteral("Tavenor"),
+                                 QStringLiteral("Forno 2")};
 
 void BM_Export(benchmark::State &state)
 {

@@ -66,19 +66,19 @@ struct Soak : SchedulerHost, CommandSender, NullMainWindowSink {
     {
         const QByteArray good = healthy(c);
         switch (random() % 8) {
-        case 0: return {};                                     // silence
+        case 0: return {};                                               // silence
         case 1: return good.left(int(random() % (good.size() - 1)) + 1); // cut
-        case 2: return good.chopped(1);                         // no line feed
-        case 3: return good + ":A\r\n";                         // stray record opening
-        case 4: {                                                // noise
+        case 2: return good.chopped(1);                                  // no line feed
+        case 3: return good + ":A\r\n";                                  // stray record opening
+        case 4: {                                                        // noise
             QByteArray noise;
             for (int i = 0; i < 64; ++i)
                 noise += "x:A[=\001C\n\r:W9"[random() % 15];
             return noise + good;
         }
-        case 5: return ":W" + QByteArray(4096, '7');           // a line that does not end
-        case 6: return ":W1.0e4000D-1e4931G1e5000\r\n";       // absurd numbers
-        default: return good.left(3) + "\n" + good;            // a frame broken by a line feed
+        case 5: return ":W" + QByteArray(4096, '7');    // a line that does not end
+        case 6: return ":W1.0e4000D-1e4931G1e5000\r\n"; // absurd numbers
+        default: return good.left(3) + "\n" + good;     // a frame broken by a line feed
         }
     }
 
@@ -132,7 +132,10 @@ struct Soak : SchedulerHost, CommandSender, NullMainWindowSink {
         if (panel == StatusPanel::Activity)
             activity = t;
     }
-    QString statusText(StatusPanel panel) const override { return panel == StatusPanel::Activity ? activity : QString(); }
+    QString statusText(StatusPanel panel) const override
+    {
+        return panel == StatusPanel::Activity ? activity : QString();
+    }
     int64_t monotonicMs() override { return now; }
     void setValueLabel(ValueLabel, const QString &) override {}
     void setGaugeValue(int, double) override {}

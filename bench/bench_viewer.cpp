@@ -78,8 +78,8 @@ void BM_ViewerDownload(benchmark::State &state)
         // last points, within their intervals: the wait is idle and not
         // counted, what it runs (the last announcement, hand-over and paint) is.
         auto caughtUp = [&] {
-            return viewer.StringGrid1->model()->rowCount() == records
-                   && (page != 2 || viewer.Series[2]->count() == records);
+            return viewer.StringGrid1->model()->rowCount() == records &&
+                   (page != 2 || viewer.Series[2]->count() == records);
         };
         QDeadlineTimer deadline(10000);
         while (!caughtUp() && !deadline.hasExpired())

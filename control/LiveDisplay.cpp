@@ -24,6 +24,7 @@ void refreshLiveDisplay(const SharedState &s, LiveReadingsView &view)
         }
     }
     view.setValueLabel(ValueLabel::Indoor, formatGeneral(indoorIndex(s.wetReading, s.globeReading)) + u);
-    view.setValueLabel(ValueLabel::Outdoor, formatGeneral(outdoorIndex(s.wetReading, s.globeReading, s.dryReading)) + u);
+    view.setValueLabel(ValueLabel::Outdoor,
+                       formatGeneral(outdoorIndex(s.wetReading, s.globeReading, s.dryReading)) + u);
     view.setTestCountText(QString::number(s.testCount));
 }

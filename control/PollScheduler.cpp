@@ -106,12 +106,10 @@ void PollScheduler::stopSequence(int32_t step)
         where = QStringLiteral("no teste %1 de %2").arg(s.testIndex + 1).arg(qMax(s.testCount, 1));
         break;
     case MemoryUse: where = QStringLiteral("na memória"); break;
-    case Download: case DownloadHeader:
-        where = QStringLiteral("no cabeçalho do teste %1").arg(s.testIndex + 1);
-        break;
-    case DownloadRecord: case DownloadFetch:
-        where = QStringLiteral("no registro %1 de %2").arg(s.recordIndex + 1).arg(s.recordCount);
-        break;
+    case Download:
+    case DownloadHeader: where = QStringLiteral("no cabeçalho do teste %1").arg(s.testIndex + 1); break;
+    case DownloadRecord:
+    case DownloadFetch: where = QStringLiteral("no registro %1 de %2").arg(s.recordIndex + 1).arg(s.recordCount); break;
     default: where = QStringLiteral("na taxa de amostragem"); break;
     }
     if (step == Download || step == DownloadHeader || step == DownloadRecord || step == DownloadFetch)
@@ -253,9 +251,7 @@ void PollScheduler::sequenceStep()
         sender.sendCommand(Command::memoryUse());
         s.downloadStep = MemoryUseRead;
         break;
-    case MemoryUseRead:
-        s.downloadStep = Finish;
-        break;
+    case MemoryUseRead: s.downloadStep = Finish; break;
 
     // Sample-rate query
     case SampleRate:
@@ -273,7 +269,6 @@ void PollScheduler::sequenceStep()
         host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
         break;
 
-    default:
-        break; // a step no sequence has: nothing to do
+    default: break; // a step no sequence has: nothing to do
     }
 }

@@ -36,19 +36,19 @@ public:
     // The steps of the three request sequences (SharedState::downloadStep),
     // with the numbers traces and tests show.
     enum Step : int32_t {
-        TestList = 0,          // "@T": the number of stored tests
-        TestListCount = 1,     // shows the count, starts at test 0
-        TestListRecords = 2,   // "@R n": the record count of test n
-        TestListNode = 3,      // its tree node; next test or the memory use
-        Download = 10,         // "@R n" of the test to download
-        DownloadHeader = 11,   // "@t n"
-        DownloadRecord = 12,   // "@r i" of the next record, or the end
-        DownloadFetch = 13,    // "@A": the selected record
-        MemoryUse = 20,        // "@F"
+        TestList = 0,        // "@T": the number of stored tests
+        TestListCount = 1,   // shows the count, starts at test 0
+        TestListRecords = 2, // "@R n": the record count of test n
+        TestListNode = 3,    // its tree node; next test or the memory use
+        Download = 10,       // "@R n" of the test to download
+        DownloadHeader = 11, // "@t n"
+        DownloadRecord = 12, // "@r i" of the next record, or the end
+        DownloadFetch = 13,  // "@A": the selected record
+        MemoryUse = 20,      // "@F"
         MemoryUseRead = 21,
-        SampleRate = 40,       // "@I"
-        SampleRateUnit = 41,   // "@u"
-        Finish = 100,          // ends the sequence, unlocks the unit menu
+        SampleRate = 40,     // "@I"
+        SampleRateUnit = 41, // "@u"
+        Finish = 100,        // ends the sequence, unlocks the unit menu
     };
 
     enum Interval : int { IntervalAtStart = 100, IntervalPolling = 1000, IntervalWaiting = 10 };
@@ -57,7 +57,10 @@ public:
     static constexpr int maxRetries = 3;
 
     PollScheduler(SharedState &state, SchedulerHost &host, CommandSender &sender, ViewerSlot &viewer)
-        : s(state), host(host), sender(sender), viewer(viewer)
+        : s(state)
+        , host(host)
+        , sender(sender)
+        , viewer(viewer)
     {
     }
 
@@ -118,7 +121,7 @@ private:
     static constexpr int32_t noStep = -1;
     std::optional<int64_t> waitingSince;
     int32_t pendingStep = noStep;
-    int retries = 0;               // of the step awaited, since its last reply
-    bool noReplyShown = false;     // panel 2 shows the time-out's notice
-    QString activityBeforeNotice;  // what panel 2 showed before it
+    int retries = 0;              // of the step awaited, since its last reply
+    bool noReplyShown = false;    // panel 2 shows the time-out's notice
+    QString activityBeforeNotice; // what panel 2 showed before it
 };

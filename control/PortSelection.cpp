@@ -17,20 +17,21 @@ constexpr int kLastSearchedPort = 16;
 void hintOpenFailure(const std::exception &error, const TCustomComPort &port, StatusSink &view)
 {
     const auto *failure = dynamic_cast<const EComPort *>(&error);
-    if (!failure || failure->Code() != CError_OpenFailed
-        || (failure->WinCode() != EACCES && failure->WinCode() != EPERM))
+    if (!failure || failure->Code() != CError_OpenFailed ||
+        (failure->WinCode() != EACCES && failure->WinCode() != EPERM))
         return;
     const QString device = comDevicePath(port.Port(), settingsFilePath());
-    view.setStatusText(StatusPanel::Activity,
-                       QStringLiteral("Sem permissão para abrir %1: entre no grupo dialout "
-                                      "(sudo usermod -aG dialout $USER) e abra uma nova sessão")
-                           .arg(device.isEmpty() ? port.Port() : device));
+    view.setStatusText(StatusPanel::Activity, QStringLiteral("Sem permissão para abrir %1: entre no grupo dialout "
+                                                             "(sudo usermod -aG dialout $USER) e abra uma nova sessão")
+                                                  .arg(device.isEmpty() ? port.Port() : device));
 }
 
 } // namespace
 
 PortSelection::PortSelection(SharedState &state, TCustomComPort &port, PortSelectionView &view)
-    : s(state), port(port), view(view)
+    : s(state)
+    , port(port)
+    , view(view)
 {
     port.OnAfterOpen = [this](QObject *) { ComPort1AfterOpen(); };
     port.OnAfterClose = [this](QObject *) { ComPort1AfterClose(); };

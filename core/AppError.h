@@ -7,8 +7,7 @@
 
 class AppError : public std::runtime_error {
 public:
-    explicit AppError(const QString &message)
-        : std::runtime_error(message.toStdString()), text(message) {}
+    explicit AppError(const QString &message) : std::runtime_error(message.toStdString()), text(message) {}
     const QString &message() const { return text; }
 
 private:

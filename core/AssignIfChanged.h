@@ -8,8 +8,7 @@
 #include <utility>
 
 // True when the member changed (and then() ran).
-template <class T, class U, class Then>
-bool assignIfChanged(T &member, U &&value, Then &&then)
+template <class T, class U, class Then> bool assignIfChanged(T &member, U &&value, Then &&then)
 {
     if (member == value)
         return false;

@@ -10,9 +10,9 @@ namespace {
 constexpr int kDigits = 15;
 
 // Exact powers of ten in extended precision (10^27 is the last one that is).
-constexpr long double kExactPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
-    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L,
-    1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+constexpr long double kExactPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                       1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                       1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
 
 // The 15 significant digits of a positive finite value and the decimal
 // exponent of the first one. The value is scaled by an exact power of ten in
@@ -126,7 +126,10 @@ QString formatGeneral(long double value)
 
 namespace {
 
-bool isBlank(char c) { return c == ' '; }
+bool isBlank(char c)
+{
+    return c == ' ';
+}
 
 QByteArrayView stripBlanks(QByteArrayView t)
 {
@@ -168,8 +171,8 @@ std::optional<long double> fastDecimal(QByteArrayView t)
     }
     if (digits == 0)
         return std::nullopt;
-    static constexpr long double kPow10[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
-        1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+    static constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                             1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
     const long double v = (long double)mantissa / kPow10[fraction];
     return negative ? -v : v;
 }

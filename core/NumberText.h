@@ -34,4 +34,3 @@ std::optional<int32_t> textToInt(const QString &text);
 // Leading and trailing blanks and control characters removed (every byte up
 // to and including the blank), as a reply field is read. A view into text.
 QByteArrayView trimField(QByteArrayView text);
-

@@ -48,7 +48,8 @@ ReadResult readTopLevel(const QString &path, QMap<QString, QVariant> &values, QS
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro do sistema %2)").arg(path).arg(errno);
+        reason =
+            QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro do sistema %2)").arg(path).arg(errno);
         return ReadResult::Unreadable;
     }
     const QByteArray data = file.readAll();

@@ -50,7 +50,7 @@ private:
 
     bool open = false;
     bool unreadable = false;
-    QString path;                    // the open key's file
-    QMap<QString, QVariant> values;  // its top-level values, as read and written
+    QString path;                   // the open key's file
+    QMap<QString, QVariant> values; // its top-level values, as read and written
     QString lastError;
 };

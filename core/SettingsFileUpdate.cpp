@@ -35,8 +35,7 @@ QString reasonFor(int err, const QString &path)
     const QString folder = folderOf(path);
     if (err == 0 && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         err = errno;
-    return err ? writeFailureReason(err, folder)
-               : QStringLiteral("não foi possível gravar em %1").arg(folder);
+    return err ? writeFailureReason(err, folder) : QStringLiteral("não foi possível gravar em %1").arg(folder);
 }
 
 QByteArray readAll(const QString &path)
@@ -131,15 +130,12 @@ QString writeFailureReason(int err, const QString &folder)
     switch (err) {
     case EACCES:
     case EPERM:
-    case EROFS:
-        return QStringLiteral("sem permissão de escrita em %1").arg(folder);
+    case EROFS: return QStringLiteral("sem permissão de escrita em %1").arg(folder);
     case EEXIST:
-    case ENOTDIR:
-        return QStringLiteral("um arquivo ocupa o lugar de uma pasta em %1").arg(folder);
+    case ENOTDIR: return QStringLiteral("um arquivo ocupa o lugar de uma pasta em %1").arg(folder);
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-        return QStringLiteral("disco cheio em %1").arg(folder);
+    case EFBIG: return QStringLiteral("disco cheio em %1").arg(folder);
     default:
         return QStringLiteral("erro do sistema %1 em %2 (%3)")
             .arg(QString::number(err), folder, QString::fromLocal8Bit(std::strerror(err)));

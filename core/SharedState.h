@@ -10,15 +10,15 @@
 
 struct SharedState {
     // Reply parser
-    int32_t replyState = 0;       // 0 = waiting for the ':' that opens a reply
-    std::string replyField;       // characters of the field being collected (single bytes)
-    bool readyToSend = true;      // the link is free for the next request
-    int32_t fahrenheitUnit = 0;   // unit of the last reading reply: 0 °C, 1 °F
+    int32_t replyState = 0;        // 0 = waiting for the ':' that opens a reply
+    std::string replyField;        // characters of the field being collected (single bytes)
+    bool readyToSend = true;       // the link is free for the next request
+    int32_t fahrenheitUnit = 0;    // unit of the last reading reply: 0 °C, 1 °F
     int32_t replyTimeoutMs = 3000; // a request unanswered this long is given up ("TempoResposta")
 
     // Port
-    int32_t portNumber = 0;       // 1 = COM1 ...; stored as "Porta"
-    int32_t portSearchState = 0;  // step of the port search (0, 1, 2)
+    int32_t portNumber = 0;      // 1 = COM1 ...; stored as "Porta"
+    int32_t portSearchState = 0; // step of the port search (0, 1, 2)
 
     // Live readings, in the meter's unit
     long double wetReading = 0.0L;
@@ -26,9 +26,9 @@ struct SharedState {
     long double globeReading = 0.0L;
 
     // Polling scheduler
-    int32_t pollIndex = 0;        // next live request: 0 @M, 1 @G, 2 @B
-    bool sequenceActive = false;  // a request sequence is running
-    int32_t downloadStep = 0;     // its current step
+    int32_t pollIndex = 0;       // next live request: 0 @M, 1 @G, 2 @B
+    bool sequenceActive = false; // a request sequence is running
+    int32_t downloadStep = 0;    // its current step
 
     // Test list and download bookkeeping
     int32_t testIndex = 0;

@@ -8,8 +8,7 @@
 
 #include <exception>
 
-template <class Window, class Write>
-bool guardedWrite(const QPointer<Window> &window, Write &&write) noexcept
+template <class Window, class Write> bool guardedWrite(const QPointer<Window> &window, Write &&write) noexcept
 {
     if (window.isNull())
         return false;

@@ -8,8 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
-template <class Sink, class NullSink>
-class WindowSlot {
+template <class Sink, class NullSink> class WindowSlot {
 public:
     void attach(QObject *window, Sink *windowSink)
     {

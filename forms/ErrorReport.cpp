@@ -37,8 +37,8 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &e) {
-        qWarning("error escaped an event handler of %s: %s",
-                 receiver ? receiver->metaObject()->className() : "(none)", e.what());
+        qWarning("error escaped an event handler of %s: %s", receiver ? receiver->metaObject()->className() : "(none)",
+                 e.what());
         showErrorReport(QString::fromUtf8(e.what()));
     } catch (...) {
         qWarning("unknown error escaped an event handler of %s",

@@ -21,8 +21,7 @@
 #include <utility>
 
 // Runs body; an error it throws goes to the default error report.
-template <class Body>
-void runGuarded(Body &&body)
+template <class Body> void runGuarded(Body &&body)
 {
     try {
         body();
@@ -33,8 +32,7 @@ void runGuarded(Body &&body)
     }
 }
 
-template <class Body>
-auto guarded(QObject *context, Body body)
+template <class Body> auto guarded(QObject *context, Body body)
 {
     return [context = QPointer<QObject>(context), body = std::move(body)](auto &&...args) mutable {
         if (context.isNull())

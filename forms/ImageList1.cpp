@@ -5,8 +5,8 @@
 QIcon imageListIcon(int index)
 {
     static const char *const files[imageListCount] = {
-        "open", "axis-raise", "key", "save", "exit", "clock", "spreadsheet", "unit",
-        "sample-rate", "read-tests", "erase", "calibrate", "print", "serial-port", "search", "disconnect",
+        "open",        "axis-raise", "key",   "save",      "exit",  "clock",       "spreadsheet", "unit",
+        "sample-rate", "read-tests", "erase", "calibrate", "print", "serial-port", "search",      "disconnect",
     };
     if (index < 0 || index >= imageListCount)
         return {};

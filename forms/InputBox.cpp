@@ -7,8 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt,
-                                 bool masked)
+TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
     : QDialog(parent)
 {
     setWindowTitle(caption);

@@ -13,7 +13,8 @@
 #include <QVBoxLayout>
 
 TForm3::TForm3(const ViewerTable &table, const report::HeaderTexts &header, const QDateTime &printedAt)
-    : QWidget(nullptr, Qt::Window), report(table, header, printedAt)
+    : QWidget(nullptr, Qt::Window)
+    , report(table, header, printedAt)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -15,9 +15,10 @@ constexpr int MarginColumns = 3;
 } // namespace
 
 SheetModel::SheetModel(const Sheet &sheetIn, SheetArea area, QObject *parent)
-    : QAbstractTableModel(parent), sheet(sheetIn),
-      rows(std::max(area.lastRow, sheetIn.lastUsedRow()) + MarginRows),
-      columns(std::max(area.lastColumn, sheetIn.lastUsedColumn()) + MarginColumns)
+    : QAbstractTableModel(parent)
+    , sheet(sheetIn)
+    , rows(std::max(area.lastRow, sheetIn.lastUsedRow()) + MarginRows)
+    , columns(std::max(area.lastColumn, sheetIn.lastUsedColumn()) + MarginColumns)
 {
 }
 
@@ -37,14 +38,10 @@ QVariant SheetModel::data(const QModelIndex &index, int role) const
         return {};
     const int row = index.row() + 1;
     switch (role) {
-    case Qt::DisplayRole:
-        return sheet.text(row, index.column() + 1);
-    case Qt::FontRole:
-        return SheetLayout::cellFont(sheet, row);
-    case Qt::TextAlignmentRole:
-        return int(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return {};
+    case Qt::DisplayRole: return sheet.text(row, index.column() + 1);
+    case Qt::FontRole: return SheetLayout::cellFont(sheet, row);
+    case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default: return {};
     }
 }
 
@@ -64,7 +61,9 @@ QString SheetModel::columnLetters(int column)
 }
 
 SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
-    : QTableView(parent), sheet(sheetIn), cells(sheetIn, area)
+    : QTableView(parent)
+    , sheet(sheetIn)
+    , cells(sheetIn, area)
 {
     setModel(&cells);
     setEditTriggers(NoEditTriggers);
@@ -74,7 +73,8 @@ SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
     setSelectionMode(ContiguousSelection);
 
     // The paper's column widths and overflowing texts, in screen pixels.
-    const SheetLayout layout(sheet, area, QSizeF(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()));
+    const SheetLayout layout(sheet, area,
+                             QSizeF(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()));
     const double toPixels = logicalDpiX() / 72.0;
     for (int c = 1; c <= cells.columnCount(); ++c) {
         const double points = c <= area.lastColumn ? layout.columnWidth(c) : sheet.columnWidth(c);

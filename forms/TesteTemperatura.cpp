@@ -44,12 +44,12 @@ QLabel *fixedLabel(QWidget *parent, const QString &text, QRect geometry)
 } // namespace
 
 TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
-    : QMainWindow(parent),
-      ComPort1(nullptr, std::move(platform)),
-      state(shared()),
-      portSelection(state, ComPort1, *this),
-      parser(state, *this, windowSlots()),
-      scheduler(state, *this, portSelection, windowSlots().viewer)
+    : QMainWindow(parent)
+    , ComPort1(nullptr, std::move(platform))
+    , state(shared())
+    , portSelection(state, ComPort1, *this)
+    , parser(state, *this, windowSlots())
+    , scheduler(state, *this, portSelection, windowSlots().viewer)
 {
     ComTerminal1.setComPort(&ComPort1);
     ComTerminal1.OnChar = [this](QObject *sender, char ch) { ComTerminal1Char(sender, ch); };
@@ -210,9 +210,9 @@ void TForm1::buildMeasurementsPage()
         QColor before, after;
     };
     const GaugeLook looks[3] = {
-        {QRect(144, 72, 97, 245), QColor(0, 0, 255), QColor(0, 0, 128)},   // wet: blue on navy
-        {QRect(253, 72, 100, 245), QColor(0, 255, 0), QColor(0, 128, 0)},  // dry: lime on green
-        {QRect(365, 72, 100, 245), QColor(255, 0, 0), QColor(128, 0, 0)},  // globe: red on maroon
+        {QRect(144, 72, 97, 245), QColor(0, 0, 255), QColor(0, 0, 128)},  // wet: blue on navy
+        {QRect(253, 72, 100, 245), QColor(0, 255, 0), QColor(0, 128, 0)}, // dry: lime on green
+        {QRect(365, 72, 100, 245), QColor(255, 0, 0), QColor(128, 0, 0)}, // globe: red on maroon
     };
     TvrThermoMeter **gauges[] = {&vrThermoMeter1, &vrThermoMeter2, &vrThermoMeter3};
     TVrLabel **captions[] = {&VrLabel7, &VrLabel8, &VrLabel9};

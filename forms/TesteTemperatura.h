@@ -136,8 +136,8 @@ public:
     QWidget *Panel1 = nullptr;
     TvrThermoMeter *vrThermoMeter1 = nullptr, *vrThermoMeter2 = nullptr, *vrThermoMeter3 = nullptr;
     TVrLabel *VrLabel1 = nullptr, *VrLabel2 = nullptr, *VrLabel3 = nullptr; // wet, dry, globe
-    TVrLabel *VrLabel6 = nullptr, *VrLabel10 = nullptr;                    // IBUTGi, IBUTGe
-    TVrLabel *VrLabel4 = nullptr, *VrLabel5 = nullptr;                     // their captions
+    TVrLabel *VrLabel6 = nullptr, *VrLabel10 = nullptr;                     // IBUTGi, IBUTGe
+    TVrLabel *VrLabel4 = nullptr, *VrLabel5 = nullptr;                      // their captions
     TVrLabel *VrLabel7 = nullptr, *VrLabel8 = nullptr, *VrLabel9 = nullptr; // "UMIDO", "SECO", "GLOBO"
     TVrProgressBar *VrProgressBar1 = nullptr;
     QLabel *Label6 = nullptr, *Label7 = nullptr, *Label8 = nullptr;

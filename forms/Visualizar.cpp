@@ -7,8 +7,8 @@
 #include "forms/ImageList1.h"
 #include "recordings/ViewerTableModel.h"
 
-#include <QChart>
 #include <QApplication>
+#include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
 #include <QGraphicsLayout>
@@ -40,8 +40,8 @@ namespace {
 
 constexpr QSize clientSize(564, 335);
 constexpr int toolBarHeight = 44;
-constexpr int wideGap = 40;           // sets ToolButton7 apart from the other buttons
-constexpr double axisRaiseStep = 10;  // ToolButton7, temperature units
+constexpr int wideGap = 40;          // sets ToolButton7 apart from the other buttons
+constexpr double axisRaiseStep = 10; // ToolButton7, temperature units
 // The temperature scale while no value above 0 has been shown.
 constexpr double emptyTemperatureMaximum = 10;
 
@@ -99,8 +99,8 @@ TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("Form5"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Visualizar testes"));
 
     auto *layout = new QVBoxLayout(this);
@@ -231,7 +231,8 @@ QWidget *TForm5::buildTablePage()
     // the window's width.
     int columnWidth = 64;
     for (int c = 0; c < ViewerTable::ColumnCount; ++c)
-        columnWidth = std::max(columnWidth, StringGrid1->fontMetrics().horizontalAdvance(ViewerTable::columnTitle(c)) + 16);
+        columnWidth =
+            std::max(columnWidth, StringGrid1->fontMetrics().horizontalAdvance(ViewerTable::columnTitle(c)) + 16);
     StringGrid1->horizontalHeader()->setDefaultSectionSize(columnWidth);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
@@ -398,8 +399,8 @@ void TForm5::flushPending()
 void TForm5::mergeSorted(QList<QPointF> &all, const QList<QPointF> &points)
 {
     auto byX = [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); };
-    const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX)
-                         && (all.isEmpty() || points.isEmpty() || all.constLast().x() <= points.constFirst().x());
+    const bool inOrder = std::is_sorted(points.cbegin(), points.cend(), byX) &&
+                         (all.isEmpty() || points.isEmpty() || all.constLast().x() <= points.constFirst().x());
     all.append(points);
     if (!inOrder) {
         // Points out of order (a file numbering its records freely): the

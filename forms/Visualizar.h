@@ -30,9 +30,9 @@
 
 #include "core/ViewerSink.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointF>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -120,9 +120,9 @@ public:
     QToolButton *ToolButton4 = nullptr;
     QToolButton *ToolButton7 = nullptr;
     QTabWidget *PageControl1 = nullptr;
-    QWidget *TabSheet1 = nullptr; // "Dados"
-    QWidget *TabSheet2 = nullptr; // "Testes"
-    QWidget *TabSheet3 = nullptr; // "Grafico"
+    QWidget *TabSheet1 = nullptr;        // "Dados"
+    QWidget *TabSheet2 = nullptr;        // "Testes"
+    QWidget *TabSheet3 = nullptr;        // "Grafico"
     TAvaliacaoPage *TabSheet4 = nullptr; // "Avaliação": heat-stress assessment (forms/Avaliacao.h)
     QLineEdit *Edit1 = nullptr;
     QLineEdit *Edit2 = nullptr;
@@ -160,9 +160,9 @@ private:
 
     // Points added since the last chart flush, per series.
     std::array<QList<QPointF>, 3> pendingPoints;
-    QTimer chartTimer;          // the next hand-over while the chart is shown
+    QTimer chartTimer; // the next hand-over while the chart is shown
     QElapsedTimer sinceChartFlush;
-    qint64 lastChartFlushMs = 0;  // what the last hand-over cost
+    qint64 lastChartFlushMs = 0; // what the last hand-over cost
     // Bounds of all points given to the series so far.
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;

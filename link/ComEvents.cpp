@@ -9,11 +9,10 @@ struct EventBit {
 
 // Set order first, device bit second.
 constexpr EventBit kEventBits[] = {
-    {evRxChar, EventMask::RxChar}, {evTxEmpty, EventMask::TxEmpty},
-    {evRxFlag, EventMask::RxFlag}, {evRing, EventMask::Ring},
-    {evBreak, EventMask::Break},   {evCTS, EventMask::Cts},
-    {evDSR, EventMask::Dsr},       {evError, EventMask::Err},
-    {evRLSD, EventMask::Rlsd},     {evRx80Full, EventMask::Rx80Full},
+    {evRxChar, EventMask::RxChar},     {evTxEmpty, EventMask::TxEmpty}, {evRxFlag, EventMask::RxFlag},
+    {evRing, EventMask::Ring},         {evBreak, EventMask::Break},     {evCTS, EventMask::Cts},
+    {evDSR, EventMask::Dsr},           {evError, EventMask::Err},       {evRLSD, EventMask::Rlsd},
+    {evRx80Full, EventMask::Rx80Full},
 };
 
 struct ErrorBit {
@@ -22,10 +21,10 @@ struct ErrorBit {
 };
 
 constexpr ErrorBit kErrorBits[] = {
-    {ceFrame, ErrorFlag::Frame}, {ceRxParity, ErrorFlag::RxParity},
+    {ceFrame, ErrorFlag::Frame},     {ceRxParity, ErrorFlag::RxParity},
     {ceOverrun, ErrorFlag::Overrun}, {ceBreak, ErrorFlag::Break},
-    {ceIO, ErrorFlag::IO}, {ceMode, ErrorFlag::Mode},
-    {ceRxOver, ErrorFlag::RxOver}, {ceTxFull, ErrorFlag::TxFull},
+    {ceIO, ErrorFlag::IO},           {ceMode, ErrorFlag::Mode},
+    {ceRxOver, ErrorFlag::RxOver},   {ceTxFull, ErrorFlag::TxFull},
 };
 
 } // namespace

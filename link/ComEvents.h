@@ -42,15 +42,14 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TComErrors)
 
 // The device's event-mask bits.
 namespace EventMask {
-constexpr uint32_t RxChar = 0x0001, RxFlag = 0x0002, TxEmpty = 0x0004, Cts = 0x0008,
-                   Dsr = 0x0010, Rlsd = 0x0020, Break = 0x0040, Err = 0x0080,
-                   Ring = 0x0100, Rx80Full = 0x0400;
+constexpr uint32_t RxChar = 0x0001, RxFlag = 0x0002, TxEmpty = 0x0004, Cts = 0x0008, Dsr = 0x0010, Rlsd = 0x0020,
+                   Break = 0x0040, Err = 0x0080, Ring = 0x0100, Rx80Full = 0x0400;
 }
 
 // The device's error flags.
 namespace ErrorFlag {
-constexpr uint32_t RxOver = 0x0001, Overrun = 0x0002, RxParity = 0x0004, Frame = 0x0008,
-                   Break = 0x0010, TxFull = 0x0100, IO = 0x0400, Mode = 0x8000;
+constexpr uint32_t RxOver = 0x0001, Overrun = 0x0002, RxParity = 0x0004, Frame = 0x0008, Break = 0x0010,
+                   TxFull = 0x0100, IO = 0x0400, Mode = 0x8000;
 }
 
 // Purge requests.

@@ -14,10 +14,10 @@
 // The line settings handed to the device when it opens.
 struct ComLineSettings {
     uint32_t baudRate = 19200;
-    uint8_t byteSize = 8;  // 5..8
-    uint8_t parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
-    uint8_t stopBits = 0;  // 0 one, 1 one and a half, 2 two
-    uint32_t flags = 0;    // LineFlag bits
+    uint8_t byteSize = 8; // 5..8
+    uint8_t parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    uint8_t stopBits = 0; // 0 one, 1 one and a half, 2 two
+    uint32_t flags = 0;   // LineFlag bits
     uint16_t xonLimit = 0;
     uint16_t xoffLimit = 0;
     char xonChar = 0;
@@ -28,11 +28,10 @@ struct ComLineSettings {
 };
 
 namespace LineFlag {
-constexpr uint32_t Binary = 0x1, Parity = 0x2, OutxCtsFlow = 0x4, OutxDsrFlow = 0x8,
-                   DtrControlMask = 0x30, DtrEnable = 0x10, DtrHandshake = 0x20,
-                   DsrSensitivity = 0x40, TxContinueOnXoff = 0x80, OutX = 0x100, InX = 0x200,
-                   ErrorChar = 0x400, Null = 0x800, RtsControlMask = 0x3000,
-                   RtsEnable = 0x1000, RtsHandshake = 0x2000, RtsToggle = 0x3000;
+constexpr uint32_t Binary = 0x1, Parity = 0x2, OutxCtsFlow = 0x4, OutxDsrFlow = 0x8, DtrControlMask = 0x30,
+                   DtrEnable = 0x10, DtrHandshake = 0x20, DsrSensitivity = 0x40, TxContinueOnXoff = 0x80, OutX = 0x100,
+                   InX = 0x200, ErrorChar = 0x400, Null = 0x800, RtsControlMask = 0x3000, RtsEnable = 0x1000,
+                   RtsHandshake = 0x2000, RtsToggle = 0x3000;
 }
 
 // Time-outs in milliseconds. A read interval of all bits set with both read

@@ -14,22 +14,22 @@ namespace {
 
 uint32_t baudValue(TBaudRate rate, uint32_t custom)
 {
-    static const uint32_t values[] = {0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400,
-                                      19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    static const uint32_t values[] = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
+                                      14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
     return rate == brCustom ? custom : values[rate];
 }
 
 // The codes of failures of the device itself while a batch is processed.
 bool isDeviceFailure(int code)
 {
-    return code == CError_ReadFailed || code == CError_ClearComFailed ||
-           code == CError_ModemStatFailed;
+    return code == CError_ReadFailed || code == CError_ClearComFailed || code == CError_ModemStatFailed;
 }
 
 } // namespace
 
 TCustomComPort::TCustomComPort(QObject *parent, std::shared_ptr<ComPlatform> platform)
-    : QObject(parent), platform(platform ? std::move(platform) : defaultComPlatform())
+    : QObject(parent)
+    , platform(platform ? std::move(platform) : defaultComPlatform())
 {
 }
 
@@ -156,16 +156,16 @@ void TCustomComPort::RegisterLink(TComLink *link)
     if (links.contains(link))
         throw EComPort(CError_RegFailed);
     links.append(link);
-    linksTakeBytes = std::any_of(links.cbegin(), links.cend(),
-                                 [](const TComLink *l) { return l->takesReceivedBytes(); });
+    linksTakeBytes =
+        std::any_of(links.cbegin(), links.cend(), [](const TComLink *l) { return l->takesReceivedBytes(); });
 }
 
 void TCustomComPort::UnRegisterLink(TComLink *link)
 {
     if (!links.removeOne(link))
         throw EComPort(CError_RegFailed);
-    linksTakeBytes = std::any_of(links.cbegin(), links.cend(),
-                                 [](const TComLink *l) { return l->takesReceivedBytes(); });
+    linksTakeBytes =
+        std::any_of(links.cbegin(), links.cend(), [](const TComLink *l) { return l->takesReceivedBytes(); });
 }
 
 ComLineSettings TCustomComPort::lineSettings() const
@@ -210,9 +210,8 @@ ComLineSettings TCustomComPort::lineSettings() const
 
 ComTimeoutValues TCustomComPort::timeoutValues() const
 {
-    return {timeouts.ReadInterval(), timeouts.ReadTotalMultiplier(),
-            timeouts.ReadTotalConstant(), timeouts.WriteTotalMultiplier(),
-            timeouts.WriteTotalConstant()};
+    return {timeouts.ReadInterval(), timeouts.ReadTotalMultiplier(), timeouts.ReadTotalConstant(),
+            timeouts.WriteTotalMultiplier(), timeouts.WriteTotalConstant()};
 }
 
 void TCustomComPort::applyLineSettings()

@@ -13,7 +13,9 @@ QString messageFor(int code, int platformError)
 } // namespace
 
 EComPort::EComPort(int code, int platformError)
-    : AppError(messageFor(code, platformError)), code(code), platformError(platformError)
+    : AppError(messageFor(code, platformError))
+    , code(code)
+    , platformError(platformError)
 {
 }
 

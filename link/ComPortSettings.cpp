@@ -37,16 +37,46 @@ template <class T> void TComFlowControl::set(T &field, T value)
     });
 }
 
-void TComFlowControl::setOutCTSFlow(bool value) { set(outCTSFlow, value); }
-void TComFlowControl::setOutDSRFlow(bool value) { set(outDSRFlow, value); }
-void TComFlowControl::setControlDTR(TDTRFlowControl value) { set(controlDTR, value); }
-void TComFlowControl::setControlRTS(TRTSFlowControl value) { set(controlRTS, value); }
-void TComFlowControl::setXonXoffOut(bool value) { set(xonXoffOut, value); }
-void TComFlowControl::setXonXoffIn(bool value) { set(xonXoffIn, value); }
-void TComFlowControl::setDSRSensitivity(bool value) { set(dsrSensitivity, value); }
-void TComFlowControl::setTxContinueOnXoff(bool value) { set(txContinueOnXoff, value); }
-void TComFlowControl::setXonChar(char value) { set(xonChar, value); }
-void TComFlowControl::setXoffChar(char value) { set(xoffChar, value); }
+void TComFlowControl::setOutCTSFlow(bool value)
+{
+    set(outCTSFlow, value);
+}
+void TComFlowControl::setOutDSRFlow(bool value)
+{
+    set(outDSRFlow, value);
+}
+void TComFlowControl::setControlDTR(TDTRFlowControl value)
+{
+    set(controlDTR, value);
+}
+void TComFlowControl::setControlRTS(TRTSFlowControl value)
+{
+    set(controlRTS, value);
+}
+void TComFlowControl::setXonXoffOut(bool value)
+{
+    set(xonXoffOut, value);
+}
+void TComFlowControl::setXonXoffIn(bool value)
+{
+    set(xonXoffIn, value);
+}
+void TComFlowControl::setDSRSensitivity(bool value)
+{
+    set(dsrSensitivity, value);
+}
+void TComFlowControl::setTxContinueOnXoff(bool value)
+{
+    set(txContinueOnXoff, value);
+}
+void TComFlowControl::setXonChar(char value)
+{
+    set(xonChar, value);
+}
+void TComFlowControl::setXoffChar(char value)
+{
+    set(xoffChar, value);
+}
 
 void TComTimeouts::set(uint32_t &field, uint32_t value)
 {
@@ -56,11 +86,26 @@ void TComTimeouts::set(uint32_t &field, uint32_t value)
     });
 }
 
-void TComTimeouts::setReadInterval(uint32_t value) { set(readInterval, value); }
-void TComTimeouts::setReadTotalMultiplier(uint32_t value) { set(readTotalMultiplier, value); }
-void TComTimeouts::setReadTotalConstant(uint32_t value) { set(readTotalConstant, value); }
-void TComTimeouts::setWriteTotalMultiplier(uint32_t value) { set(writeTotalMultiplier, value); }
-void TComTimeouts::setWriteTotalConstant(uint32_t value) { set(writeTotalConstant, value); }
+void TComTimeouts::setReadInterval(uint32_t value)
+{
+    set(readInterval, value);
+}
+void TComTimeouts::setReadTotalMultiplier(uint32_t value)
+{
+    set(readTotalMultiplier, value);
+}
+void TComTimeouts::setReadTotalConstant(uint32_t value)
+{
+    set(readTotalConstant, value);
+}
+void TComTimeouts::setWriteTotalMultiplier(uint32_t value)
+{
+    set(writeTotalMultiplier, value);
+}
+void TComTimeouts::setWriteTotalConstant(uint32_t value)
+{
+    set(writeTotalConstant, value);
+}
 
 void TComBuffer::set(uint32_t &field, uint32_t value)
 {
@@ -70,5 +115,11 @@ void TComBuffer::set(uint32_t &field, uint32_t value)
     });
 }
 
-void TComBuffer::setInputSize(uint32_t value) { set(inputSize, value); }
-void TComBuffer::setOutputSize(uint32_t value) { set(outputSize, value); }
+void TComBuffer::setInputSize(uint32_t value)
+{
+    set(inputSize, value);
+}
+void TComBuffer::setOutputSize(uint32_t value)
+{
+    set(outputSize, value);
+}

@@ -2,8 +2,7 @@
 
 #include "link/ComPort.h"
 
-TCustomComTerminal::TCustomComTerminal(QObject *parent)
-    : QObject(parent), screen(Rows * Columns, ' ')
+TCustomComTerminal::TCustomComTerminal(QObject *parent) : QObject(parent), screen(Rows * Columns, ' ')
 {
     link.OnRxBuf = [this](QObject *, const char *buffer, int count) { rxBuf(buffer, count); };
 }

@@ -44,7 +44,8 @@ struct TComThread::HandOff {
 };
 
 TComThread::TComThread(TCustomComPort &port, ComDevice &device, uint32_t eventMask)
-    : device(device), handOff(std::make_shared<HandOff>(&port))
+    : device(device)
+    , handOff(std::make_shared<HandOff>(&port))
 {
     device.setEventMask(eventMask);
     thread = std::thread([this] { run(); });
@@ -76,7 +77,8 @@ void TComThread::run()
         // The port as context: if it is destroyed the call is dropped; if
         // this thread is gone by then, the hand-off is too.
         QMetaObject::invokeMethod(
-            h.port, [weak] {
+            h.port,
+            [weak] {
                 if (auto alive = weak.lock())
                     alive->processPending();
             },

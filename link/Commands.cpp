@@ -20,9 +20,18 @@ QByteArray twoDigits(int v)
 
 } // namespace
 
-QByteArray liveValues() { return QByteArrayLiteral("@M\r\n"); }
-QByteArray maxima() { return QByteArrayLiteral("@G\r\n"); }
-QByteArray minima() { return QByteArrayLiteral("@B\r\n"); }
+QByteArray liveValues()
+{
+    return QByteArrayLiteral("@M\r\n");
+}
+QByteArray maxima()
+{
+    return QByteArrayLiteral("@G\r\n");
+}
+QByteArray minima()
+{
+    return QByteArrayLiteral("@B\r\n");
+}
 
 QByteArray livePoll(int pollIndex)
 {
@@ -33,14 +42,38 @@ QByteArray livePoll(int pollIndex)
     }
 }
 
-QByteArray testCount() { return QByteArrayLiteral("@T\r\n"); }
-QByteArray recordCount(int test) { return withNumber("@R", test); }
-QByteArray testHeader(int test) { return withNumber("@t", test); }
-QByteArray recordSelect(int record) { return withNumber("@r", record); }
-QByteArray storedRecord() { return QByteArrayLiteral("@A\r\n"); }
-QByteArray memoryUse() { return QByteArrayLiteral("@F\r\n"); }
-QByteArray sampleRate() { return QByteArrayLiteral("@I\r\n"); }
-QByteArray sampleRateUnit() { return QByteArrayLiteral("@u\r\n"); }
+QByteArray testCount()
+{
+    return QByteArrayLiteral("@T\r\n");
+}
+QByteArray recordCount(int test)
+{
+    return withNumber("@R", test);
+}
+QByteArray testHeader(int test)
+{
+    return withNumber("@t", test);
+}
+QByteArray recordSelect(int record)
+{
+    return withNumber("@r", record);
+}
+QByteArray storedRecord()
+{
+    return QByteArrayLiteral("@A\r\n");
+}
+QByteArray memoryUse()
+{
+    return QByteArrayLiteral("@F\r\n");
+}
+QByteArray sampleRate()
+{
+    return QByteArrayLiteral("@I\r\n");
+}
+QByteArray sampleRateUnit()
+{
+    return QByteArrayLiteral("@u\r\n");
+}
 
 QByteArray setSampleRate(bool seconds, const QString &interval)
 {
@@ -52,20 +85,32 @@ QByteArray setClock(const QDateTime &local)
 {
     const QTime t = local.time();
     const QDate d = local.date();
-    return QByteArray("@H") + twoDigits(t.hour()) + twoDigits(t.minute()) + twoDigits(t.second())
-        + twoDigits(d.day()) + twoDigits(d.month()) + twoDigits(d.year()) + kEnd;
+    return QByteArray("@H") + twoDigits(t.hour()) + twoDigits(t.minute()) + twoDigits(t.second()) + twoDigits(d.day()) +
+           twoDigits(d.month()) + twoDigits(d.year()) + kEnd;
 }
 
-QByteArray unit(bool fahrenheit) { return fahrenheit ? QByteArrayLiteral("@U1\r\n") : QByteArrayLiteral("@U0\r\n"); }
-QByteArray eraseMemory() { return QByteArrayLiteral("@X\r\n"); }
-QByteArray zeroAllOffsets() { return QByteArrayLiteral("@Z\r\n"); }
-QByteArray zeroOffset(int sensor) { return withNumber("@z", sensor); }
+QByteArray unit(bool fahrenheit)
+{
+    return fahrenheit ? QByteArrayLiteral("@U1\r\n") : QByteArrayLiteral("@U0\r\n");
+}
+QByteArray eraseMemory()
+{
+    return QByteArrayLiteral("@X\r\n");
+}
+QByteArray zeroAllOffsets()
+{
+    return QByteArrayLiteral("@Z\r\n");
+}
+QByteArray zeroOffset(int sensor)
+{
+    return withNumber("@z", sensor);
+}
 
 QByteArray adjustOffset(int sensor, float correction)
 {
     const uint32_t bits = std::bit_cast<uint32_t>(correction);
-    return QByteArray("@c") + QByteArray::number(sensor) + '>'
-        + QByteArray::number(bits, 16).toUpper().rightJustified(8, '0') + kEnd;
+    return QByteArray("@c") + QByteArray::number(sensor) + '>' +
+           QByteArray::number(bits, 16).toUpper().rightJustified(8, '0') + kEnd;
 }
 
 } // namespace Command

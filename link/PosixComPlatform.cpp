@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <optional>
 #include <mutex>
+#include <optional>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -42,13 +42,12 @@ bool deviceGone(int error)
 speed_t speedFor(uint32_t baud)
 {
     static const std::pair<uint32_t, speed_t> speeds[] = {
-        {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200},
-        {300, B300}, {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400},
-        {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
-        {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800},
-        {500000, B500000}, {576000, B576000}, {921600, B921600}, {1000000, B1000000},
-        {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-        {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+        {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+        {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+        {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+        {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+        {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+        {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
     };
     for (const auto &s : speeds)
         if (s.first == baud)
@@ -327,10 +326,8 @@ int PosixComDevice::read(char *buffer, uint32_t count, uint32_t &got)
         std::lock_guard lock(mutex);
         t = timeouts;
     }
-    const bool immediate = t.readInterval == UINT32_MAX && t.readTotalMultiplier == 0 &&
-                           t.readTotalConstant == 0;
-    const auto deadline =
-        deadlineAfter(uint64_t(t.readTotalMultiplier) * count + t.readTotalConstant);
+    const bool immediate = t.readInterval == UINT32_MAX && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
+    const auto deadline = deadlineAfter(uint64_t(t.readTotalMultiplier) * count + t.readTotalConstant);
     while (got < count) {
         const ssize_t n = ::read(fd, buffer + got, count - got);
         if (n > 0) {
@@ -365,8 +362,7 @@ int PosixComDevice::write(const char *buffer, uint32_t count, uint32_t &written)
         if (gone)
             return EIO;
     }
-    const auto deadline =
-        deadlineAfter(uint64_t(t.writeTotalMultiplier) * count + t.writeTotalConstant);
+    const auto deadline = deadlineAfter(uint64_t(t.writeTotalMultiplier) * count + t.writeTotalConstant);
     while (written < count) {
         const ssize_t n = ::write(fd, buffer + written, count - written);
         if (n > 0) {
@@ -422,14 +418,14 @@ int PosixComDevice::close()
 } // namespace
 
 PosixComPlatform::PosixComPlatform(QString settingsPath, QString devDir)
-    : settingsPath(std::move(settingsPath)), devDir(std::move(devDir))
+    : settingsPath(std::move(settingsPath))
+    , devDir(std::move(devDir))
 {
 }
 
 std::unique_ptr<ComDevice> PosixComPlatform::open(const QString &portName, int &error)
 {
-    const QString path = comDevicePath(
-        portName, settingsPath.isEmpty() ? settingsFilePath() : settingsPath, devDir);
+    const QString path = comDevicePath(portName, settingsPath.isEmpty() ? settingsFilePath() : settingsPath, devDir);
     if (path.isEmpty()) {
         error = ENOENT;
         return nullptr;
@@ -439,8 +435,7 @@ std::unique_ptr<ComDevice> PosixComPlatform::open(const QString &portName, int &
 
 std::unique_ptr<ComDevice> PosixComPlatform::openPath(const QString &path, int &error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = errno;
         return nullptr;

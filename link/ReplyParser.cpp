@@ -13,8 +13,14 @@ constexpr char LF = 10;
 constexpr char CR = 13;
 constexpr char SOH = 1;
 
-QByteArrayView toView(const std::string &field) { return QByteArrayView(field.data(), qsizetype(field.size())); }
-QLatin1StringView text(const std::string &field) { return QLatin1StringView(field.data(), qsizetype(field.size())); }
+QByteArrayView toView(const std::string &field)
+{
+    return QByteArrayView(field.data(), qsizetype(field.size()));
+}
+QLatin1StringView text(const std::string &field)
+{
+    return QLatin1StringView(field.data(), qsizetype(field.size()));
+}
 
 // A temperature as the displays can take it: a number within the range of a
 // double (the gauges and the chart hold doubles), else malformed.
@@ -119,8 +125,8 @@ inline void ReplyParser::step(char ch)
     // The states that skip up to one character are left by a new reply: a
     // ':' at the start of a line, or any ':' before a record's '['.
     if (ch == ':') {
-        const bool skipping = s.replyState == RecordWetTag || s.replyState == RecordDryTag
-                              || s.replyState == RecordGlobeTag || s.replyState == RecordEnd;
+        const bool skipping = s.replyState == RecordWetTag || s.replyState == RecordDryTag ||
+                              s.replyState == RecordGlobeTag || s.replyState == RecordEnd;
         if (s.replyState == RecordOpen || (skipping && lineStart)) {
             s.replyState = Letter;
             s.replyField.clear();
@@ -141,30 +147,50 @@ inline void ReplyParser::step(char ch)
     case Letter:
         lfEnds = false;
         switch (ch) {
-        case 'W': s.replyState = LiveWet; s.fahrenheitUnit = 0; break;
-        case 'w': s.replyState = LiveWet; s.fahrenheitUnit = 1; break;
-        case 'G': s.replyState = MaxWet; s.fahrenheitUnit = 0; break;
-        case 'g': s.replyState = MaxWet; s.fahrenheitUnit = 1; break;
-        case 'B': s.replyState = MinWet; s.fahrenheitUnit = 0; break;
-        case 'b': s.replyState = MinWet; s.fahrenheitUnit = 1; break;
+        case 'W':
+            s.replyState = LiveWet;
+            s.fahrenheitUnit = 0;
+            break;
+        case 'w':
+            s.replyState = LiveWet;
+            s.fahrenheitUnit = 1;
+            break;
+        case 'G':
+            s.replyState = MaxWet;
+            s.fahrenheitUnit = 0;
+            break;
+        case 'g':
+            s.replyState = MaxWet;
+            s.fahrenheitUnit = 1;
+            break;
+        case 'B':
+            s.replyState = MinWet;
+            s.fahrenheitUnit = 0;
+            break;
+        case 'b':
+            s.replyState = MinWet;
+            s.fahrenheitUnit = 1;
+            break;
         case 'U': s.replyState = UnitSet; break;
         case 'T': s.replyState = TestCount; break;
         case 'I': s.replyState = SampleRate; break;
         case 'R': s.replyState = RecordCount; break;
-        case 'i': case 'r': case 't': s.replyState = Acknowledged; break;
+        case 'i':
+        case 'r':
+        case 't': s.replyState = Acknowledged; break;
         case 'u': s.replyState = UnitAcknowledged; break;
         case 'H': s.replyState = ClockSet; break;
         case 'X': s.replyState = Erased; break;
-        case 'Z': case 'c': case 'z': s.replyState = OffsetSet; break;
+        case 'Z':
+        case 'c':
+        case 'z': s.replyState = OffsetSet; break;
         case 'A': s.replyState = RecordOpen; break;
         case 'F': s.replyState = Memory; break;
         default: s.replyState = Idle; break;
         }
         break;
 
-    case UnitSet:
-        mainWindow.setStatusText(StatusPanel::Activity, parameterSetText);
-        break;
+    case UnitSet: mainWindow.setStatusText(StatusPanel::Activity, parameterSetText); break;
 
     case LiveWet:
         comma();
@@ -198,12 +224,30 @@ inline void ReplyParser::step(char ch)
         }
         break;
 
-    case MaxWet: comma(); maxMinValue(ch, 'D', MaxMinLabel::WetMax, MaxDry); break;
-    case MaxDry: comma(); maxMinValue(ch, 'G', MaxMinLabel::DryMax, MaxGlobe); break;
-    case MaxGlobe: comma(); maxMinValue(ch, LF, MaxMinLabel::GlobeMax, Idle); break;
-    case MinWet: comma(); maxMinValue(ch, 'D', MaxMinLabel::WetMin, MinDry); break;
-    case MinDry: comma(); maxMinValue(ch, 'G', MaxMinLabel::DryMin, MinGlobe); break;
-    case MinGlobe: comma(); maxMinValue(ch, LF, MaxMinLabel::GlobeMin, Idle); break;
+    case MaxWet:
+        comma();
+        maxMinValue(ch, 'D', MaxMinLabel::WetMax, MaxDry);
+        break;
+    case MaxDry:
+        comma();
+        maxMinValue(ch, 'G', MaxMinLabel::DryMax, MaxGlobe);
+        break;
+    case MaxGlobe:
+        comma();
+        maxMinValue(ch, LF, MaxMinLabel::GlobeMax, Idle);
+        break;
+    case MinWet:
+        comma();
+        maxMinValue(ch, 'D', MaxMinLabel::WetMin, MinDry);
+        break;
+    case MinDry:
+        comma();
+        maxMinValue(ch, 'G', MaxMinLabel::DryMin, MinGlobe);
+        break;
+    case MinGlobe:
+        comma();
+        maxMinValue(ch, LF, MaxMinLabel::GlobeMin, Idle);
+        break;
 
     case TestCount:
         if (ch == LF) {
@@ -233,7 +277,10 @@ inline void ReplyParser::step(char ch)
             s.replyField.push_back(ch);
         break;
 
-    case Acknowledged: case UnitAcknowledged: case Erased: case OffsetSet:
+    case Acknowledged:
+    case UnitAcknowledged:
+    case Erased:
+    case OffsetSet:
         s.replyField.push_back(ch); // read and dropped
         break;
 
@@ -273,7 +320,9 @@ inline void ReplyParser::step(char ch)
             s.replyField.push_back(ch);
         }
         break;
-    case RecordWetTag: case RecordDryTag: case RecordGlobeTag:
+    case RecordWetTag:
+    case RecordDryTag:
+    case RecordGlobeTag:
         lfEnds = false;
         if (ch == '=') {
             s.replyState += 1; // the value after its tag

@@ -17,7 +17,8 @@ namespace spreadsheet {
 
 QString defaultFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Tavenor/planilhas");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/Tavenor/planilhas");
 }
 
 QString fileName(const QDateTime &moment)
@@ -29,24 +30,20 @@ namespace {
 
 [[noreturn]] void fail(const QString &path, const QString &why)
 {
-    throw AppError(QStringLiteral("Não foi possível gravar a planilha %1: %2").arg(QDir::toNativeSeparators(path), why));
+    throw AppError(
+        QStringLiteral("Não foi possível gravar a planilha %1: %2").arg(QDir::toNativeSeparators(path), why));
 }
 
 QString reason(lxw_error error)
 {
     switch (error) {
-    case LXW_ERROR_CREATING_XLSX_FILE:
-        return QStringLiteral("o arquivo não pode ser criado");
-    case LXW_ERROR_CREATING_TMPFILE:
-        return QStringLiteral("o arquivo temporário não pode ser criado");
-    case LXW_ERROR_MEMORY_MALLOC_FAILED:
-        return QStringLiteral("memória insuficiente");
-    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
-        return QStringLiteral("um texto excede o tamanho de uma célula");
+    case LXW_ERROR_CREATING_XLSX_FILE: return QStringLiteral("o arquivo não pode ser criado");
+    case LXW_ERROR_CREATING_TMPFILE: return QStringLiteral("o arquivo temporário não pode ser criado");
+    case LXW_ERROR_MEMORY_MALLOC_FAILED: return QStringLiteral("memória insuficiente");
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED: return QStringLiteral("um texto excede o tamanho de uma célula");
     case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
         return QStringLiteral("o teste excede o número de linhas de uma planilha");
-    default:
-        return QString::fromUtf8(lxw_strerror(error));
+    default: return QString::fromUtf8(lxw_strerror(error));
     }
 }
 
@@ -104,7 +101,8 @@ void write(const ViewerTable &table, const QString &path)
 QString exportSpreadsheet(const ViewerTable &table, FileOpener &opener, const QDateTime &moment, const QString &folder)
 {
     if (!QDir().mkpath(folder))
-        throw AppError(QStringLiteral("Não foi possível criar a pasta %1 para a planilha.").arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("Não foi possível criar a pasta %1 para a planilha.").arg(QDir::toNativeSeparators(folder)));
     // Two exports in the same second get distinct files.
     const QString base = spreadsheet::fileName(moment);
     QString path = QDir(folder).filePath(base);

@@ -136,7 +136,8 @@ ViewerTable::ViewerTable()
 
 QString ViewerTable::columnTitle(int column)
 {
-    static const char *const titles[ColumnCount] = {"Registro", "Hora", "UMI", "SEC", "GLO", "IBUTGi", "IBUTGe", "Data"};
+    static const char *const titles[ColumnCount] = {"Registro", "Hora",   "UMI",    "SEC",
+                                                    "GLO",      "IBUTGi", "IBUTGe", "Data"};
     if (column < 0 || column >= ColumnCount)
         return {};
     return QString::fromLatin1(titles[column]);

@@ -40,9 +40,9 @@ public:
         void widen();
         qsizetype begin(size_t column) const { return column == 0 ? 0 : ends[column - 1]; }
 
-        QByteArray units;                          // the texts one after another
-        std::array<uint32_t, ColumnCount> ends{};  // end of each text, in characters
-        bool wide = false;                         // units holds UTF-16, not Latin-1
+        QByteArray units;                         // the texts one after another
+        std::array<uint32_t, ColumnCount> ends{}; // end of each text, in characters
+        bool wide = false;                        // units holds UTF-16, not Latin-1
     };
 
     ViewerTable();
@@ -66,6 +66,6 @@ private:
     Row *rowForWriting(int row);
 
     int rows = InitialRowCount;
-    std::vector<Row> dense;                 // rows 0 .. dense.size()-1
-    std::unordered_map<int, Row> sparse;    // rows at or beyond dense.size()
+    std::vector<Row> dense;              // rows 0 .. dense.size()-1
+    std::unordered_map<int, Row> sparse; // rows at or beyond dense.size()
 };

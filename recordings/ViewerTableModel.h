@@ -50,6 +50,6 @@ private:
     int shownRows = ViewerTable::InitialRowCount - 1; // model rows announced to views
     int changedFirst = -1;                            // model rows changed since the last flush
     int changedLast = -1;
-    QTimer flushTimer;            // the next announcement
-    QElapsedTimer sinceFlush;     // since the last announcement
+    QTimer flushTimer;        // the next announcement
+    QElapsedTimer sinceFlush; // since the last announcement
 };

@@ -25,8 +25,10 @@ ReportContent::ReportContent(const ViewerTable &table, const report::HeaderTexts
 {
     using namespace report;
     cells.setText(TitleRow, FirstColumn, QStringLiteral("Relatório "));
-    cells.setText(DateRow, FirstColumn, QStringLiteral("Data Impressão - ") + printedAt.toString(QStringLiteral("dd/MM/yyyy")));
-    cells.setText(TimeRow, FirstColumn, QStringLiteral("Hora Impressão - ") + printedAt.toString(QStringLiteral("HH:mm:ss")));
+    cells.setText(DateRow, FirstColumn,
+                  QStringLiteral("Data Impressão - ") + printedAt.toString(QStringLiteral("dd/MM/yyyy")));
+    cells.setText(TimeRow, FirstColumn,
+                  QStringLiteral("Hora Impressão - ") + printedAt.toString(QStringLiteral("HH:mm:ss")));
     static const char *const labels[] = {"Nome: ", "Setor: ", "Empresa: ", "Observações: "};
     for (int i = 0; i < 4; ++i)
         cells.setText(NameRow + i, FirstColumn, QString::fromUtf8(labels[i]) + header[size_t(i)]);

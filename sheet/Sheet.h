@@ -42,7 +42,7 @@ public:
     // The template's formatting.
     QString fontFamily = QStringLiteral("Arial");
     double fontPointSize = 10;
-    double titlePointSize = 14; // row 1, bold
+    double titlePointSize = 14;                 // row 1, bold
     QString footer = QStringLiteral("Page &P"); // &P: the page number
     SheetPicture picture;
 

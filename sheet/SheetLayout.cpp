@@ -24,7 +24,9 @@ double SheetLayout::textWidth(int row, const QString &text) const
 }
 
 SheetLayout::SheetLayout(const Sheet &sheetIn, SheetArea area, QSizeF pageSize)
-    : sheet(sheetIn), range(area), page(pageSize)
+    : sheet(sheetIn)
+    , range(area)
+    , page(pageSize)
 {
     range.lastRow = std::max(range.lastRow, range.firstRow - 1);
     range.lastColumn = std::max(range.lastColumn, range.firstColumn - 1);

@@ -13,7 +13,7 @@ DeviceLink::~DeviceLink()
 
 void DeviceLink::create(const std::string &linkPath, const std::string &device)
 {
-    struct stat st{};
+    struct stat st {};
     if (lstat(linkPath.c_str(), &st) == 0 && !S_ISLNK(st.st_mode))
         throw std::runtime_error(linkPath + " exists and is not a symbolic link");
     // Made under a temporary name and renamed over the old link, so the name

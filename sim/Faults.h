@@ -15,24 +15,24 @@
 #include <vector>
 
 struct FrameCut {
-    long reply = 0;       // which reply
-    size_t keep = 0;      // bytes of it that are sent
+    long reply = 0;  // which reply
+    size_t keep = 0; // bytes of it that are sent
 };
 
 struct Injection {
-    long reply = 0;       // sent right after this reply
+    long reply = 0; // sent right after this reply
     std::string bytes;
 };
 
 struct FaultPlan {
-    long silentAfter = -1;   // < 0: never
-    long dropAfter = -1;     // < 0: never
+    long silentAfter = -1; // < 0: never
+    long dropAfter = -1;   // < 0: never
     int garbageBytes = 0;
     int garbageEvery = 1;
     std::vector<FrameCut> cuts;
     std::vector<Injection> injections;
-    long noLineFeedAfter = -1;   // < 0: never; else replies after this many lose their line feed
-    long floodRate = 0;          // noise bytes a second; 0: no flood
+    long noLineFeedAfter = -1; // < 0: never; else replies after this many lose their line feed
+    long floodRate = 0;        // noise bytes a second; 0: no flood
 };
 
 class Faults {
@@ -70,7 +70,7 @@ private:
     long received = 0;
     long replies = 0;
     Random floodRandom;
-    std::chrono::steady_clock::time_point floodFrom{};   // when the flood's credit was last counted
-    double floodCredit = 0.0;                            // noise bytes due and not yet sent
-    std::string floodCarry;                              // the rest of a fragment a burst cut
+    std::chrono::steady_clock::time_point floodFrom{}; // when the flood's credit was last counted
+    double floodCredit = 0.0;                          // noise bytes due and not yet sent
+    std::string floodCarry;                            // the rest of a fragment a burst cut
 };

@@ -12,7 +12,9 @@ double &channelOf(Readings &r, int channel)
 } // namespace
 
 LiveSensors::LiveSensors(const Readings &centres, double drift, Random &random)
-    : centre(centres), drift(drift), random(random)
+    : centre(centres)
+    , drift(drift)
+    , random(random)
 {
     // What the display shows at power-on counts for the extremes too, so the
     // maxima and minima are defined before the first reading is asked for.
@@ -21,8 +23,7 @@ LiveSensors::LiveSensors(const Readings &centres, double drift, Random &random)
 
 Readings LiveSensors::shownNow() const
 {
-    return {roundTenth(centre.wet + wander.wet + offset.wet),
-            roundTenth(centre.dry + wander.dry + offset.dry),
+    return {roundTenth(centre.wet + wander.wet + offset.wet), roundTenth(centre.dry + wander.dry + offset.dry),
             roundTenth(centre.globe + wander.globe + offset.globe)};
 }
 
@@ -42,8 +43,7 @@ void LiveSensors::noteExtremes(const Readings &shown)
 {
     highest = {std::max(highest.wet, shown.wet), std::max(highest.dry, shown.dry),
                std::max(highest.globe, shown.globe)};
-    lowest = {std::min(lowest.wet, shown.wet), std::min(lowest.dry, shown.dry),
-              std::min(lowest.globe, shown.globe)};
+    lowest = {std::min(lowest.wet, shown.wet), std::min(lowest.dry, shown.dry), std::min(lowest.globe, shown.globe)};
 }
 
 void LiveSensors::addOffset(int channel, double celsius)

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-PacedLine::PacedLine(long baud) : nanosPerByte(baud > 0 ? 10.0e9 / double(baud) : 0.0) {}
+PacedLine::PacedLine(long baud) : nanosPerByte(baud > 0 ? 10.0e9 / double(baud) : 0.0)
+{
+}
 
 void PacedLine::queue(std::string bytes, SteadyTime notBefore)
 {
@@ -73,7 +75,9 @@ void PacedLine::clear()
     total = 0;
 }
 
-ReceiveClock::ReceiveClock(long baud) : nanosPerByte(baud > 0 ? 10.0e9 / double(baud) : 0.0) {}
+ReceiveClock::ReceiveClock(long baud) : nanosPerByte(baud > 0 ? 10.0e9 / double(baud) : 0.0)
+{
+}
 
 SteadyTime ReceiveClock::arrive(size_t count, SteadyTime now)
 {

@@ -49,8 +49,8 @@ private:
 
     double nanosPerByte;
     std::deque<Chunk> chunks;
-    size_t sent = 0;          // bytes of the head chunk already written
-    SteadyTime headStart{};   // when byte `sent` of the head chunk is due
+    size_t sent = 0;        // bytes of the head chunk already written
+    SteadyTime headStart{}; // when byte `sent` of the head chunk is due
     size_t total = 0;
 };
 
@@ -75,5 +75,5 @@ public:
 
 private:
     double nanosPerByte;
-    SteadyTime lineFree{};   // when the last byte read so far has arrived
+    SteadyTime lineFree{}; // when the last byte read so far has arrived
 };

@@ -105,8 +105,8 @@ void PseudoTerminal::waitUntilRead(std::chrono::milliseconds limit)
     int unread = 0;
     do
         usleep(20000);
-    while (holderFd >= 0 && ioctl(holderFd, TIOCINQ, &unread) == 0 && unread > 0
-           && std::chrono::steady_clock::now() < end);
+    while (holderFd >= 0 && ioctl(holderFd, TIOCINQ, &unread) == 0 && unread > 0 &&
+           std::chrono::steady_clock::now() < end);
 }
 
 void PseudoTerminal::close()

@@ -10,8 +10,17 @@ struct Readings {
     double globe = 0.0;
 };
 
-inline double toFahrenheit(double celsius) { return celsius * 9.0 / 5.0 + 32.0; }
-inline double toCelsiusDifference(double fahrenheitDifference) { return fahrenheitDifference * 5.0 / 9.0; }
+inline double toFahrenheit(double celsius)
+{
+    return celsius * 9.0 / 5.0 + 32.0;
+}
+inline double toCelsiusDifference(double fahrenheitDifference)
+{
+    return fahrenheitDifference * 5.0 / 9.0;
+}
 
 // The meter shows tenths of a degree.
-inline double roundTenth(double v) { return std::round(v * 10.0) / 10.0 + 0.0; }
+inline double roundTenth(double v)
+{
+    return std::round(v * 10.0) / 10.0 + 0.0;
+}

@@ -9,9 +9,9 @@
 #include <vector>
 
 struct ReceivedLine {
-    std::string bytes;     // the whole line with its CR LF; for a dropped line its first bytes
-    size_t length = 0;     // bytes received for the line
-    size_t end = 0;        // offset just past its line feed in the bytes fed with it
+    std::string bytes; // the whole line with its CR LF; for a dropped line its first bytes
+    size_t length = 0; // bytes received for the line
+    size_t end = 0;    // offset just past its line feed in the bytes fed with it
     bool tooLong = false;
 };
 

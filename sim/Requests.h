@@ -7,24 +7,24 @@
 #include <string_view>
 
 enum class Command {
-    Live,           // "@M"
-    Maxima,         // "@G"
-    Minima,         // "@B"
-    TestCount,      // "@T"
-    RecordCount,    // "@R" n: also selects test n
-    SelectTest,     // "@t" n
-    SelectRecord,   // "@r" n
-    Record,         // "@A": the selected record
-    Memory,         // "@F"
-    Interval,       // "@I"
-    IntervalTotal,  // "@u"
-    SetInterval,    // "@i0+" v (seconds) / "@i1+" v (minutes)
-    SetClock,       // "@H" hhnnssddmmyy
-    SetUnit,        // "@U0" Celsius / "@U1" Fahrenheit
-    Erase,          // "@X"
-    ZeroOffsets,    // "@Z": all channels
-    ZeroOffset,     // "@z" 1..3
-    AdjustOffset,   // "@c" 1..3 ">" 8 hex digits of an IEEE single
+    Live,          // "@M"
+    Maxima,        // "@G"
+    Minima,        // "@B"
+    TestCount,     // "@T"
+    RecordCount,   // "@R" n: also selects test n
+    SelectTest,    // "@t" n
+    SelectRecord,  // "@r" n
+    Record,        // "@A": the selected record
+    Memory,        // "@F"
+    Interval,      // "@I"
+    IntervalTotal, // "@u"
+    SetInterval,   // "@i0+" v (seconds) / "@i1+" v (minutes)
+    SetClock,      // "@H" hhnnssddmmyy
+    SetUnit,       // "@U0" Celsius / "@U1" Fahrenheit
+    Erase,         // "@X"
+    ZeroOffsets,   // "@Z": all channels
+    ZeroOffset,    // "@z" 1..3
+    AdjustOffset,  // "@c" 1..3 ">" 8 hex digits of an IEEE single
 };
 
 struct ClockSetting {
@@ -33,10 +33,10 @@ struct ClockSetting {
 
 struct Request {
     Command command = Command::Live;
-    int number = 0;       // test, record, channel, unit, interval value
-    int unit = 0;         // SetInterval: 0 seconds, 1 minutes
-    float offset = 0.0f;  // AdjustOffset
-    ClockSetting clock;   // SetClock
+    int number = 0;      // test, record, channel, unit, interval value
+    int unit = 0;        // SetInterval: 0 seconds, 1 minutes
+    float offset = 0.0f; // AdjustOffset
+    ClockSetting clock;  // SetClock
 };
 
 // Nothing for a line that is not a request the meter knows, or whose

@@ -96,8 +96,7 @@ bool readEscaped(const std::string &text, std::string &out)
             i += 2;
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;
@@ -149,11 +148,20 @@ Setter temperature(double SimOptions::*field)
 const std::map<std::string, Setter> &valueOptions()
 {
     static const std::map<std::string, Setter> table = {
-        {"--link", [](SimOptions &o, const std::string &t) { o.linkPath = t; return !t.empty(); }},
-        {"--log", [](SimOptions &o, const std::string &t) { o.logPath = t; return !t.empty(); }},
+        {"--link",
+         [](SimOptions &o, const std::string &t) {
+             o.linkPath = t;
+             return !t.empty();
+         }},
+        {"--log",
+         [](SimOptions &o, const std::string &t) {
+             o.logPath = t;
+             return !t.empty();
+         }},
         {"--baud", longIn(&SimOptions::baud, 0, 4000000)},
         {"--delay", intIn(&SimOptions::delayMs, 0, 60000)},
-        {"--tests", [](SimOptions &o, const std::string &t) {
+        {"--tests",
+         [](SimOptions &o, const std::string &t) {
              long v = 0;
              if (!readInt(t, 0, 999, v))
                  return false;
@@ -161,7 +169,8 @@ const std::map<std::string, Setter> &valueOptions()
              return true;
          }},
         {"--sizes", [](SimOptions &o, const std::string &t) { return readSizes(t, o.testSizes); }},
-        {"--seed", [](SimOptions &o, const std::string &t) {
+        {"--seed",
+         [](SimOptions &o, const std::string &t) {
              uint64_t v = 0;
              auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
              if (t.empty() || ec != std::errc() || p != t.data() + t.size())
@@ -173,10 +182,12 @@ const std::map<std::string, Setter> &valueOptions()
         {"--wet", temperature(&SimOptions::wet)},
         {"--dry", temperature(&SimOptions::dry)},
         {"--globe", temperature(&SimOptions::globe)},
-        {"--drift", [](SimOptions &o, const std::string &t) {
+        {"--drift",
+         [](SimOptions &o, const std::string &t) {
              return readTemperature(t, o.drift) && o.drift >= 0.0 && o.drift <= 10.0;
          }},
-        {"--unit", [](SimOptions &o, const std::string &t) {
+        {"--unit",
+         [](SimOptions &o, const std::string &t) {
              if (t != "C" && t != "F")
                  return false;
              o.fahrenheit = t == "F";
@@ -187,7 +198,8 @@ const std::map<std::string, Setter> &valueOptions()
         {"--drop-after", longIn(&SimOptions::dropAfter, 0, 1000000000)},
         {"--garbage", intIn(&SimOptions::garbageBytes, 0, 4096)},
         {"--garbage-every", intIn(&SimOptions::garbageEvery, 1, 1000000)},
-        {"--cut-frame", [](SimOptions &o, const std::string &t) {
+        {"--cut-frame",
+         [](SimOptions &o, const std::string &t) {
              long reply = 0, keep = 0;
              std::string rest;
              if (!readReplyAnd(t, reply, rest) || !readInt(rest, 0, 100000, keep))
@@ -195,7 +207,8 @@ const std::map<std::string, Setter> &valueOptions()
              o.cuts.push_back({reply, size_t(keep)});
              return true;
          }},
-        {"--inject-after", [](SimOptions &o, const std::string &t) {
+        {"--inject-after",
+         [](SimOptions &o, const std::string &t) {
              long reply = 0;
              std::string rest, bytes;
              if (!readReplyAnd(t, reply, rest) || !readEscaped(rest, bytes) || bytes.empty() || bytes.size() > 4096)
@@ -219,8 +232,8 @@ std::string checkConsistency(const SimOptions &o)
     for (int s : o.testSizes)
         total += s;
     if (total > o.memoryCapacity)
-        return "the stored records (" + std::to_string(total) + ") exceed --memory ("
-               + std::to_string(o.memoryCapacity) + ")";
+        return "the stored records (" + std::to_string(total) + ") exceed --memory (" +
+               std::to_string(o.memoryCapacity) + ")";
     return {};
 }
 

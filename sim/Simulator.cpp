@@ -28,8 +28,14 @@ timespec toTimespec(nanoseconds d)
 } // namespace
 
 Simulator::Simulator(Setup setup, PseudoTerminal &pty, Meter &meter, Faults &faults, RequestLog &log)
-    : setup(setup), pty(pty), meter(meter), faults(faults), log(log), watch(pty.slavePath()), line(setup.baud),
-      receiveClock(setup.baud)
+    : setup(setup)
+    , pty(pty)
+    , meter(meter)
+    , faults(faults)
+    , log(log)
+    , watch(pty.slavePath())
+    , line(setup.baud)
+    , receiveClock(setup.baud)
 {
 }
 

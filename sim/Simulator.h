@@ -54,5 +54,5 @@ private:
     PacedLine line;
     ReceiveClock receiveClock;
     bool waitingToWrite = false;
-    SteadyTime quietUntil{};   // after a hang-up on the master: do not poll it until then
+    SteadyTime quietUntil{}; // after a hang-up on the master: do not poll it until then
 };

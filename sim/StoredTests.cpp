@@ -44,8 +44,8 @@ std::vector<int> plannedTestSizes(const SimOptions &options, Random &random)
     return sizes;
 }
 
-std::vector<StoredTest> makeStoredTests(const std::vector<int> &sizes, const Readings &around,
-                                        int intervalSeconds, Random &random)
+std::vector<StoredTest> makeStoredTests(const std::vector<int> &sizes, const Readings &around, int intervalSeconds,
+                                        Random &random)
 {
     const sys_days firstDay = year{2024} / May / 13;
     std::vector<StoredTest> tests;

@@ -10,10 +10,10 @@
 #include <vector>
 
 struct StoredRecord {
-    int registerNumber = 0;    // counts through the whole memory, from 1
-    std::string date;          // "dd/mm/yy"
-    std::string time;          // "hh:mm:ss"
-    Readings values;           // Celsius, tenths
+    int registerNumber = 0; // counts through the whole memory, from 1
+    std::string date;       // "dd/mm/yy"
+    std::string time;       // "hh:mm:ss"
+    Readings values;        // Celsius, tenths
 };
 
 using StoredTest = std::vector<StoredRecord>;
@@ -25,5 +25,5 @@ std::vector<int> plannedTestSizes(const SimOptions &options, Random &random);
 
 // Records that wander around the given values, one every intervalSeconds,
 // test k starting on a later day than test k-1.
-std::vector<StoredTest> makeStoredTests(const std::vector<int> &sizes, const Readings &around,
-                                        int intervalSeconds, Random &random);
+std::vector<StoredTest> makeStoredTests(const std::vector<int> &sizes, const Readings &around, int intervalSeconds,
+                                        Random &random);

@@ -36,7 +36,7 @@ sigset_t installStopSignals()
 {
     sigset_t stopSignals, previous;
     sigemptyset(&stopSignals);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
@@ -109,9 +109,8 @@ int simulate(const SimOptions &o)
         link.create(o.linkPath, pty.slavePath());
     std::printf("%s\n", pty.slavePath().c_str());
     std::fflush(stdout);
-    console(meter.describe() + " on " + pty.slavePath()
-            + (o.linkPath.empty() ? "" : " (link " + o.linkPath + ")") + ", "
-            + (o.baud ? std::to_string(o.baud) + " bit/s" : "unpaced"));
+    console(meter.describe() + " on " + pty.slavePath() + (o.linkPath.empty() ? "" : " (link " + o.linkPath + ")") +
+            ", " + (o.baud ? std::to_string(o.baud) + " bit/s" : "unpaced"));
     simulator.run(&stopRequested, waitMask);
     return 0;
 }

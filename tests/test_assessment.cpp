@@ -25,8 +25,12 @@ constexpr int None = -1;
 struct Rec {
     Rec() = default;
     Rec(QString d, QString t, QString i, QString w = {}, QString dr = {}, QString g = {})
-        : date(std::move(d)), time(std::move(t)), index(std::move(i)), wet(std::move(w)), dry(std::move(dr)),
-          globe(std::move(g))
+        : date(std::move(d))
+        , time(std::move(t))
+        , index(std::move(i))
+        , wet(std::move(w))
+        , dry(std::move(dr))
+        , globe(std::move(g))
     {
     }
     QString date;
@@ -54,7 +58,8 @@ ViewerTable tableOf(const QList<Rec> &recs)
 }
 
 // count records every `step` seconds from date/time; value(i) gives the index.
-QList<Rec> series(const QString &date, const QString &time, int count, int step, const std::function<QString(int)> &value)
+QList<Rec> series(const QString &date, const QString &time, int count, int step,
+                  const std::function<QString(int)> &value)
 {
     const RecordSeconds start = *recordMoment(date, time);
     QList<Rec> recs;
@@ -142,7 +147,7 @@ private slots:
         QCOMPARE(metabolicRate(cls), FETCHED(double, watts));
         QCOMPARE(limitTenths(LimitCriterion::Nr15, metabolicRate(cls)).value_or(None), FETCHED(int, acclimatised));
         QCOMPARE(limitTenths(LimitCriterion::Iso7243NonAcclimatised, metabolicRate(cls)).value_or(None),
-            FETCHED(int, notAcclimatised));
+                 FETCHED(int, notAcclimatised));
         QVERIFY(!metabolicClassName(cls).isEmpty());
     }
 
@@ -169,28 +174,50 @@ private slots:
         QTest::addColumn<QString>("time");
         QTest::addColumn<qint64>("seconds");
         const qint64 bad = -1;
-        QTest::newRow("the count starts at 01/01/00 midnight") << "01/01/00" << "00:00:00" << qint64(0);
-        QTest::newRow("the next day") << "02/01/00" << "00:00:00" << qint64(86400);
-        QTest::newRow("29 February of a leap year") << "29/02/24" << "12:30:15" << qint64(762525015);
-        QTest::newRow("the last second of 2099") << "31/12/99" << "23:59:59" << qint64(3155759999);
-        QTest::newRow("a four-digit year is the same day") << "29/02/2024" << "12:30:15" << qint64(762525015);
-        QTest::newRow("single digits and blanks around") << " 10/3/26 " << " 8:0:0" << qint64(826444800);
-        QTest::newRow("29 February of a common year") << "29/02/25" << "12:00:00" << bad;
-        QTest::newRow("31 April") << "31/04/26" << "12:00:00" << bad;
-        QTest::newRow("day 32") << "32/01/26" << "12:00:00" << bad;
-        QTest::newRow("day 0") << "00/01/26" << "12:00:00" << bad;
-        QTest::newRow("month 13") << "12/13/26" << "12:00:00" << bad;
-        QTest::newRow("three-digit year") << "12/03/026" << "12:00:00" << bad;
-        QTest::newRow("letters in the date") << "ab/cd/ef" << "12:00:00" << bad;
-        QTest::newRow("empty date") << "" << "12:00:00" << bad;
-        QTest::newRow("a fourth date field") << "12/03/26/1" << "12:00:00" << bad;
-        QTest::newRow("hour 24") << "12/03/26" << "24:00:00" << bad;
-        QTest::newRow("minute 60") << "12/03/26" << "10:60:00" << bad;
-        QTest::newRow("second 60") << "12/03/26" << "10:00:60" << bad;
-        QTest::newRow("time without seconds") << "12/03/26" << "10:00" << bad;
-        QTest::newRow("empty field in the time") << "12/03/26" << "10::00" << bad;
-        QTest::newRow("a sign in the time") << "12/03/26" << "-1:00:00" << bad;
-        QTest::newRow("period instead of colon") << "12/03/26" << "10.00.00" << bad;
+        QTest::newRow("the count starts at 01/01/00 midnight") << "01/01/00"
+                                                               << "00:00:00" << qint64(0);
+        QTest::newRow("the next day") << "02/01/00"
+                                      << "00:00:00" << qint64(86400);
+        QTest::newRow("29 February of a leap year") << "29/02/24"
+                                                    << "12:30:15" << qint64(762525015);
+        QTest::newRow("the last second of 2099") << "31/12/99"
+                                                 << "23:59:59" << qint64(3155759999);
+        QTest::newRow("a four-digit year is the same day") << "29/02/2024"
+                                                           << "12:30:15" << qint64(762525015);
+        QTest::newRow("single digits and blanks around") << " 10/3/26 "
+                                                         << " 8:0:0" << qint64(826444800);
+        QTest::newRow("29 February of a common year") << "29/02/25"
+                                                      << "12:00:00" << bad;
+        QTest::newRow("31 April") << "31/04/26"
+                                  << "12:00:00" << bad;
+        QTest::newRow("day 32") << "32/01/26"
+                                << "12:00:00" << bad;
+        QTest::newRow("day 0") << "00/01/26"
+                               << "12:00:00" << bad;
+        QTest::newRow("month 13") << "12/13/26"
+                                  << "12:00:00" << bad;
+        QTest::newRow("three-digit year") << "12/03/026"
+                                          << "12:00:00" << bad;
+        QTest::newRow("letters in the date") << "ab/cd/ef"
+                                             << "12:00:00" << bad;
+        QTest::newRow("empty date") << ""
+                                    << "12:00:00" << bad;
+        QTest::newRow("a fourth date field") << "12/03/26/1"
+                                             << "12:00:00" << bad;
+        QTest::newRow("hour 24") << "12/03/26"
+                                 << "24:00:00" << bad;
+        QTest::newRow("minute 60") << "12/03/26"
+                                   << "10:60:00" << bad;
+        QTest::newRow("second 60") << "12/03/26"
+                                   << "10:00:60" << bad;
+        QTest::newRow("time without seconds") << "12/03/26"
+                                              << "10:00" << bad;
+        QTest::newRow("empty field in the time") << "12/03/26"
+                                                 << "10::00" << bad;
+        QTest::newRow("a sign in the time") << "12/03/26"
+                                            << "-1:00:00" << bad;
+        QTest::newRow("period instead of colon") << "12/03/26"
+                                                 << "10.00.00" << bad;
     }
     void moment()
     {
@@ -226,35 +253,35 @@ private slots:
         // 4 h of one-minute records at 25,0; 10:00 to 10:59 at 30,0.
         QTest::newRow("a hot hour in the middle")
             << series("10/03/26", "08:00:00", 240, 60, [](int i) { return i >= 120 && i < 180 ? "30,0" : "25,0"; })
-            << qint64(at("10/03/26", "10:00:00")) << qint64(at("10/03/26", "11:00:00")) << 121 << 180 << 30.0
-            << false;
+            << qint64(at("10/03/26", "10:00:00")) << qint64(at("10/03/26", "11:00:00")) << 121 << 180 << 30.0 << false;
         // 3 h at 25,0, the last 30 min at 31,0: the window ends where the last
         // record's minute ends, half of it hot.
         QTest::newRow("a hot spell at the very end")
             << series("10/03/26", "08:00:00", 180, 60, [](int i) { return i >= 150 ? "31,0" : "25,0"; })
-            << qint64(at("10/03/26", "10:00:00")) << qint64(at("10/03/26", "11:00:00")) << 121 << 180 << 28.0
-            << false;
+            << qint64(at("10/03/26", "10:00:00")) << qint64(at("10/03/26", "11:00:00")) << 121 << 180 << 28.0 << false;
         // 23:00 to 00:59 across the end of January, hot from 23:45 to 00:44.
         QTest::newRow("a hot hour across midnight and the month's end")
             << series("31/01/26", "23:00:00", 120, 60, [](int i) { return i >= 45 && i < 105 ? "33,4" : "26,0"; })
-            << qint64(at("31/01/26", "23:45:00")) << qint64(at("01/02/26", "00:45:00")) << 46 << 105 << 33.4
-            << false;
+            << qint64(at("31/01/26", "23:45:00")) << qint64(at("01/02/26", "00:45:00")) << 46 << 105 << 33.4 << false;
         // Steps [0,600) 26, [600,1200) 26, [1200,1260) 40, [1260,2460) 30, then
         // 26 every 600 s. Every window holding 1200..2460 is equally bad:
         // (40·60 + 30·1200 + 26·2340)/3600 = 27,5666..., the earliest from 0 s.
         QTest::newRow("uneven intervals weigh each record by its duration")
             << QList<Rec>{{"10/03/26", "08:00:00", "26"}, {"10/03/26", "08:10:00", "26"},
-                   {"10/03/26", "08:20:00", "40"}, {"10/03/26", "08:21:00", "30"}, {"10/03/26", "08:41:00", "26"},
-                   {"10/03/26", "08:51:00", "26"}, {"10/03/26", "09:01:00", "26"}, {"10/03/26", "09:11:00", "26"}}
-            << qint64(at("10/03/26", "08:00:00")) << qint64(at("10/03/26", "09:00:00")) << 1 << 6
-            << 99240.0 / 3600 << false;
+                          {"10/03/26", "08:20:00", "40"}, {"10/03/26", "08:21:00", "30"},
+                          {"10/03/26", "08:41:00", "26"}, {"10/03/26", "08:51:00", "26"},
+                          {"10/03/26", "09:01:00", "26"}, {"10/03/26", "09:11:00", "26"}}
+            << qint64(at("10/03/26", "08:00:00")) << qint64(at("10/03/26", "09:00:00")) << 1 << 6 << 99240.0 / 3600
+            << false;
         // Steps [0,1800) 30, [1800,2800) 20, [2800,3800) 40, [3800,4800) 20
         // (the last for the median gap, 1000 s). The integral rises by 10 per
         // second of start up to 200 s and falls after: the window starts inside
         // the first record and ends where the third ends; 108000/3600 = 30.
         QTest::newRow("the best window ends where a record ends and starts inside one")
-            << QList<Rec>{{"10/03/26", "08:00:00", "30"}, {"10/03/26", "08:30:00", "20"},
-                   {"10/03/26", "08:46:40", "40"}, {"10/03/26", "09:03:20", "20"}}
+            << QList<Rec>{{"10/03/26", "08:00:00", "30"},
+                          {"10/03/26", "08:30:00", "20"},
+                          {"10/03/26", "08:46:40", "40"},
+                          {"10/03/26", "09:03:20", "20"}}
             << qint64(at("10/03/26", "08:03:20")) << qint64(at("10/03/26", "09:03:20")) << 1 << 3 << 30.0 << false;
         // 59 one-minute records: 29 at 27, 30 at 29; mean over 59 minutes.
         QTest::newRow("a test of 59 minutes gives the mean over what exists")
@@ -266,8 +293,10 @@ private slots:
             << qint64(at("10/03/26", "08:00:00")) << qint64(at("10/03/26", "09:00:00")) << 1 << 60 << 28.0 << false;
         // Records of the same moment: only the last of them holds.
         QTest::newRow("of records with the same moment only the last counts")
-            << QList<Rec>{{"10/03/26", "08:00:00", "25"}, {"10/03/26", "08:00:00", "90"},
-                   {"10/03/26", "08:00:00", "27"}, {"10/03/26", "08:30:00", "29"}}
+            << QList<Rec>{{"10/03/26", "08:00:00", "25"},
+                          {"10/03/26", "08:00:00", "90"},
+                          {"10/03/26", "08:00:00", "27"},
+                          {"10/03/26", "08:30:00", "29"}}
             << qint64(at("10/03/26", "08:00:00")) << qint64(at("10/03/26", "09:00:00")) << 3 << 4 << 28.0 << false;
     }
     void worstHour()
@@ -294,8 +323,8 @@ private slots:
     {
         QList<Rec> recs = series("10/03/26", "08:00:00", 60, 60, [](int) { return "25"; });
         const QList<Rec> broken = {{"32/01/26", "08:10:30", "60"}, {"", "08:20:30", "60"},
-            {"ab/cd/ef", "08:30:30", "60"}, {"10/03/26", "24:00:00", "60"}, {"10/03/26", "", "60"},
-            {"29/02/26", "08:40:30", "60"}};
+                                   {"ab/cd/ef", "08:30:30", "60"}, {"10/03/26", "24:00:00", "60"},
+                                   {"10/03/26", "", "60"},         {"29/02/26", "08:40:30", "60"}};
         for (int i = 0; i < broken.size(); ++i)
             recs.insert(10 * (i + 1), broken[i]);
         const AssessmentResult r = assessTest(tableOf(recs), options());
@@ -331,8 +360,8 @@ private slots:
     {
         // The clock set back: the rows are read in time order.
         const QList<Rec> recs = {{"10/03/26", "08:30:00", "29"}, {"10/03/26", "08:00:00", "27"},
-            {"10/03/26", "08:10:00", "27"}, {"10/03/26", "08:20:00", "27"}, {"10/03/26", "08:40:00", "29"},
-            {"10/03/26", "08:50:00", "29"}};
+                                 {"10/03/26", "08:10:00", "27"}, {"10/03/26", "08:20:00", "27"},
+                                 {"10/03/26", "08:40:00", "29"}, {"10/03/26", "08:50:00", "29"}};
         const AssessmentResult r = assessTest(tableOf(recs), options());
         QCOMPARE(r.outOfOrder, 1);
         QCOMPARE(r.recordsUsed, 6);
@@ -354,17 +383,50 @@ private slots:
         QTest::addColumn<double>("value"); // NAN: left out
         const auto in = AssessedIndex::Indoor;
         const auto out = AssessedIndex::Outdoor;
-        QTest::newRow("the index text is used") << in << "30,5" << "25" << "30" << "35" << 30.5;
-        QTest::newRow("an empty index is computed indoors") << in << "" << "25" << "30" << "35" << 28.0;
-        QTest::newRow("an empty index is computed outdoors") << out << "" << "25" << "30" << "35" << 27.5;
-        QTest::newRow("an unreadable index is computed") << in << "x" << "25" << "30" << "35" << 28.0;
-        QTest::newRow("the text is used without temperatures") << out << "27,25" << "" << "" << "" << 27.25;
-        QTest::newRow("an unreadable wet value spoils the index text") << in << "30" << "2x" << "30" << "35" << double(NAN);
-        QTest::newRow("an unreadable globe value spoils the index text") << out << "30" << "25" << "30" << "?" << double(NAN);
-        QTest::newRow("an unreadable dry value does not matter indoors") << in << "30" << "25" << "x" << "35" << 30.0;
-        QTest::newRow("an unreadable dry value spoils the outdoor index") << out << "30" << "25" << "x" << "35" << double(NAN);
-        QTest::newRow("no index and a missing globe value") << in << "" << "25" << "30" << "" << double(NAN);
-        QTest::newRow("an index text with a period does not read") << in << "30.5" << "" << "" << "" << double(NAN);
+        QTest::newRow("the index text is used") << in << "30,5"
+                                                << "25"
+                                                << "30"
+                                                << "35" << 30.5;
+        QTest::newRow("an empty index is computed indoors") << in << ""
+                                                            << "25"
+                                                            << "30"
+                                                            << "35" << 28.0;
+        QTest::newRow("an empty index is computed outdoors") << out << ""
+                                                             << "25"
+                                                             << "30"
+                                                             << "35" << 27.5;
+        QTest::newRow("an unreadable index is computed") << in << "x"
+                                                         << "25"
+                                                         << "30"
+                                                         << "35" << 28.0;
+        QTest::newRow("the text is used without temperatures") << out << "27,25"
+                                                               << ""
+                                                               << ""
+                                                               << "" << 27.25;
+        QTest::newRow("an unreadable wet value spoils the index text") << in << "30"
+                                                                       << "2x"
+                                                                       << "30"
+                                                                       << "35" << double(NAN);
+        QTest::newRow("an unreadable globe value spoils the index text") << out << "30"
+                                                                         << "25"
+                                                                         << "30"
+                                                                         << "?" << double(NAN);
+        QTest::newRow("an unreadable dry value does not matter indoors") << in << "30"
+                                                                         << "25"
+                                                                         << "x"
+                                                                         << "35" << 30.0;
+        QTest::newRow("an unreadable dry value spoils the outdoor index") << out << "30"
+                                                                          << "25"
+                                                                          << "x"
+                                                                          << "35" << double(NAN);
+        QTest::newRow("no index and a missing globe value") << in << ""
+                                                            << "25"
+                                                            << "30"
+                                                            << "" << double(NAN);
+        QTest::newRow("an index text with a period does not read") << in << "30.5"
+                                                                   << ""
+                                                                   << ""
+                                                                   << "" << double(NAN);
     }
     void indexSource()
     {
@@ -426,9 +488,8 @@ private slots:
         QTest::newRow("ISO gives a verdict beyond NR-15's table")
             << "25" << 650.0 << iso << 0.0 << Verdict::Exceeded << 244 << -6
             << "Acima do limite: IBUTGi de 25,0 °C ultrapassa o limite de 24,4 °C em 0,6 °C.";
-        QTest::newRow("a rate of zero is refused")
-            << "27" << 0.0 << iso << 0.0 << Verdict::InvalidInput << None << None
-            << "Sem conclusão: a taxa metabólica deve ser maior que zero.";
+        QTest::newRow("a rate of zero is refused") << "27" << 0.0 << iso << 0.0 << Verdict::InvalidInput << None << None
+                                                   << "Sem conclusão: a taxa metabólica deve ser maior que zero.";
         QTest::newRow("a negative clothing increment is refused")
             << "27" << 300.0 << nr << -1.0 << Verdict::InvalidInput << 282 << None
             << "Sem conclusão: o acréscimo pela vestimenta deve ser zero ou positivo.";
@@ -439,8 +500,9 @@ private slots:
     void verdict()
     {
         QFETCH(QString, value);
-        const AssessmentResult r = assessTest(tableOf(series("10/03/26", "08:00:00", 90, 60, [&](int) { return value; })),
-            options(FETCHED(double, watts), FETCHED(LimitCriterion, criterion), FETCHED(double, increment)));
+        const AssessmentResult r =
+            assessTest(tableOf(series("10/03/26", "08:00:00", 90, 60, [&](int) { return value; })),
+                       options(FETCHED(double, watts), FETCHED(LimitCriterion, criterion), FETCHED(double, increment)));
         QCOMPARE(r.verdict, FETCHED(Verdict, verdict));
         QCOMPARE(r.limitTenths.value_or(None), FETCHED(int, limit));
         QCOMPARE(r.marginTenths.value_or(None), FETCHED(int, margin));
@@ -451,7 +513,8 @@ private slots:
     {
         AssessmentOptions o = options();
         o.unit = RecordedUnit::Fahrenheit;
-        const AssessmentResult r = assessTest(tableOf(series("10/03/26", "08:00:00", 60, 60, [](int) { return "82,4"; })), o);
+        const AssessmentResult r =
+            assessTest(tableOf(series("10/03/26", "08:00:00", 60, 60, [](int) { return "82,4"; })), o);
         QVERIFY(std::fabs(r.mean - 28.0) < 1e-12);
         QCOMPARE(r.assessedTenths.value_or(None), 280);
         QCOMPARE(r.verdict, Verdict::Within);
@@ -468,16 +531,18 @@ private slots:
         const AssessmentResult cross = assessTest(
             tableOf(series("31/01/26", "23:00:00", 120, 60, [](int i) { return i >= 45 && i < 105 ? "33" : "26"; })),
             options(650, LimitCriterion::Iso7243Acclimatised, 1.5));
-        QCOMPARE(windowText(cross), QStringLiteral("De 31/01/26 23:45:00 a 01/02/26 00:45:00 (registros das linhas 46 a 105)"));
+        QCOMPARE(windowText(cross),
+                 QStringLiteral("De 31/01/26 23:45:00 a 01/02/26 00:45:00 (registros das linhas 46 a 105)"));
         QCOMPARE(noteTexts(cross),
-            QStringList({QStringLiteral("A taxa metabólica de 650 W está fora da faixa da NR-15 (100 a 606 W)."),
-                QStringLiteral("Inclui acréscimo de 1,5 °C pela vestimenta.")}));
+                 QStringList({QStringLiteral("A taxa metabólica de 650 W está fora da faixa da NR-15 (100 a 606 W)."),
+                              QStringLiteral("Inclui acréscimo de 1,5 °C pela vestimenta.")}));
         QCOMPARE(cross.meanTenths.value_or(None), 330);
         QCOMPARE(cross.assessedTenths.value_or(None), 345);
 
         const AssessmentResult shortTest =
             assessTest(tableOf(series("10/03/26", "08:00:00", 45, 50, [](int) { return "25"; })), options());
-        QCOMPARE(noteTexts(shortTest), QStringList(QStringLiteral("Teste com menos de 60 minutos: média sobre 37 min 30 s.")));
+        QCOMPARE(noteTexts(shortTest),
+                 QStringList(QStringLiteral("Teste com menos de 60 minutos: média sobre 37 min 30 s.")));
         QCOMPARE(criterionName(LimitCriterion::Iso7243NonAcclimatised), QStringLiteral("ISO 7243 (não aclimatizado)"));
     }
 };

@@ -15,7 +15,7 @@ struct Dense {
     int64_t bestTenthSeconds = -1; // sum of tenths over the best window's seconds
     RecordSeconds bestStart = 0;   // earliest start reaching it
     int64_t covered = 0;
-    int optima = 1;                // whole-second starts reaching it
+    int optima = 1; // whole-second starts reaching it
 };
 
 int64_t medianGap(const std::vector<RecordSeconds> &moments)

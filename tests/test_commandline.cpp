@@ -69,25 +69,45 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no arguments start the client") << QStringList{} << "run" << "" << "";
-        QTest::newRow("a test file is opened at start-up")
-            << QStringList{"teste.tvq"} << "run" << "teste.tvq" << "";
+        QTest::newRow("no arguments start the client") << QStringList{} << "run"
+                                                       << ""
+                                                       << "";
+        QTest::newRow("a test file is opened at start-up") << QStringList{"teste.tvq"} << "run"
+                                                           << "teste.tvq"
+                                                           << "";
         QTest::newRow("a file name with spaces and accents stays whole")
             << QStringList{"/home/op/Medições de junho/forno 2.tvq"} << "run"
-            << "/home/op/Medições de junho/forno 2.tvq" << "";
-        QTest::newRow("--help") << QStringList{"--help"} << "help" << "" << "";
-        QTest::newRow("-h") << QStringList{"-h"} << "help" << "" << "";
-        QTest::newRow("--version") << QStringList{"--version"} << "version" << "" << "";
-        QTest::newRow("-v") << QStringList{"-v"} << "version" << "" << "";
-        QTest::newRow("help wins over a file before it") << QStringList{"a.tvq", "--help"} << "help" << "" << "";
-        QTest::newRow("an unknown option is an error")
-            << QStringList{"--abrir"} << "error" << "" << "Opção desconhecida: --abrir";
-        QTest::newRow("a lone dash is an unknown option")
-            << QStringList{"-"} << "error" << "" << "Opção desconhecida: -";
-        QTest::newRow("after -- a name starting with a dash is a file")
-            << QStringList{"--", "-teste.tvq"} << "run" << "-teste.tvq" << "";
-        QTest::newRow("after -- --help is a file too") << QStringList{"--", "--help"} << "run" << "--help" << "";
-        QTest::newRow("two files are an error") << QStringList{"a.tvq", "b.tvq"} << "error" << ""
+            << "/home/op/Medições de junho/forno 2.tvq"
+            << "";
+        QTest::newRow("--help") << QStringList{"--help"} << "help"
+                                << ""
+                                << "";
+        QTest::newRow("-h") << QStringList{"-h"} << "help"
+                            << ""
+                            << "";
+        QTest::newRow("--version") << QStringList{"--version"} << "version"
+                                   << ""
+                                   << "";
+        QTest::newRow("-v") << QStringList{"-v"} << "version"
+                            << ""
+                            << "";
+        QTest::newRow("help wins over a file before it") << QStringList{"a.tvq", "--help"} << "help"
+                                                         << ""
+                                                         << "";
+        QTest::newRow("an unknown option is an error") << QStringList{"--abrir"} << "error"
+                                                       << ""
+                                                       << "Opção desconhecida: --abrir";
+        QTest::newRow("a lone dash is an unknown option") << QStringList{"-"} << "error"
+                                                          << ""
+                                                          << "Opção desconhecida: -";
+        QTest::newRow("after -- a name starting with a dash is a file") << QStringList{"--", "-teste.tvq"} << "run"
+                                                                        << "-teste.tvq"
+                                                                        << "";
+        QTest::newRow("after -- --help is a file too") << QStringList{"--", "--help"} << "run"
+                                                       << "--help"
+                                                       << "";
+        QTest::newRow("two files are an error") << QStringList{"a.tvq", "b.tvq"} << "error"
+                                                << ""
                                                 << "Só um arquivo de teste pode ser aberto de cada vez.";
     }
 

@@ -2,9 +2,9 @@
 // them, the opening and closing sequences, errors, links and the processing
 // of line-event batches.
 
-#include "support/FakeComPlatform.h"
 #include "link/ComPort.h"
 #include "link/ComTerminal.h"
+#include "support/FakeComPlatform.h"
 
 #include <QtTest>
 
@@ -24,9 +24,7 @@ struct Rig {
     {
         port.OnAfterOpen = [this](QObject *) { events << QStringLiteral("afterOpen"); };
         port.OnAfterClose = [this](QObject *) { events << QStringLiteral("afterClose"); };
-        port.OnError = [this](QObject *, TComErrors e) {
-            events << QStringLiteral("error %1").arg(e.toInt(), 0, 16);
-        };
+        port.OnError = [this](QObject *, TComErrors e) { events << QStringLiteral("error %1").arg(e.toInt(), 0, 16); };
         terminal.setComPort(&port);
         terminal.OnChar = [this](QObject *, char ch) { received.append(ch); };
     }
@@ -181,9 +179,8 @@ void TestComPort::openAndCloseSequence()
 
     rig.port.setConnected(true);
     QVERIFY(rig.port.Connected());
-    QCOMPARE(rig.platform->log(),
-             QStringList({"open COM4", "setQueueSizes 1024 1024", "setLineSettings",
-                          "setTimeouts", "setEventMask 0x5ff", "modemLines"}));
+    QCOMPARE(rig.platform->log(), QStringList({"open COM4", "setQueueSizes 1024 1024", "setLineSettings", "setTimeouts",
+                                               "setEventMask 0x5ff", "modemLines"}));
     QCOMPARE(rig.events, QStringList({"link open", "afterOpen"}));
 
     rig.platform->clearLog();
@@ -192,8 +189,7 @@ void TestComPort::openAndCloseSequence()
     QVERIFY(!rig.port.Connected());
     // Abort transfers, let the event thread end (mask off, queues cleared),
     // then release the device.
-    QCOMPARE(rig.platform->log(),
-             QStringList({"purge 0x3", "setEventMask 0x0", "purge 0xc", "close"}));
+    QCOMPARE(rig.platform->log(), QStringList({"purge 0x3", "setEventMask 0x0", "purge 0xc", "close"}));
     QCOMPARE(rig.events, QStringList({"link closed", "afterClose"}));
     rig.port.UnRegisterLink(&watcher);
 }
@@ -208,7 +204,8 @@ void TestComPort::openFailures_data()
     QTest::newRow("device absent") << "open" << ENOENT << 1 << "Unable to open com port (win error code: 2)";
     QTest::newRow("device in use") << "open" << EBUSY << 1 << "Unable to open com port (win error code: 16)";
     QTest::newRow("queue sizes") << "setQueueSizes" << EINVAL << 9 << "SetupComm function failed (win error code: 22)";
-    QTest::newRow("line settings") << "setLineSettings" << EINVAL << 7 << "SetCommState function failed (win error code: 22)";
+    QTest::newRow("line settings") << "setLineSettings" << EINVAL << 7
+                                   << "SetCommState function failed (win error code: 22)";
     QTest::newRow("time-outs") << "setTimeouts" << EIO << 8 << "SetCommTimeouts failed (win error code: 5)";
 }
 
@@ -277,8 +274,7 @@ void TestComPort::assignments_data()
 
     QTest::newRow("same name while open") << true << "port COM1" << QStringList() << "COM1";
     QTest::newRow("same name in other words") << true << "port 0" << QStringList() << "COM1";
-    QTest::newRow("other name while open") << true << "port com3"
-                                           << QStringList{"afterClose", "afterOpen"} << "COM3";
+    QTest::newRow("other name while open") << true << "port com3" << QStringList{"afterClose", "afterOpen"} << "COM3";
     QTest::newRow("other name while closed") << false << "port 3" << QStringList() << "COM3";
     QTest::newRow("open while open") << true << "connect" << QStringList() << "COM1";
     QTest::newRow("close while closed") << false << "disconnect" << QStringList() << "COM1";
@@ -312,10 +308,14 @@ void TestComPort::settingGroupsReapplyWhileOpen_data()
     QTest::addColumn<QString>("call");
     QTest::addColumn<int>("code");
 
-    QTest::newRow("parity") << "check" << "setLineSettings" << 7;
-    QTest::newRow("flow control") << "dtrEnable" << "setLineSettings" << 7;
-    QTest::newRow("time-outs") << "timeouts" << "setTimeouts" << 8;
-    QTest::newRow("queue sizes") << "oddInput" << "setQueueSizes" << 9;
+    QTest::newRow("parity") << "check"
+                            << "setLineSettings" << 7;
+    QTest::newRow("flow control") << "dtrEnable"
+                                  << "setLineSettings" << 7;
+    QTest::newRow("time-outs") << "timeouts"
+                               << "setTimeouts" << 8;
+    QTest::newRow("queue sizes") << "oddInput"
+                                 << "setQueueSizes" << 9;
 }
 
 void TestComPort::settingGroupsReapplyWhileOpen()
@@ -442,8 +442,7 @@ void TestComPort::lineErrors()
     // Bytes behind the errors show that the batch with them was processed.
     rig.device().receive("z");
     QTRY_COMPARE(rig.received, QByteArray("z"));
-    const QStringList expected =
-        errors ? QStringList{QStringLiteral("error %1").arg(errors, 0, 16)} : QStringList{};
+    const QStringList expected = errors ? QStringList{QStringLiteral("error %1").arg(errors, 0, 16)} : QStringList{};
     QCOMPARE(rig.events, expected);
 }
 

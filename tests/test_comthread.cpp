@@ -83,9 +83,7 @@ void TestComThread::openAndCloseEvents()
         QCOMPARE(sender, &port);
         events << (port.Connected() ? "afterOpen connected" : "afterOpen closed");
     };
-    port.OnAfterClose = [&](QObject *) {
-        events << (port.Connected() ? "afterClose connected" : "afterClose closed");
-    };
+    port.OnAfterClose = [&](QObject *) { events << (port.Connected() ? "afterClose connected" : "afterClose closed"); };
     port.setPort(QStringLiteral("1"));
     port.setConnected(true);
     QVERIFY(port.Connected());
@@ -99,8 +97,10 @@ void TestComThread::missingDevice_data()
 {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("mappedTo"); // empty: COM2 not listed
-    QTest::newRow("name not listed") << "2" << "";
-    QTest::newRow("listed device absent") << "2" << "/dev/ttyVESTARA-none";
+    QTest::newRow("name not listed") << "2"
+                                     << "";
+    QTest::newRow("listed device absent") << "2"
+                                          << "/dev/ttyVESTARA-none";
 }
 
 void TestComThread::missingDevice()
@@ -199,8 +199,8 @@ void TestComThread::vanishingDevice()
     port.Open();
     pty->closeMaster();
     if (handlerCloses) {
-        QTRY_COMPARE(events, QStringList({QStringLiteral("error %1").arg(int(ceIO), 0, 16),
-                                          QStringLiteral("afterClose")}));
+        QTRY_COMPARE(events,
+                     QStringList({QStringLiteral("error %1").arg(int(ceIO), 0, 16), QStringLiteral("afterClose")}));
         QVERIFY(!port.Connected());
     }
 

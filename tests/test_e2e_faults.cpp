@@ -226,8 +226,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Form5 && Form5->windowTitle().endsWith(QStringLiteral(" - 4 Registros")),
                                  timeOutMs + 3000);
         QCOMPARE(shared().viewerRecordCount, 4);
-        QCOMPARE(sequenceRequests(sim), (QByteArrayList{"@T", "@R0", "@F", "@R0", "@t0", "@r0", "@A", "@r1", "@A",
-                                                        "@A", "@r2", "@A", "@r3", "@A"}));
+        QCOMPARE(sequenceRequests(sim), (QByteArrayList{"@T", "@R0", "@F", "@R0", "@t0", "@r0", "@A", "@r1", "@A", "@A",
+                                                        "@r2", "@A", "@r3", "@A"}));
         delete Form5.data();
     }
 
@@ -250,8 +250,7 @@ private slots:
                  QStringLiteral("Leitura interrompida no registro 13 de 30: sem resposta do medidor."));
         QVERIFY(w->Unidade1->isEnabled());
         const QByteArrayList requests = sequenceRequests(sim);
-        QCOMPARE(requests.mid(requests.size() - 5),
-                 (QByteArrayList{"@A", "@r12", "@r12", "@r12", "@r12"}));
+        QCOMPARE(requests.mid(requests.size() - 5), (QByteArrayList{"@A", "@r12", "@r12", "@r12", "@r12"}));
         QCOMPARE(requests.size(), 3 + 2 + 24 + 4);
         delete Form5.data();
     }

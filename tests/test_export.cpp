@@ -30,9 +30,16 @@ ViewerTable tableOf(int records)
     for (int n = 1; n <= records; ++n) {
         const int s = n * 5;
         const QString texts[] = {QString::number(n),
-                                 QStringLiteral("%1:%2:%3").arg(9 + s / 3600, 2, 10, QChar('0')).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0')),
-                                 QStringLiteral("24,%1").arg(n % 10), QStringLiteral("3%1,5").arg(n % 10), QStringLiteral("40,%1").arg(n % 7),
-                                 QStringLiteral("27,%1").arg(n % 100), QStringLiteral("26,%1").arg(n % 100), QStringLiteral("08/12/2026")};
+                                 QStringLiteral("%1:%2:%3")
+                                     .arg(9 + s / 3600, 2, 10, QChar('0'))
+                                     .arg(s / 60 % 60, 2, 10, QChar('0'))
+                                     .arg(s % 60, 2, 10, QChar('0')),
+                                 QStringLiteral("24,%1").arg(n % 10),
+                                 QStringLiteral("3%1,5").arg(n % 10),
+                                 QStringLiteral("40,%1").arg(n % 7),
+                                 QStringLiteral("27,%1").arg(n % 100),
+                                 QStringLiteral("26,%1").arg(n % 100),
+                                 QStringLiteral("08/12/2026")};
         for (int c = 0; c < ViewerTable::ColumnCount; ++c)
             table.setCell(n, c, texts[c]);
     }
@@ -131,8 +138,11 @@ QList<QList<QStringList>> ExportTest::readBack(const QStringList &xlsx)
     // Comma, double quote, UTF-8; a private profile so that parallel runs
     // do not clash.
     QStringList args{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
-                     QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QStringLiteral("--outdir"), out};
+                     QStringLiteral("--headless"),
+                     QStringLiteral("--convert-to"),
+                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+                     QStringLiteral("--outdir"),
+                     out};
     args << xlsx;
     p.start(soffice, args);
     if (!p.waitForFinished(240000)) {
@@ -158,7 +168,10 @@ static void compareWithTable(const QList<QStringList> &csv, const ViewerTable &t
         QCOMPARE(csv[r].size(), ViewerTable::ColumnCount);
         for (int c = 0; c < ViewerTable::ColumnCount; ++c)
             if (csv[r][c] != table.cell(r, c))
-                QFAIL(qPrintable(QStringLiteral("row %1 column %2: %3 instead of %4").arg(r).arg(c).arg(csv[r][c], table.cell(r, c))));
+                QFAIL(qPrintable(QStringLiteral("row %1 column %2: %3 instead of %4")
+                                     .arg(r)
+                                     .arg(c)
+                                     .arg(csv[r][c], table.cell(r, c))));
     }
 }
 
@@ -310,8 +323,10 @@ void ExportTest::aFolderThatCannotBeWrittenIsReported()
         exportSpreadsheet(tableOf(3), opener, moment, folder);
         QFAIL("an export whose file could not be written succeeded");
     } catch (const AppError &e) {
-        QVERIFY2(e.message().startsWith(QStringLiteral("Não foi possível gravar a planilha %1: o arquivo não pode ser criado").arg(expected)),
-                 qPrintable(e.message()));
+        QVERIFY2(
+            e.message().startsWith(
+                QStringLiteral("Não foi possível gravar a planilha %1: o arquivo não pode ser criado").arg(expected)),
+            qPrintable(e.message()));
     }
     QVERIFY(opener.opened.isEmpty());
     QVERIFY(!QFile::exists(expected));
@@ -321,7 +336,8 @@ void ExportTest::theDefaultFolderIsOursInTheUserCache()
 {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     QCOMPARE(spreadsheet::defaultFolder(), cache + QStringLiteral("/Tavenor/planilhas"));
-    QCOMPARE(spreadsheet::fileName(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))), QStringLiteral("teste-20270102-030405.xlsx"));
+    QCOMPARE(spreadsheet::fileName(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))),
+             QStringLiteral("teste-20270102-030405.xlsx"));
 }
 
 QTEST_MAIN(ExportTest)

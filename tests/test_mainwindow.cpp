@@ -2,8 +2,8 @@
 // bar, the password commands, the live page, shut-down, and the default
 // error report.
 #include "core/AppError.h"
-#include "core/WindowGuard.h"
 #include "core/SettingsLocation.h"
+#include "core/WindowGuard.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
@@ -21,11 +21,11 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
@@ -48,7 +48,6 @@ void feed(TForm1 &w, const QByteArray &bytes)
     for (char c : bytes)
         w.ComTerminal1Char(&w.ComTerminal1, c);
 }
-
 
 // The controls of the shown page that can hold the focus, in tab order:
 // the page tabs, and on "Testes" the tree and the "Realizados" field.
@@ -276,20 +275,20 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("passwordAfter");
-        QTest::newRow("erase, user password") << "Apagarmemria1" << QStringList{"pelko"}
-                                              << QStringList{"Memória apagada..."} << "pelko";
-        QTest::newRow("erase, wrong case") << "Apagarmemria1" << QStringList{"Pelko"}
-                                           << QStringList{"Ação não permitida"} << "pelko";
-        QTest::newRow("erase, cancelled") << "Apagarmemria1" << QStringList{}
-                                          << QStringList{"Ação não permitida"} << "pelko";
-        QTest::newRow("zero offsets, user password refused") << "ZerarOFFSET1" << QStringList{"pelko"}
-                                                             << QStringList{"Ação não permitida"} << "pelko";
-        QTest::newRow("zero offsets, maintenance") << "ZerarOFFSET1" << QStringList{"k4lt0x"}
-                                                   << QStringList{"Offset zerado..."} << "pelko";
-        QTest::newRow("change password") << "Senhas1" << QStringList{"pelko", "nova", "nova"}
-                                         << QStringList{} << "nova";
-        QTest::newRow("change password, mismatch") << "Senhas1" << QStringList{"k4lt0x", "nova", "Nova"}
-                                                   << QStringList{"Senha inválida"} << "pelko";
+        QTest::newRow("erase, user password")
+            << "Apagarmemria1" << QStringList{"pelko"} << QStringList{"Memória apagada..."} << "pelko";
+        QTest::newRow("erase, wrong case")
+            << "Apagarmemria1" << QStringList{"Pelko"} << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("erase, cancelled")
+            << "Apagarmemria1" << QStringList{} << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("zero offsets, user password refused")
+            << "ZerarOFFSET1" << QStringList{"pelko"} << QStringList{"Ação não permitida"} << "pelko";
+        QTest::newRow("zero offsets, maintenance")
+            << "ZerarOFFSET1" << QStringList{"k4lt0x"} << QStringList{"Offset zerado..."} << "pelko";
+        QTest::newRow("change password") << "Senhas1" << QStringList{"pelko", "nova", "nova"} << QStringList{}
+                                         << "nova";
+        QTest::newRow("change password, mismatch")
+            << "Senhas1" << QStringList{"k4lt0x", "nova", "Nova"} << QStringList{"Senha inválida"} << "pelko";
     }
 
     void passwordCommands()
@@ -356,7 +355,8 @@ private slots:
             catcher.entries = QStringList{"pelko", "nova", "nova"};
             w.Senhas1->trigger();
             QCOMPARE(catcher.boxes.size(), 1);
-            QVERIFY2(catcher.boxes.first().text.contains(QStringLiteral("somente leitura")), qPrintable(catcher.boxes.first().text));
+            QVERIFY2(catcher.boxes.first().text.contains(QStringLiteral("somente leitura")),
+                     qPrintable(catcher.boxes.first().text));
             QVERIFY(w.close());
         }
         QCOMPARE(catcher.boxes.size(), 1);
@@ -512,13 +512,15 @@ private slots:
                 if (!gated && item != "Sair1")
                     QObject::disconnect(target, &QAction::triggered, &w, nullptr);
                 QSignalSpy triggered(target, &QAction::triggered);
-                const QString where = QStringLiteral("page %1, %2 %3")
-                                          .arg(page)
-                                          .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
+                const QString where =
+                    QStringLiteral("page %1, %2 %3")
+                        .arg(page)
+                        .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
                 QTest::keyClick(control, Qt::Key(keys[0].key()), keys[0].keyboardModifiers());
                 QVERIFY2(triggered.count() == 1, qPrintable(where));
                 if (gated)
-                    QVERIFY2(catcher.prompts.value(0) == QStringLiteral("Senha|Digite a senha|masked"), qPrintable(where));
+                    QVERIFY2(catcher.prompts.value(0) == QStringLiteral("Senha|Digite a senha|masked"),
+                             qPrintable(where));
                 if (item == "Sair1")
                     QVERIFY2(!w.isVisible(), qPrintable(where));
                 w.hide();

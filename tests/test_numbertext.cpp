@@ -59,9 +59,12 @@ private slots:
         QTest::addColumn<QByteArray>("globe");
         QTest::addColumn<QString>("indoor");
         QTest::addColumn<QString>("outdoor");
-        QTest::newRow("example") << QByteArray("25,3") << QByteArray("26,1") << QByteArray("31,0") << "27,01" << "26,52";
-        QTest::newRow("zeros") << QByteArray("0") << QByteArray("0") << QByteArray("0") << "0" << "0";
-        QTest::newRow("tenths") << QByteArray("24,7") << QByteArray("25,1") << QByteArray("30") << "26,29" << "25,8";
+        QTest::newRow("example") << QByteArray("25,3") << QByteArray("26,1") << QByteArray("31,0") << "27,01"
+                                 << "26,52";
+        QTest::newRow("zeros") << QByteArray("0") << QByteArray("0") << QByteArray("0") << "0"
+                               << "0";
+        QTest::newRow("tenths") << QByteArray("24,7") << QByteArray("25,1") << QByteArray("30") << "26,29"
+                                << "25,8";
     }
     void indicesFromLongDouble()
     {

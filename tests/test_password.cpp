@@ -21,10 +21,7 @@ struct ScriptedPrompt : PasswordPrompt {
         asked << QStringLiteral("%1|%2|%3").arg(caption, prompt, masked ? "*" : "clear");
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    void showMessage(const QString &text, const QString &caption) override
-    {
-        messages << caption + "|" + text;
-    }
+    void showMessage(const QString &text, const QString &caption) override { messages << caption + "|" + text; }
     QStringList answers, asked, messages;
 };
 
@@ -70,19 +67,29 @@ void TestPassword::accepted_data()
     for (int i = 0; i < 4; ++i) {
         const bool userOpens = i < 2;
         auto row = [&](const char *what) -> QTestData & { return QTest::addRow("%s: %s", names[i], what); };
-        row("maintenance") << all[i] << "k4lt0x" << "pelko" << true;
-        row("user") << all[i] << "pelko" << "pelko" << userOpens;
-        row("user in upper case") << all[i] << "PELKO" << "pelko" << false;
-        row("one letter in upper case") << all[i] << "pelkO" << "pelko" << false;
-        row("maintenance in upper case") << all[i] << "K4LT0X" << "pelko" << false;
-        row("trailing blank") << all[i] << "pelko " << "pelko" << false;
-        row("leading blank") << all[i] << " k4lt0x" << "pelko" << false;
-        row("longer") << all[i] << "pelkoo" << "pelko" << false;
+        row("maintenance") << all[i] << "k4lt0x"
+                           << "pelko" << true;
+        row("user") << all[i] << "pelko"
+                    << "pelko" << userOpens;
+        row("user in upper case") << all[i] << "PELKO"
+                                  << "pelko" << false;
+        row("one letter in upper case") << all[i] << "pelkO"
+                                        << "pelko" << false;
+        row("maintenance in upper case") << all[i] << "K4LT0X"
+                                         << "pelko" << false;
+        row("trailing blank") << all[i] << "pelko "
+                              << "pelko" << false;
+        row("leading blank") << all[i] << " k4lt0x"
+                             << "pelko" << false;
+        row("longer") << all[i] << "pelkoo"
+                      << "pelko" << false;
         row("accent missing") << all[i] << "senha" << QString::fromUtf8("senh\xc3\xa1") << false;
         row("accent") << all[i] << QString::fromUtf8("senh\xc3\xa1") << QString::fromUtf8("senh\xc3\xa1") << userOpens;
-        row("cancel") << all[i] << "" << "pelko" << false;
+        row("cancel") << all[i] << ""
+                      << "pelko" << false;
         // Even with no user password set, Cancel opens nothing.
-        row("cancel, empty user password") << all[i] << "" << "" << false;
+        row("cancel, empty user password") << all[i] << ""
+                                           << "" << false;
     }
 }
 
@@ -133,11 +140,15 @@ void TestPassword::change_data()
     QTest::newRow("user password") << QStringList{"pelko", "nova", "nova"} << true << "nova" << all << none;
     QTest::newRow("maintenance password") << QStringList{"k4lt0x", "nova", "nova"} << true << "nova" << all << none;
     QTest::newRow("blanks kept") << QStringList{"pelko", " a b ", " a b "} << true << " a b " << all << none;
-    QTest::newRow("wrong password") << QStringList{"Pelko", "nova", "nova"} << false << "pelko" << gateOnly << QStringList{invalidPassword};
+    QTest::newRow("wrong password") << QStringList{"Pelko", "nova", "nova"} << false << "pelko" << gateOnly
+                                    << QStringList{invalidPassword};
     QTest::newRow("gate cancelled") << QStringList{""} << false << "pelko" << gateOnly << QStringList{invalidPassword};
-    QTest::newRow("mismatch") << QStringList{"pelko", "nova", "Nova"} << false << "pelko" << all << QStringList{invalidPassword};
-    QTest::newRow("empty new") << QStringList{"pelko", "", ""} << false << "pelko" << all << QStringList{invalidPassword};
-    QTest::newRow("confirmation cancelled") << QStringList{"pelko", "nova", ""} << false << "pelko" << all << QStringList{invalidPassword};
+    QTest::newRow("mismatch") << QStringList{"pelko", "nova", "Nova"} << false << "pelko" << all
+                              << QStringList{invalidPassword};
+    QTest::newRow("empty new") << QStringList{"pelko", "", ""} << false << "pelko" << all
+                               << QStringList{invalidPassword};
+    QTest::newRow("confirmation cancelled")
+        << QStringList{"pelko", "nova", ""} << false << "pelko" << all << QStringList{invalidPassword};
 }
 
 void TestPassword::change()
@@ -157,8 +168,10 @@ void TestPassword::changeAcrossRestart_data()
     QTest::addColumn<bool>("closedNormally");
     QTest::addColumn<QString>("opensAfterRestart");
     QTest::addColumn<QString>("refusedAfterRestart");
-    QTest::newRow("closed normally") << true << "nova" << "pelko";
-    QTest::newRow("not closed") << false << "pelko" << "nova";
+    QTest::newRow("closed normally") << true << "nova"
+                                     << "pelko";
+    QTest::newRow("not closed") << false << "pelko"
+                                << "nova";
 }
 
 void TestPassword::changeAcrossRestart()

@@ -2,8 +2,8 @@
 // line errors and the status texts, over the scripted platform and over real
 // pseudo-terminals.
 
-#include "link/ComPort.h"
 #include "control/PortSelection.h"
+#include "link/ComPort.h"
 #include "support/FakeComPlatform.h"
 #include "support/Pty.h"
 
@@ -49,7 +49,8 @@ struct Rig {
     PortSelection selection{state, port, view};
 
     explicit Rig(std::shared_ptr<FakeComPlatform> fake = std::make_shared<FakeComPlatform>())
-        : platform(fake), port(nullptr, fake)
+        : platform(fake)
+        , port(nullptr, fake)
     {
     }
     Rig(std::nullptr_t) : port(nullptr) {} // the real platform
@@ -130,10 +131,14 @@ void TestPortSelection::search_data()
     QTest::addColumn<QString>("panel1");
     QTest::addColumn<int>("portNumber");
 
-    QTest::newRow("nothing opens") << QStringList{"COM99"} << 48 << ">16" << "" << 17;
-    QTest::newRow("COM1 opens") << QStringList{} << 2 << "Comm1" << "Conectado" << 1;
-    QTest::newRow("COM16, the last tried") << QStringList{"COM16"} << 47 << "Comm16" << "Conectado" << 16;
-    QTest::newRow("COM17 is never tried") << QStringList{"COM17"} << 48 << ">16" << "" << 17;
+    QTest::newRow("nothing opens") << QStringList{"COM99"} << 48 << ">16"
+                                   << "" << 17;
+    QTest::newRow("COM1 opens") << QStringList{} << 2 << "Comm1"
+                                << "Conectado" << 1;
+    QTest::newRow("COM16, the last tried") << QStringList{"COM16"} << 47 << "Comm16"
+                                           << "Conectado" << 16;
+    QTest::newRow("COM17 is never tried") << QStringList{"COM17"} << 48 << ">16"
+                                          << "" << 17;
 }
 
 void TestPortSelection::search()
@@ -189,16 +194,12 @@ void TestPortSelection::portItem_data()
     QTest::addColumn<bool>("connected");
 
     const QStringList both{"COM1", "COM2"};
-    QTest::newRow("Comm2 while COM1 is open") << true << 2 << both
-                                              << QStringList{"Conectado", "Desconectado", "Conectado"}
-                                              << "Comm0" << true;
-    QTest::newRow("Comm2 absent while COM1 is open") << true << 2 << QStringList{"COM1"}
-                                                     << QStringList{"Conectado", "Desconectado"}
-                                                     << "No Comm" << false;
-    QTest::newRow("Comm4 absent while closed") << false << 4 << both << QStringList{}
-                                               << "No Comm" << false;
-    QTest::newRow("Comm3 while closed") << false << 3 << QStringList{} << QStringList{"Conectado"}
-                                        << "Comm0" << true;
+    QTest::newRow("Comm2 while COM1 is open")
+        << true << 2 << both << QStringList{"Conectado", "Desconectado", "Conectado"} << "Comm0" << true;
+    QTest::newRow("Comm2 absent while COM1 is open")
+        << true << 2 << QStringList{"COM1"} << QStringList{"Conectado", "Desconectado"} << "No Comm" << false;
+    QTest::newRow("Comm4 absent while closed") << false << 4 << both << QStringList{} << "No Comm" << false;
+    QTest::newRow("Comm3 while closed") << false << 3 << QStringList{} << QStringList{"Conectado"} << "Comm0" << true;
 }
 
 void TestPortSelection::portItem()
@@ -231,10 +232,12 @@ void TestPortSelection::sendCommand_data()
     QTest::addColumn<QByteArray>("written");
 
     QTest::newRow("closed: dropped, flag kept set") << false << -1 << 0 << true << true << false << "" << QByteArray();
-    QTest::newRow("closed: dropped, flag kept clear") << false << -1 << 0 << false << false << false << "" << QByteArray();
+    QTest::newRow("closed: dropped, flag kept clear")
+        << false << -1 << 0 << false << false << false << "" << QByteArray();
     QTest::newRow("written") << true << -1 << 0 << true << false << true << "Conectado" << QByteArray("@T\r\n");
     QTest::newRow("write refused") << true << -1 << EIO << true << false << false << "Desconectado" << QByteArray();
-    QTest::newRow("write cut short by the time-out") << true << 2 << 0 << true << false << false << "Desconectado" << QByteArray("@T");
+    QTest::newRow("write cut short by the time-out")
+        << true << 2 << 0 << true << false << false << "Desconectado" << QByteArray("@T");
 }
 
 void TestPortSelection::sendCommand()

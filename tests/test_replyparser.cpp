@@ -1,8 +1,8 @@
 // The reply parser, fed byte streams as the meter sends them; what it wrote
 // into the windows is read back from a recording sink.
+#include "link/protocol.h"
 #include "support/RecordingSink.h"
 #include "support/TestData.h"
-#include "link/protocol.h"
 
 #include <QtTest>
 
@@ -24,14 +24,12 @@ private slots:
         QTest::addColumn<int>("finalState");
 
         QTest::newRow("maxima keep the meter's text")
-            << QByteArray(":G30.5D32.0G40.2\r\n")
-            << QStringList{"Label6=30,5°C", "Label8=32,0°C", "Label10=40,2°C"} << 0;
+            << QByteArray(":G30.5D32.0G40.2\r\n") << QStringList{"Label6=30,5°C", "Label8=32,0°C", "Label10=40,2°C"}
+            << 0;
         QTest::newRow("minima in Fahrenheit, separators of either case")
-            << QByteArray(":b1.5d2G3\r\n")
-            << QStringList{"Label7=1,5°F", "Label9=2°F", "Label11=3°F"} << 0;
+            << QByteArray(":b1.5d2G3\r\n") << QStringList{"Label7=1,5°F", "Label9=2°F", "Label11=3°F"} << 0;
         QTest::newRow("unit reply shows its status on every byte")
-            << QByteArray(":U0\r\n")
-            << QStringList(3, "status2=Parâmetro ajustado...") << 0;
+            << QByteArray(":U0\r\n") << QStringList(3, "status2=Parâmetro ajustado...") << 0;
         QTest::newRow("memory frame drops the text before T")
             << QByteArray(":Fxx99T2000L1500\r\n") << QStringList{"memoryMax=2000", "memoryPos=1500"} << 0;
         QTest::newRow("memory frame with bad numbers changes nothing")
@@ -47,50 +45,47 @@ private slots:
         QTest::newRow("clock reply shows its message once the frame ends")
             << QByteArray(":H123456\r\n") << QStringList{"message[Aviso]=Relógio ajustado."} << 0;
         QTest::newRow("unknown letter skips the rest of the line")
-            << QByteArray(":QG1D2G3\r\n:G1D2G3\r\n")
-            << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
+            << QByteArray(":QG1D2G3\r\n:G1D2G3\r\n") << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
         QTest::newRow("dropped frames write nothing")
             << QByteArray(":t1\r\n:r2\r\n:i3\r\n:u4\r\n:X\r\n:Z\r\n:z1\r\n:c2\r\n") << QStringList{} << 0;
         QTest::newRow("line feed right after the colon")
             << QByteArray(":\n:G1D2G3\r\n") << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
-        QTest::newRow("frame cut short by a line feed")
-            << QByteArray(":G7\r\n") << QStringList{} << 0;
-        QTest::newRow("stored record")
-            << QByteArray(":A xx[0012]12/05/24 10:20:30 UMI=24.7\001SEC=25\001GLO=30\001 ok C")
-            << QStringList{"cell[1,0]=0012", "cell[1,7]=12/05/24", "cell[1,1]=10:20:30",
-                           "cell[1,2]=24,7", "point0(0;24.7)", "cell[1,3]=25", "point1(0;25)",
-                           "cell[1,4]=30", "point2(0;30)", "cell[1,5]=26,29", "cell[1,6]=25,79",
-                           "Form5.Edit5=1"}
-            << 0;
+        QTest::newRow("frame cut short by a line feed") << QByteArray(":G7\r\n") << QStringList{} << 0;
+        QTest::newRow("stored record") << QByteArray(
+                                              ":A xx[0012]12/05/24 10:20:30 UMI=24.7\001SEC=25\001GLO=30\001 ok C")
+                                       << QStringList{"cell[1,0]=0012",  "cell[1,7]=12/05/24", "cell[1,1]=10:20:30",
+                                                      "cell[1,2]=24,7",  "point0(0;24.7)",     "cell[1,3]=25",
+                                                      "point1(0;25)",    "cell[1,4]=30",       "point2(0;30)",
+                                                      "cell[1,5]=26,29", "cell[1,6]=25,79",    "Form5.Edit5=1"}
+                                       << 0;
         QTest::newRow("line feed inside a record before [ is skipped")
             << QByteArray(":A\r\n\n[7]d t =1\001=2\001=3\001C")
-            << QStringList{"cell[1,0]=7", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
-                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
-                           "cell[1,5]=1,6", "cell[1,6]=1,5", "Form5.Edit5=1"}
+            << QStringList{"cell[1,0]=7", "cell[1,7]=d",   "cell[1,1]=t",   "cell[1,2]=1",
+                           "point0(0;1)", "cell[1,3]=2",   "point1(0;2)",   "cell[1,4]=3",
+                           "point2(0;3)", "cell[1,5]=1,6", "cell[1,6]=1,5", "Form5.Edit5=1"}
             << 0;
         QTest::newRow("after the third value everything up to C is skipped")
             << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n x:G1D2G3\r\n")
-            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
-                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
-                           "cell[1,5]=1,6", "cell[1,6]=1,5"}
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1",   "point0(0;1)",  "cell[1,3]=2",
+                           "point1(0;2)", "cell[1,4]=3", "point2(0;3)", "cell[1,5]=1,6", "cell[1,6]=1,5"}
             << 1010;
         QTest::newRow("a reply at the start of a line ends a record that lost its C")
             << QByteArray(":A[1]d t =1\001=2\001=3\001\r\n:G1D2G3\r\n")
-            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
-                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
-                           "cell[1,5]=1,6", "cell[1,6]=1,5", "Label6=1°C", "Label8=2°C", "Label10=3°C"}
+            << QStringList{"cell[1,0]=1",   "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+                           "cell[1,3]=2",   "point1(0;2)", "cell[1,4]=3", "point2(0;3)", "cell[1,5]=1,6",
+                           "cell[1,6]=1,5", "Label6=1°C",  "Label8=2°C",  "Label10=3°C"}
             << 0;
         QTest::newRow("a reply right after the letter A is read, not skipped")
             << QByteArray(":A:G1D2G3\r\n") << QStringList{"Label6=1°C", "Label8=2°C", "Label10=3°C"} << 0;
         QTest::newRow("a wet value that does not convert adds no point")
             << QByteArray(":A[1]d t =x\001=2\001=3\001C")
-            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=x",
-                           "cell[1,3]=2", "point1(0;2)", "cell[1,4]=3", "point2(0;3)",
+            << QStringList{"cell[1,0]=1",   "cell[1,7]=d",   "cell[1,1]=t",  "cell[1,2]=x",
+                           "cell[1,3]=2",   "point1(0;2)",   "cell[1,4]=3",  "point2(0;3)",
                            "cell[1,5]=0,9", "cell[1,6]=0,8", "Form5.Edit5=1"}
             << 0;
         QTest::newRow("a globe value that does not convert skips the indices")
             << QByteArray(":A[1]d t =1\001=2\001=?\001C")
-            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)",
+            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1",  "point0(0;1)",
                            "cell[1,3]=2", "point1(0;2)", "cell[1,4]=?", "Form5.Edit5=1"}
             << 0;
     }
@@ -270,7 +265,8 @@ private slots:
     void highBytesReachLabelsAsText()
     {
         Run r;
-        r.parser.feed(QByteArray(":G\xB0" "1D2G3\r\n"));
+        r.parser.feed(QByteArray(":G\xB0"
+                                 "1D2G3\r\n"));
         QCOMPARE(r.sink.calls.first(), QStringLiteral("Label6=°1°C"));
     }
 };

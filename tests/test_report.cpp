@@ -4,9 +4,9 @@
 #include "forms/Forms.h"
 #include "forms/Relatorio.h"
 #include "forms/SheetView.h"
-#include "support/ModalCatcher.h"
 #include "recordings/ViewerTable.h"
 #include "sheet/ReportContent.h"
+#include "support/ModalCatcher.h"
 
 #include <QMenu>
 #include <QMessageBox>
@@ -24,7 +24,10 @@ QStringList recordTexts(int n)
 {
     const int s = n * 7;
     return {QString::number(n),
-            QStringLiteral("%1:%2:%3").arg(8 + s / 3600, 2, 10, QChar('0')).arg(s / 60 % 60, 2, 10, QChar('0')).arg(s % 60, 2, 10, QChar('0')),
+            QStringLiteral("%1:%2:%3")
+                .arg(8 + s / 3600, 2, 10, QChar('0'))
+                .arg(s / 60 % 60, 2, 10, QChar('0'))
+                .arg(s % 60, 2, 10, QChar('0')),
             QStringLiteral("2%1,%2").arg(n % 10).arg(n % 7),
             QStringLiteral("3%1,%2").arg(n % 10).arg(n % 3),
             QStringLiteral("4%1,%2").arg(n % 10).arg(n % 9),
@@ -44,8 +47,8 @@ ViewerTable tableOf(int records)
     return table;
 }
 
-const report::HeaderTexts header{QStringLiteral("Fulano de Tal"), QStringLiteral("Fundição"), QStringLiteral("Tavenor Ltda."),
-                                 QStringLiteral("Medição junto ao forno")};
+const report::HeaderTexts header{QStringLiteral("Fulano de Tal"), QStringLiteral("Fundição"),
+                                 QStringLiteral("Tavenor Ltda."), QStringLiteral("Medição junto ao forno")};
 
 // The pages' text in layout mode, one string per page.
 QStringList pdfPages(const QString &pdf)
@@ -177,9 +180,9 @@ void ReportTest::aCellHeldJustBeyondTheShownRowsIsReported()
     QCOMPARE(report.lastRow(), 17);
 
     ViewerTable hidden = tableOf(3);
-    hidden.setCell(7, 2, QStringLiteral("x")); // 5 rows shown (0..4), held at 7
+    hidden.setCell(7, 2, QStringLiteral("x"));           // 5 rows shown (0..4), held at 7
     hidden.setCell(5, 3, QStringLiteral("just beyond")); // 6 rows shown (0..5)
-    hidden.setCell(6, 4, QStringLiteral("beyond")); // 7 rows (0..6)
+    hidden.setCell(6, 4, QStringLiteral("beyond"));      // 7 rows (0..6)
     const ReportContent r2(hidden, header, printedAt);
     QCOMPARE(r2.sheet().text(16, 5), QStringLiteral("beyond"));
     QCOMPARE(r2.sheet().text(17, 3), QStringLiteral("x")); // row 7 = R: the extra pass
@@ -292,8 +295,9 @@ void ReportTest::printsThreeRecordsOnOnePage()
     const QStringList pages = pdfPages(pdf);
     QCOMPARE(pages.size(), 1);
     const QString text = pages[0];
-    for (const char *expected : {"Relatório", "Data Impressão - 08/12/2026", "Hora Impressão - 14:30:05", "Nome: Fulano de Tal",
-                                 "Setor: Fundição", "Empresa: Tavenor Ltda.", "Observações: Medição junto ao forno", "Page 1"})
+    for (const char *expected :
+         {"Relatório", "Data Impressão - 08/12/2026", "Hora Impressão - 14:30:05", "Nome: Fulano de Tal",
+          "Setor: Fundição", "Empresa: Tavenor Ltda.", "Observações: Medição junto ao forno", "Page 1"})
         QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
     QVERIFY(!text.contains(QStringLiteral("Page 2")));
 

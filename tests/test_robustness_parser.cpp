@@ -229,8 +229,8 @@ private slots:
         QTest::newRow("ten to the 4000th") << QByteArray("1,0e4000") << "1E4000";
         QTest::newRow("minus ten to the 4931st") << QByteArray("-1e4931") << "-1E4931";
         QTest::newRow("near the extended maximum") << QByteArray("1,18e4932") << "1,18E4932";
-        QTest::newRow("the smallest normal extended") << QByteArray("3,3621031431120935063e-4932")
-                                                      << "3,36210314311209E-4932";
+        QTest::newRow("the smallest normal extended")
+            << QByteArray("3,3621031431120935063e-4932") << "3,36210314311209E-4932";
         QTest::newRow("past a double, below the extended maximum") << QByteArray("2,5e308") << "2,5E308";
         QTest::newRow("ordinary") << QByteArray("25,3") << "25,3";
     }

@@ -235,8 +235,7 @@ private slots:
     {
         QFETCH(QByteArray, fault);
         Bench b;
-        b.meter = faultyFrom(3, meterWithTests({}),
-                             [fault](int i, const QByteArray &r) { return i == 3 ? fault : r; });
+        b.meter = faultyFrom(3, meterWithTests({}), [fault](int i, const QByteArray &r) { return i == 3 ? fault : r; });
         b.run(2000);
         QCOMPARE(b.sent.size(), 2);
         b.state.wetReading = 0;
@@ -253,9 +252,8 @@ private slots:
     {
         // ":A\r\n" after a reply left the parser waiting for '[' for good.
         Bench b;
-        b.meter = faultyFrom(1, meterWithTests({}), [](int i, const QByteArray &r) {
-            return i == 1 ? r + ":A\r\n" : r;
-        });
+        b.meter =
+            faultyFrom(1, meterWithTests({}), [](int i, const QByteArray &r) { return i == 1 ? r + ":A\r\n" : r; });
         b.run(1010);
         QCOMPARE(b.sent.size(), 2);
         QCOMPARE(b.sink.calls.filter("Label").join(' '), QStringLiteral("Label6=30,5°C Label8=32,0°C Label10=40,2°C"));
@@ -286,13 +284,12 @@ private slots:
         Bench b;
         b.livePage = false;
         // The "@A" of the second record is cut short once.
-        b.meter = faultyFrom(1, meterWithTests({4}), [](int i, const QByteArray &r) {
-            return i == 6 ? r.left(20) : r;
-        });
+        b.meter =
+            faultyFrom(1, meterWithTests({4}), [](int i, const QByteArray &r) { return i == 6 ? r.left(20) : r; });
         b.scheduler.startDownload(0);
         b.run(5000);
-        QCOMPARE(b.sequenceRequests(), (QByteArrayList{"@R0", "@t0", "@r0", "@A", "@r1", "@A", "@A", "@r2", "@A",
-                                                       "@r3", "@A"}));
+        QCOMPARE(b.sequenceRequests(),
+                 (QByteArrayList{"@R0", "@t0", "@r0", "@A", "@r1", "@A", "@A", "@r2", "@A", "@r3", "@A"}));
         QCOMPARE(b.viewer.captions, QStringList{" - 4 Registros"});
         QCOMPARE(b.state.viewerRecordCount, 4);
         QVERIFY(!b.state.sequenceActive);

@@ -42,8 +42,7 @@ private slots:
         QTest::newRow("not a number: the default") << QByteArray("Porta=1\nTempoResposta=3s\n") << 3000 << none;
         QTest::newRow("past 32 bits: the default")
             << QByteArray("Porta=1\nTempoResposta=99999999999\n") << 3000 << none;
-        QTest::newRow("no settings file: the default") << QByteArray() << 3000
-                                                       << QStringList{noKeyMessage};
+        QTest::newRow("no settings file: the default") << QByteArray() << 3000 << QStringList{noKeyMessage};
     }
 
     void replyTimeout()

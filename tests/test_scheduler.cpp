@@ -64,10 +64,17 @@ struct Bench : SchedulerHost, CommandSender {
         sent << c;
         pending += meter(c);
     }
-    void clearTestTree() override { nodes.clear(); events << "clearTree"; }
+    void clearTestTree() override
+    {
+        nodes.clear();
+        events << "clearTree";
+    }
     void showTestCount(int n) override { events << QStringLiteral("Edit2=%1").arg(n); }
     void addTestNode(const QString &t) override { nodes << t; }
-    void setDownloadProgress(int max, int pos) override { events << QStringLiteral("progress %1/%2").arg(pos).arg(max); }
+    void setDownloadProgress(int max, int pos) override
+    {
+        events << QStringLiteral("progress %1/%2").arg(pos).arg(max);
+    }
     void setDownloadPosition(int pos) override { events << QStringLiteral("progress %1").arg(pos); }
     void setUnitMenuEnabled(bool e) override { unitMenuEnabled = e; }
     void setStatusText(StatusPanel panel, const QString &t) override
@@ -182,9 +189,9 @@ private slots:
         QTest::addColumn<QList<int>>("sizes");
         QTest::addColumn<QStringList>("nodes");
         QTest::addColumn<QByteArrayList>("requests");
-        QTest::newRow("5 and 7 records")
-            << QList<int>{5, 7} << QStringList{"Teste 1 -> Registros = 5", "Teste 2 -> Registros = 7"}
-            << commands({"@T", "@R0", "@R1", "@F"});
+        QTest::newRow("5 and 7 records") << QList<int>{5, 7}
+                                         << QStringList{"Teste 1 -> Registros = 5", "Teste 2 -> Registros = 7"}
+                                         << commands({"@T", "@R0", "@R1", "@F"});
         QTest::newRow("10, 0 and 25 records")
             << QList<int>{10, 0, 25}
             << QStringList{"Teste 1 -> Registros = 10", "Teste 2 -> Registros = 0", "Teste 3 -> Registros = 25"}
@@ -234,7 +241,8 @@ private slots:
             b.tick();
         QByteArrayList expected = commands({"@R1", "@t1"});
         for (int j = 0; j < records; ++j)
-            expected << "@r" + QByteArray::number(j) + "\r\n" << "@A\r\n";
+            expected << "@r" + QByteArray::number(j) + "\r\n"
+                     << "@A\r\n";
         QCOMPARE(b.sent, expected);
         QCOMPARE(b.state.recordIndex, records);
         QVERIFY(b.events.contains(QStringLiteral("caption - %1 Registros").arg(records)));
@@ -290,8 +298,8 @@ private slots:
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QStringList>("texts"); // VrLabel1, 2, 3, 6, 10
         QTest::newRow("before any frame") << QByteArray() << QStringList{"0°C", "0°C", "0°C", "0°C", "0°C"};
-        QTest::newRow("celsius")
-            << QByteArray(":W25.3D26.1G31.0\r\n") << QStringList{"25,3°C", "26,1°C", "31°C", "27,01°C", "26,52°C"};
+        QTest::newRow("celsius") << QByteArray(":W25.3D26.1G31.0\r\n")
+                                 << QStringList{"25,3°C", "26,1°C", "31°C", "27,01°C", "26,52°C"};
         QTest::newRow("fahrenheit, no conversion")
             << QByteArray(":w25.3D26.1G31.0\r\n") << QStringList{"25,3°F", "26,1°F", "31°F", "27,01°F", "26,52°F"};
         QTest::newRow("outside the gauge's scale")

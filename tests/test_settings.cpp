@@ -162,14 +162,20 @@ void TestSettings::readsStore_data()
     QTest::newRow("empty file") << file << QByteArray() << 0 << "pelko" << noPort;
     QTest::newRow("no Porta") << file << QByteArray("[General]\nPassword=x\n") << 0 << "x" << noPort;
     QTest::newRow("empty Password") << file << QByteArray("Porta=2\nPassword=\n") << 2 << "pelko" << none;
-    QTest::newRow("quoted blanks kept") << file << QByteArray("Porta=1\nPassword=\" pel ko\"\n") << 1 << " pel ko" << none;
-    QTest::newRow("UTF-8") << file << QByteArray("Porta=1\nPassword=senh\xc3\xa1\n") << 1 << QString::fromUtf8("senh\xc3\xa1") << none;
-    QTest::newRow("Portas group") << file << QByteArray("Porta=2\n[Portas]\nCOM2=/dev/ttyUSB0\n") << 2 << "pelko" << none;
+    QTest::newRow("quoted blanks kept") << file << QByteArray("Porta=1\nPassword=\" pel ko\"\n") << 1 << " pel ko"
+                                        << none;
+    QTest::newRow("UTF-8") << file << QByteArray("Porta=1\nPassword=senh\xc3\xa1\n") << 1
+                           << QString::fromUtf8("senh\xc3\xa1") << none;
+    QTest::newRow("Portas group") << file << QByteArray("Porta=2\n[Portas]\nCOM2=/dev/ttyUSB0\n") << 2 << "pelko"
+                                  << none;
     QTest::newRow("Porta text") << file << QByteArray("Porta=abc\nPassword=x\n") << 0 << "x" << QStringList{badPorta};
     QTest::newRow("Porta list") << file << QByteArray("Porta=1,2\n") << 0 << "pelko" << QStringList{badPorta};
-    QTest::newRow("Porta past 32 bits") << file << QByteArray("Porta=4294967296\n") << 0 << "pelko" << QStringList{badPorta};
-    QTest::newRow("Password list") << file << QByteArray("Porta=1\nPassword=a,b\n") << 1 << "pelko" << QStringList{badPassword};
-    QTest::newRow("Password bytes") << file << QByteArray("Porta=1\nPassword=@ByteArray(x)\n") << 1 << "pelko" << QStringList{badPassword};
+    QTest::newRow("Porta past 32 bits") << file << QByteArray("Porta=4294967296\n") << 0 << "pelko"
+                                        << QStringList{badPorta};
+    QTest::newRow("Password list") << file << QByteArray("Porta=1\nPassword=a,b\n") << 1 << "pelko"
+                                   << QStringList{badPassword};
+    QTest::newRow("Password bytes") << file << QByteArray("Porta=1\nPassword=@ByteArray(x)\n") << 1 << "pelko"
+                                    << QStringList{badPassword};
     // QSettings would half understand these: a Latin-1 "senhá" comes back "senh".
     QTest::newRow("Latin-1") << file << QByteArray("Porta=1\nPassword=senh\xe1\n") << 0 << "pelko" << noKey;
     QTest::newRow("line without =") << file << QByteArray("Porta=3\njunk\n") << 0 << "pelko" << noKey;
@@ -271,7 +277,8 @@ void TestSettings::failedWriteKeepsOldFile_data()
     QTest::addColumn<Obstacle>("obstacle");
     QTest::addColumn<QString>("reasonPart");
     QTest::newRow("folder where the file belongs") << Obstacle::FolderInPlaceOfFile << "há uma pasta";
-    QTest::newRow("file where the folder belongs") << Obstacle::FileInPlaceOfFolder << "não pode ser criada: um arquivo ocupa";
+    QTest::newRow("file where the folder belongs")
+        << Obstacle::FileInPlaceOfFolder << "não pode ser criada: um arquivo ocupa";
     QTest::newRow("disk full, old file large") << Obstacle::DiskFullOnCopy << "ficou como estava";
     // QSettings alone would rename a truncated file over the real one here.
     QTest::newRow("disk full, new value large") << Obstacle::DiskFullOnNewValue << "Não foi possível gravar 'Password'";
@@ -356,7 +363,8 @@ void TestSettings::unreadableFileMovedAside()
     const QString notice = writeSettings(state);
     const QStringList kept = QDir(home.folder()).entryList({"Quorvin.conf.ilegivel-*"}, QDir::Files);
     QCOMPARE(kept.size(), 1);
-    QVERIFY2(QRegularExpression("^Quorvin\\.conf\\.ilegivel-\\d{8}-\\d{6}$").match(kept[0]).hasMatch(), qPrintable(kept[0]));
+    QVERIFY2(QRegularExpression("^Quorvin\\.conf\\.ilegivel-\\d{8}-\\d{6}$").match(kept[0]).hasMatch(),
+             qPrintable(kept[0]));
     const QString keptPath = home.folder() + "/" + kept[0];
     QCOMPARE(ConfigHome::readFile(keptPath), content); // nothing lost
     QVERIFY2(notice.contains(QStringLiteral("estava ilegível")) && notice.contains(keptPath), qPrintable(notice));
@@ -387,7 +395,8 @@ void TestSettings::readOnlyFileLeftAlone()
     } catch (const AppError &e) {
         reason = e.message();
     }
-    QVERIFY2(reason.contains(QStringLiteral("somente leitura")) && reason.contains(settingsFilePath()), qPrintable(reason));
+    QVERIFY2(reason.contains(QStringLiteral("somente leitura")) && reason.contains(settingsFilePath()),
+             qPrintable(reason));
     QCOMPARE(ConfigHome::readFile(settingsFilePath()), before);
     QCOMPARE(QFile::permissions(settingsFilePath()) & QFile::WriteOwner, QFileDevice::Permissions());
 }
@@ -411,7 +420,8 @@ void TestSettings::readOnlyFolderSaysSo()
     if (content != "-")
         home.write(content);
     // The child may reach the folder, not write in it.
-    const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    const auto readable =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     QVERIFY(QFile::setPermissions(QFileInfo(home.folder()).absolutePath(), readable | QFile::WriteOwner));
     QVERIFY(QFile::setPermissions(home.folder(), readable));
     SharedState state;

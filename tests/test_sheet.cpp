@@ -145,7 +145,8 @@ void SheetTest::aTextOverflowsAcrossEmptyNeighboursOnly_data()
         << QStringLiteral("Observações: a remark long enough to cross every column of the area and more") << 0 << 4;
     QTest::newRow("a long text stops before a filled cell")
         << QStringLiteral("Observações: a remark long enough to cross every column of the area and more") << 3 << 2;
-    QTest::newRow("a text beside a filled cell does not overflow") << QStringLiteral("Empresa: Tavenor Ltda.") << 2 << 1;
+    QTest::newRow("a text beside a filled cell does not overflow")
+        << QStringLiteral("Empresa: Tavenor Ltda.") << 2 << 1;
 }
 
 void SheetTest::aTextOverflowsAcrossEmptyNeighboursOnly()

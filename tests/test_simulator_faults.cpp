@@ -61,9 +61,13 @@ private slots:
             << QStringList{"--cut-frame", "2:2"} << QByteArray("@T\r\n@Q\r\n@A\r\n@T\r\n@T\r\n") << t + ":T" + t;
         QTest::newRow("a record start injected after the first reply")
             << QStringList{"--inject-after", "1::A\\r\\n"} << repeated("@T\r\n", 2) << t + ":A\r\n" + t;
-        QTest::newRow("escapes decoded")
-            << QStringList{"--inject-after", "2:\\x01C\\\\\\t\\0x"} << repeated("@T\r\n", 3)
-            << t + t + QByteArray("\x01" "C\\\t\0x", 6) + t;
+        QTest::newRow("escapes decoded") << QStringList{"--inject-after", "2:\\x01C\\\\\\t\\0x"}
+                                         << repeated("@T\r\n", 3)
+                                         << t + t +
+                                                QByteArray("\x01"
+                                                           "C\\\t\0x",
+                                                           6) +
+                                                t;
         QTest::newRow("two injections after one reply, in the order given")
             << QStringList{"--inject-after", "1:ab", "--inject-after", "1:cd"} << repeated("@T\r\n", 1) << t + "abcd";
         QTest::newRow("an injection follows a cut reply")
@@ -75,15 +79,15 @@ private slots:
             << QByteArray(":R10\r:t0\r:r0\r:FMEM T2000L1965\r");
         QTest::newRow("the largest 32-bit test count")
             << QStringList{"--test-count", "2147483647"} << QByteArray("@T\r\n") << QByteArray(":T2147483647\r\n");
-        QTest::newRow("a negative test count") << QStringList{"--test-count", "-1"} << QByteArray("@T\r\n")
-                                               << QByteArray(":T-1\r\n");
+        QTest::newRow("a negative test count")
+            << QStringList{"--test-count", "-1"} << QByteArray("@T\r\n") << QByteArray(":T-1\r\n");
         QTest::newRow("a test count without a number")
             << QStringList{"--test-count="} << QByteArray("@T\r\n") << QByteArray(":T\r\n");
         QTest::newRow("a record count beyond 32 bits, for every test")
             << QStringList{"--record-count", "99999999999"} << QByteArray("@R0\r\n@R7\r\n")
             << QByteArray(":R99999999999\r\n:R99999999999\r\n");
-        QTest::newRow("a negative record count") << QStringList{"--record-count", "-2147483648"} << QByteArray("@R1\r\n")
-                                                 << QByteArray(":R-2147483648\r\n");
+        QTest::newRow("a negative record count")
+            << QStringList{"--record-count", "-2147483648"} << QByteArray("@R1\r\n") << QByteArray(":R-2147483648\r\n");
         QTest::newRow("silent after 1 reply, the rest still logged")
             << QStringList{"--silent-after", "1"} << repeated("@T\r\n", 3) << t;
     }
@@ -122,7 +126,9 @@ private slots:
         QVERIFY(port.write("@r0\r\n"));
         QCOMPARE(port.readBytes(4, 2000), QByteArray(":r0\r"));
         const QByteArray record = port.ask("@A\r\n");
-        QVERIFY2(record.startsWith(":A01[0001]") && record.endsWith("\x01" "C"), record.constData());
+        QVERIFY2(record.startsWith(":A01[0001]") && record.endsWith("\x01"
+                                                                    "C"),
+                 record.constData());
         QCOMPARE(port.readFor(200), QByteArray());
     }
 

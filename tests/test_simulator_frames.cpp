@@ -2,11 +2,11 @@
 // seen from a bare serial client; each frame is also fed to the client's reply
 // parser, which must end it cleanly (state 0, link free).
 
+#include "link/protocol.h"
 #include "support/RecordingSink.h"
 #include "support/Simulator.h"
 #include "support/SimulatorPort.h"
 #include "support/TestData.h"
-#include "link/protocol.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -37,9 +37,9 @@ struct RecordFields {
 
 std::optional<RecordFields> recordFields(const QByteArray &frame)
 {
-    static const QRegularExpression pattern(QStringLiteral(
-        "^:A(\\d\\d)\\[(\\d{4})\\](\\d\\d/\\d\\d/\\d\\d) (\\d\\d:\\d\\d:\\d\\d) "
-        "UMI=(-?\\d+\\.\\d)\\x01SEC=(-?\\d+\\.\\d)\\x01GLO=(-?\\d+\\.\\d)\\x01C$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^:A(\\d\\d)\\[(\\d{4})\\](\\d\\d/\\d\\d/\\d\\d) (\\d\\d:\\d\\d:\\d\\d) "
+                       "UMI=(-?\\d+\\.\\d)\\x01SEC=(-?\\d+\\.\\d)\\x01GLO=(-?\\d+\\.\\d)\\x01C$"));
     const auto m = pattern.match(QString::fromLatin1(frame));
     if (!m.hasMatch())
         return std::nullopt;
@@ -97,75 +97,127 @@ private slots:
         const QStringList steady{"--drift", "0"};
 
         QTest::newRow("live, maxima and minima at rest")
-            << steady << conversation({{"@M", ":W24.5D30.2G33.8\r\n"}, {"@G", ":G24.5D30.2G33.8\r\n"},
-                                       {"@B", ":B24.5D30.2G33.8\r\n"}});
+            << steady
+            << conversation(
+                   {{"@M", ":W24.5D30.2G33.8\r\n"}, {"@G", ":G24.5D30.2G33.8\r\n"}, {"@B", ":B24.5D30.2G33.8\r\n"}});
         QTest::newRow("set values, Fahrenheit letters in lower case")
             << (steady + QStringList{"--wet", "20", "--dry", "25.5", "--globe", "40", "--unit", "F"})
-            << conversation({{"@M", ":w68.0D77.9G104.0\r\n"}, {"@G", ":g68.0D77.9G104.0\r\n"},
-                             {"@B", ":b68.0D77.9G104.0\r\n"}});
-        QTest::newRow("unit switch changes letters and values")
-            << steady << conversation({{"@U1", ":U1\r\n"}, {"@M", ":w76.1D86.4G92.8\r\n"},
-                                       {"@G", ":g76.1D86.4G92.8\r\n"}, {"@U0", ":U0\r\n"},
-                                       {"@M", ":W24.5D30.2G33.8\r\n"}});
+            << conversation(
+                   {{"@M", ":w68.0D77.9G104.0\r\n"}, {"@G", ":g68.0D77.9G104.0\r\n"}, {"@B", ":b68.0D77.9G104.0\r\n"}});
+        QTest::newRow("unit switch changes letters and values") << steady
+                                                                << conversation({{"@U1", ":U1\r\n"},
+                                                                                 {"@M", ":w76.1D86.4G92.8\r\n"},
+                                                                                 {"@G", ":g76.1D86.4G92.8\r\n"},
+                                                                                 {"@U0", ":U0\r\n"},
+                                                                                 {"@M", ":W24.5D30.2G33.8\r\n"}});
         QTest::newRow("stored tests of 10, 0 and 25 records by default")
-            << QStringList{} << conversation({{"@T", ":T3\r\n"}, {"@R0", ":R10\r\n"}, {"@R1", ":R0\r\n"},
-                                              {"@R2", ":R25\r\n"}, {"@R3", ":R0\r\n"},
-                                              {"@F", ":FMEM T2000L1965\r\n"}});
-        QTest::newRow("sizes and memory as asked")
-            << QStringList{"--sizes", "4,0,7,1", "--memory", "100"}
-            << conversation({{"@T", ":T4\r\n"}, {"@R2", ":R7\r\n"}, {"@R3", ":R1\r\n"}, {"@R4", ":R0\r\n"},
-                             {"@F", ":FMEM T100L88\r\n"}});
+            << QStringList{}
+            << conversation({{"@T", ":T3\r\n"},
+                             {"@R0", ":R10\r\n"},
+                             {"@R1", ":R0\r\n"},
+                             {"@R2", ":R25\r\n"},
+                             {"@R3", ":R0\r\n"},
+                             {"@F", ":FMEM T2000L1965\r\n"}});
+        QTest::newRow("sizes and memory as asked") << QStringList{"--sizes", "4,0,7,1", "--memory", "100"}
+                                                   << conversation({{"@T", ":T4\r\n"},
+                                                                    {"@R2", ":R7\r\n"},
+                                                                    {"@R3", ":R1\r\n"},
+                                                                    {"@R4", ":R0\r\n"},
+                                                                    {"@F", ":FMEM T100L88\r\n"}});
         QTest::newRow("tests counted without sizes")
             << QStringList{"--tests", "0"} << conversation({{"@T", ":T0\r\n"}, {"@R0", ":R0\r\n"}});
         QTest::newRow("selections echo their number")
             << QStringList{} << conversation({{"@t1", ":t1\r\n"}, {"@r17", ":r17\r\n"}, {"@t12", ":t12\r\n"}});
-        QTest::newRow("erasing empties the memory")
-            << QStringList{} << conversation({{"@X", ":XOK\r\n"}, {"@T", ":T0\r\n"}, {"@R0", ":R0\r\n"},
-                                              {"@F", ":FMEM T2000L2000\r\n"}, {"@t0", ":t0\r\n"},
-                                              {"@r0", ":r0\r\n"}, {"@A", ""}});
-        QTest::newRow("no record without a valid selection")
-            << QStringList{} << conversation({{"@A", ""}, {"@R1", ":R0\r\n"}, {"@r0", ":r0\r\n"}, {"@A", ""},
-                                              {"@R0", ":R10\r\n"}, {"@r10", ":r10\r\n"}, {"@A", ""}});
-        QTest::newRow("sampling interval read and set")
-            << QStringList{} << conversation({{"@I", ":I0+5\r\n"}, {"@u", ":u5\r\n"}, {"@i1+10", ":i1+10\r\n"},
-                                              {"@I", ":I1+10\r\n"}, {"@u", ":u600\r\n"},
-                                              {"@i0+999", ":i0+999\r\n"}, {"@I", ":I0+999\r\n"}});
+        QTest::newRow("erasing empties the memory") << QStringList{}
+                                                    << conversation({{"@X", ":XOK\r\n"},
+                                                                     {"@T", ":T0\r\n"},
+                                                                     {"@R0", ":R0\r\n"},
+                                                                     {"@F", ":FMEM T2000L2000\r\n"},
+                                                                     {"@t0", ":t0\r\n"},
+                                                                     {"@r0", ":r0\r\n"},
+                                                                     {"@A", ""}});
+        QTest::newRow("no record without a valid selection") << QStringList{}
+                                                             << conversation({{"@A", ""},
+                                                                              {"@R1", ":R0\r\n"},
+                                                                              {"@r0", ":r0\r\n"},
+                                                                              {"@A", ""},
+                                                                              {"@R0", ":R10\r\n"},
+                                                                              {"@r10", ":r10\r\n"},
+                                                                              {"@A", ""}});
+        QTest::newRow("sampling interval read and set") << QStringList{}
+                                                        << conversation({{"@I", ":I0+5\r\n"},
+                                                                         {"@u", ":u5\r\n"},
+                                                                         {"@i1+10", ":i1+10\r\n"},
+                                                                         {"@I", ":I1+10\r\n"},
+                                                                         {"@u", ":u600\r\n"},
+                                                                         {"@i0+999", ":i0+999\r\n"},
+                                                                         {"@I", ":I0+999\r\n"}});
         QTest::newRow("interval option in minutes")
             << QStringList{"--interval", "2m"} << conversation({{"@I", ":I1+2\r\n"}});
         QTest::newRow("malformed intervals are neither answered nor kept")
-            << QStringList{} << conversation({{"@i0+0", ""}, {"@i2+5", ""}, {"@i0+1000", ""}, {"@i0+", ""},
-                                              {"@i1+ 5", ""}, {"@I", ":I0+5\r\n"}});
+            << QStringList{}
+            << conversation(
+                   {{"@i0+0", ""}, {"@i2+5", ""}, {"@i0+1000", ""}, {"@i0+", ""}, {"@i1+ 5", ""}, {"@I", ":I0+5\r\n"}});
         QTest::newRow("clock set, impossible times refused")
-            << QStringList{} << conversation({{"@H235959311224", ":H23:59:59 31/12/24\r\n"},
-                                              {"@H000000290224", ":H00:00:00 29/02/24\r\n"},
-                                              {"@H240000010124", ""}, {"@H000000300224", ""},
-                                              {"@H000000290223", ""}, {"@H00000001012", ""}});
+            << QStringList{}
+            << conversation({{"@H235959311224", ":H23:59:59 31/12/24\r\n"},
+                             {"@H000000290224", ":H00:00:00 29/02/24\r\n"},
+                             {"@H240000010124", ""},
+                             {"@H000000300224", ""},
+                             {"@H000000290223", ""},
+                             {"@H00000001012", ""}});
         QTest::newRow("offsets add to what is shown, one channel or all zeroed")
-            << steady << conversation({{"@c1>3F000000", ":c1\r\n"}, {"@M", ":W25.0D30.2G33.8\r\n"},
-                                       {"@c2>BFC00000", ":c2\r\n"}, {"@M", ":W25.0D28.7G33.8\r\n"},
-                                       {"@c1>3F000000", ":c1\r\n"}, {"@M", ":W25.5D28.7G33.8\r\n"},
-                                       {"@z1", ":z1\r\n"}, {"@M", ":W24.5D28.7G33.8\r\n"},
-                                       {"@Z", ":Z\r\n"}, {"@M", ":W24.5D30.2G33.8\r\n"}});
+            << steady
+            << conversation({{"@c1>3F000000", ":c1\r\n"},
+                             {"@M", ":W25.0D30.2G33.8\r\n"},
+                             {"@c2>BFC00000", ":c2\r\n"},
+                             {"@M", ":W25.0D28.7G33.8\r\n"},
+                             {"@c1>3F000000", ":c1\r\n"},
+                             {"@M", ":W25.5D28.7G33.8\r\n"},
+                             {"@z1", ":z1\r\n"},
+                             {"@M", ":W24.5D28.7G33.8\r\n"},
+                             {"@Z", ":Z\r\n"},
+                             {"@M", ":W24.5D30.2G33.8\r\n"}});
         QTest::newRow("a Fahrenheit offset is a Fahrenheit difference")
             << (steady + QStringList{"--unit", "F"})
             << conversation({{"@c3>41100000", ":c3\r\n"}, {"@M", ":w76.1D86.4G101.8\r\n"}});
-        QTest::newRow("single-precision patterns decoded exactly")
-            << steady << conversation({{"@c1>BE999980", ":c1\r\n"}, {"@M", ":W24.2D30.2G33.8\r\n"},
-                                       {"@c3>3dcccc00", ":c3\r\n"}, {"@M", ":W24.2D30.2G33.9\r\n"}});
-        QTest::newRow("broken offsets are refused")
-            << steady << conversation({{"@c4>3F000000", ""}, {"@c0>3F000000", ""}, {"@c1>7F800000", ""},
-                                       {"@c1>7FC00000", ""}, {"@c1>3F00000", ""}, {"@c1=3F000000", ""},
-                                       {"@c1>3F00000G", ""}, {"@c1>3F0000000", ""}, {"@c1>4B000000", ""},
-                                       {"@M", ":W24.5D30.2G33.8\r\n"}});
-        QTest::newRow("maxima and minima kept from what was shown")
-            << steady << conversation({{"@c1>40000000", ":c1\r\n"}, {"@M", ":W26.5D30.2G33.8\r\n"},
-                                       {"@c1>C0800000", ":c1\r\n"}, {"@M", ":W22.5D30.2G33.8\r\n"},
-                                       {"@Z", ":Z\r\n"}, {"@G", ":G26.5D30.2G33.8\r\n"},
-                                       {"@B", ":B22.5D30.2G33.8\r\n"}, {"@U1", ":U1\r\n"},
-                                       {"@G", ":g79.7D86.4G92.8\r\n"}});
-        QTest::newRow("unknown requests are ignored")
-            << QStringList{} << conversation({{"@Q", ""}, {"M", ""}, {"@M5", ""}, {"@U2", ""}, {"@R-1", ""},
-                                              {"@R+1", ""}, {"@Tx", ""}, {"", ""}, {"@", ""}, {"@T", ":T3\r\n"}});
+        QTest::newRow("single-precision patterns decoded exactly") << steady
+                                                                   << conversation({{"@c1>BE999980", ":c1\r\n"},
+                                                                                    {"@M", ":W24.2D30.2G33.8\r\n"},
+                                                                                    {"@c3>3dcccc00", ":c3\r\n"},
+                                                                                    {"@M", ":W24.2D30.2G33.9\r\n"}});
+        QTest::newRow("broken offsets are refused") << steady
+                                                    << conversation({{"@c4>3F000000", ""},
+                                                                     {"@c0>3F000000", ""},
+                                                                     {"@c1>7F800000", ""},
+                                                                     {"@c1>7FC00000", ""},
+                                                                     {"@c1>3F00000", ""},
+                                                                     {"@c1=3F000000", ""},
+                                                                     {"@c1>3F00000G", ""},
+                                                                     {"@c1>3F0000000", ""},
+                                                                     {"@c1>4B000000", ""},
+                                                                     {"@M", ":W24.5D30.2G33.8\r\n"}});
+        QTest::newRow("maxima and minima kept from what was shown") << steady
+                                                                    << conversation({{"@c1>40000000", ":c1\r\n"},
+                                                                                     {"@M", ":W26.5D30.2G33.8\r\n"},
+                                                                                     {"@c1>C0800000", ":c1\r\n"},
+                                                                                     {"@M", ":W22.5D30.2G33.8\r\n"},
+                                                                                     {"@Z", ":Z\r\n"},
+                                                                                     {"@G", ":G26.5D30.2G33.8\r\n"},
+                                                                                     {"@B", ":B22.5D30.2G33.8\r\n"},
+                                                                                     {"@U1", ":U1\r\n"},
+                                                                                     {"@G", ":g79.7D86.4G92.8\r\n"}});
+        QTest::newRow("unknown requests are ignored") << QStringList{}
+                                                      << conversation({{"@Q", ""},
+                                                                       {"M", ""},
+                                                                       {"@M5", ""},
+                                                                       {"@U2", ""},
+                                                                       {"@R-1", ""},
+                                                                       {"@R+1", ""},
+                                                                       {"@Tx", ""},
+                                                                       {"", ""},
+                                                                       {"@", ""},
+                                                                       {"@T", ":T3\r\n"}});
     }
 
     void answers()
@@ -197,7 +249,8 @@ private slots:
         // What the display showed at power-on counts for the extremes too.
         double highest[3] = {24.5, 30.2, 33.8}, lowest[3] = {24.5, 30.2, 33.8};
         QSet<QByteArray> distinct;
-        static const QRegularExpression live(QStringLiteral("^:[WGB](-?\\d+\\.\\d)D(-?\\d+\\.\\d)G(-?\\d+\\.\\d)\r\n$"));
+        static const QRegularExpression live(
+            QStringLiteral("^:[WGB](-?\\d+\\.\\d)D(-?\\d+\\.\\d)G(-?\\d+\\.\\d)\r\n$"));
         for (int i = 0; i < 200; ++i) {
             const QByteArray frame = port.ask("@M\r\n");
             const auto m = live.match(QString::fromLatin1(frame));
@@ -212,8 +265,8 @@ private slots:
         }
         QVERIFY2(distinct.size() > 10, "live values do not move");
         const auto frame = [](char letter, const double v[3]) {
-            return QByteArray(":") + letter + QByteArray::number(v[0], 'f', 1) + 'D'
-                   + QByteArray::number(v[1], 'f', 1) + 'G' + QByteArray::number(v[2], 'f', 1) + "\r\n";
+            return QByteArray(":") + letter + QByteArray::number(v[0], 'f', 1) + 'D' +
+                   QByteArray::number(v[1], 'f', 1) + 'G' + QByteArray::number(v[2], 'f', 1) + "\r\n";
         };
         QCOMPARE(port.ask("@G\r\n"), frame('G', highest));
         QCOMPARE(port.ask("@B\r\n"), frame('B', lowest));

@@ -2,12 +2,12 @@
 // the request log comes back byte for byte, and a simulator never outlives
 // the process that started it.
 
-#include "support/Simulator.h"
-#include "support/SimulatorPort.h"
 #include "core/Registry.h"
 #include "core/Settings.h"
 #include "core/SettingsLocation.h"
 #include "link/PortNames.h"
+#include "support/Simulator.h"
+#include "support/SimulatorPort.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // vestara-sim's line: pacing at the baud rate, the reply delay, the injected
 // faults, clients that leave and come back, and how the simulator ends.
 
+#include "link/protocol.h"
 #include "support/RecordingSink.h"
 #include "support/Simulator.h"
 #include "support/SimulatorPort.h"
-#include "link/protocol.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -206,7 +206,8 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("leftBehind");
         QTest::addColumn<bool>("exclusive");
-        QTest::newRow("unread replies") << QStringList{"--baud", "19200", "--drift", "0"} << repeated("@M\r\n", 30) << false;
+        QTest::newRow("unread replies") << QStringList{"--baud", "19200", "--drift", "0"} << repeated("@M\r\n", 30)
+                                        << false;
         QTest::newRow("half a request") << QStringList{"--drift", "0"} << QByteArray("@T") << false;
         QTest::newRow("a flood never read") << QStringList{"--drift", "0"} << repeated("@M\r\n", 20000) << false;
         QTest::newRow("an exclusive open") << QStringList{"--drift", "0"} << QByteArray("@M\r\n") << true;
@@ -240,7 +241,7 @@ private slots:
     {
         startWith({});
         QCOMPARE(ioctl(port.descriptor(), TIOCEXCL), 0);
-        SimulatorPort other; // opened and closed by someone else meanwhile
+        SimulatorPort other;                   // opened and closed by someone else meanwhile
         QVERIFY(other.open(sim.devicePath())); // root passes the lock; the close is what matters
         other.close();
         QTest::qWait(200);

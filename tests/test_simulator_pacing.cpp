@@ -95,10 +95,13 @@ private slots:
 
         const double firstBound = double(kOffsetRequest.size() + 1) * t;
         const double lastBound = double(requestBytes + kOffsetReply.size()) * t;
-        QVERIFY2(first >= firstBound, qPrintable(QStringLiteral("first byte after %1 s, line needs %2 s").arg(first).arg(firstBound)));
-        QVERIFY2(last >= lastBound, qPrintable(QStringLiteral("last byte after %1 s, line needs %2 s").arg(last).arg(lastBound)));
+        QVERIFY2(first >= firstBound,
+                 qPrintable(QStringLiteral("first byte after %1 s, line needs %2 s").arg(first).arg(firstBound)));
+        QVERIFY2(last >= lastBound,
+                 qPrintable(QStringLiteral("last byte after %1 s, line needs %2 s").arg(last).arg(lastBound)));
         // Not much slower than the line either (a loaded machine may add some).
-        QVERIFY2(last < lastBound * 1.5 + 0.2, qPrintable(QStringLiteral("%1 s for %2 s of line").arg(last).arg(lastBound)));
+        QVERIFY2(last < lastBound * 1.5 + 0.2,
+                 qPrintable(QStringLiteral("%1 s for %2 s of line").arg(last).arg(lastBound)));
     }
 
     // A request written a few bytes at a time is answered once its last byte
@@ -185,7 +188,8 @@ private slots:
         QCOMPARE(lineBytes, qint64(68 * records + 2 * (10 * 1 + 30 * 2)));
         const double bound = double(lineBytes) * byteSeconds(19200);
         QVERIFY2(elapsed >= bound, qPrintable(QStringLiteral("%1 s for %2 s of line").arg(elapsed).arg(bound)));
-        QVERIFY2(elapsed < bound * 2 + 1.0, qPrintable(QStringLiteral("%1 s for %2 s of line").arg(elapsed).arg(bound)));
+        QVERIFY2(elapsed < bound * 2 + 1.0,
+                 qPrintable(QStringLiteral("%1 s for %2 s of line").arg(elapsed).arg(bound)));
     }
 };
 

@@ -135,9 +135,9 @@ void ThermometerGeometryTest::ticksAndLabelsOfTheLivePageScale()
     const ThermoScaleGeometry s;
     QCOMPARE(longTickRows(s, GaugeHeight), (QList<int>{225, 191, 157, 123, 88, 54, 20}));
     const QList<int> shortRows = shortTickRows(s, GaugeHeight);
-    QCOMPARE(shortRows.size(), 29);             // -16 .. 96 every 4 degrees
-    QCOMPARE(shortRows.first(), 245 - 27);      // 20 + 4 * 205 / 120 = 26.83
-    QCOMPARE(shortRows.last(), 245 - 218);      // 20 + 116 * 205 / 120 = 218.17
+    QCOMPARE(shortRows.size(), 29);        // -16 .. 96 every 4 degrees
+    QCOMPARE(shortRows.first(), 245 - 27); // 20 + 4 * 205 / 120 = 26.83
+    QCOMPARE(shortRows.last(), 245 - 218); // 20 + 116 * 205 / 120 = 218.17
 
     const QList<double> values = labelValues(s);
     QStringList texts;
@@ -186,24 +186,42 @@ void ThermometerGeometryTest::labelText_data()
     QTest::addColumn<int>("decimals");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("text");
-    QTest::newRow("decimal comma") << 12.5 << 1 << "%s" << "12,5";
-    QTest::newRow("padded decimals") << 20.0 << 2 << "%s" << "20,00";
-    QTest::newRow("halves round away from zero") << 2.5 << 0 << "%s" << "3";
-    QTest::newRow("negative half") << -2.5 << 0 << "%s" << "-3";
-    QTest::newRow("exact binary half at a decimal") << 0.125 << 2 << "%s" << "0,13";
-    QTest::newRow("carry into a new digit") << 9.96 << 1 << "%s" << "10,0";
-    QTest::newRow("below the last decimal") << 0.004 << 2 << "%s" << "0,00";
-    QTest::newRow("8 significant digits, rest zeros") << 1.23456789 << 10 << "%s" << "1,2345679000";
-    QTest::newRow("small fraction, 8 digits") << 0.000123456789 << 12 << "%s" << "0,000123456790";
-    QTest::newRow("largest fixed") << 99999999.0 << 0 << "%s" << "99999999";
-    QTest::newRow("too many integer digits") << 123456789.0 << 0 << "%s" << "1,2345679E+8";
-    QTest::newRow("no negative zero") << -0.4 << 0 << "%s" << "0";
-    QTest::newRow("negative decimals taken as 0") << 1.4 << -3 << "%s" << "1";
-    QTest::newRow("format with unit") << 20.0 << 0 << "%s°" << "20°";
-    QTest::newRow("percent escaped") << 20.0 << 0 << "%%%s" << "%20";
-    QTest::newRow("other specifier kept literally") << 20.0 << 0 << "%d %s" << "%d 20";
-    QTest::newRow("trailing percent") << 20.0 << 0 << "%s%" << "20%";
-    QTest::newRow("NaN") << NaN << 0 << "%s" << "NAN";
+    QTest::newRow("decimal comma") << 12.5 << 1 << "%s"
+                                   << "12,5";
+    QTest::newRow("padded decimals") << 20.0 << 2 << "%s"
+                                     << "20,00";
+    QTest::newRow("halves round away from zero") << 2.5 << 0 << "%s"
+                                                 << "3";
+    QTest::newRow("negative half") << -2.5 << 0 << "%s"
+                                   << "-3";
+    QTest::newRow("exact binary half at a decimal") << 0.125 << 2 << "%s"
+                                                    << "0,13";
+    QTest::newRow("carry into a new digit") << 9.96 << 1 << "%s"
+                                            << "10,0";
+    QTest::newRow("below the last decimal") << 0.004 << 2 << "%s"
+                                            << "0,00";
+    QTest::newRow("8 significant digits, rest zeros") << 1.23456789 << 10 << "%s"
+                                                      << "1,2345679000";
+    QTest::newRow("small fraction, 8 digits") << 0.000123456789 << 12 << "%s"
+                                              << "0,000123456790";
+    QTest::newRow("largest fixed") << 99999999.0 << 0 << "%s"
+                                   << "99999999";
+    QTest::newRow("too many integer digits") << 123456789.0 << 0 << "%s"
+                                             << "1,2345679E+8";
+    QTest::newRow("no negative zero") << -0.4 << 0 << "%s"
+                                      << "0";
+    QTest::newRow("negative decimals taken as 0") << 1.4 << -3 << "%s"
+                                                  << "1";
+    QTest::newRow("format with unit") << 20.0 << 0 << "%s°"
+                                      << "20°";
+    QTest::newRow("percent escaped") << 20.0 << 0 << "%%%s"
+                                     << "%20";
+    QTest::newRow("other specifier kept literally") << 20.0 << 0 << "%d %s"
+                                                    << "%d 20";
+    QTest::newRow("trailing percent") << 20.0 << 0 << "%s%"
+                                      << "20%";
+    QTest::newRow("NaN") << NaN << 0 << "%s"
+                         << "NAN";
 }
 
 void ThermometerGeometryTest::labelText()

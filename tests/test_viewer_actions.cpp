@@ -292,10 +292,11 @@ private slots:
         const QString golden = QFINDTESTDATA("data/tvq/three_records.tvq");
         QTest::newRow("a saved test of three records fills the viewer")
             << golden << "Visualizar testes - 3 Registros" << 4 << "3" << 0;
-        QTest::newRow("a cancelled dialog leaves the empty viewer open")
-            << "" << "Visualizar testes" << 2 << "" << 7;
+        QTest::newRow("a cancelled dialog leaves the empty viewer open") << ""
+                                                                         << "Visualizar testes" << 2 << "" << 7;
         QTest::newRow("a name that does not exist leaves the empty viewer, no message")
-            << "nao-existe.tvq" << "Visualizar testes" << 2 << "" << 7;
+            << "nao-existe.tvq"
+            << "Visualizar testes" << 2 << "" << 7;
     }
 
     void loadThroughTheMenu()

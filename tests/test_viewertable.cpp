@@ -35,18 +35,16 @@ void ViewerTableTest::cellsReadBackAsWritten_data()
     QTest::addColumn<QStringList>("expected"); // the eight cells
 
     QTest::newRow("a record written as the parser writes it: number, date, then the rest")
-        << Writes{{0, "1000"}, {7, "12/05/24"}, {1, "08:10:10"}, {2, "24,7"}, {3, "30,1"}, {4, "35,2"},
-                  {5, "29,71"}, {6, "28,84"}}
+        << Writes{{0, "1000"}, {7, "12/05/24"}, {1, "08:10:10"}, {2, "24,7"},
+                  {3, "30,1"}, {4, "35,2"},     {5, "29,71"},    {6, "28,84"}}
         << QStringList{"1000", "08:10:10", "24,7", "30,1", "35,2", "29,71", "28,84", "12/05/24"};
     QTest::newRow("a cell rewritten longer and shorter moves the cells after it")
         << Writes{{0, "1"}, {1, "a"}, {2, "b"}, {1, "longer text"}, {2, ""}, {1, "x"}}
         << QStringList{"1", "x", "", "", "", "", "", ""};
     QTest::newRow("a text beyond Latin-1 widens the row and keeps the earlier cells")
-        << Writes{{0, "Fundição"}, {3, "€ 3"}, {5, "ñ"}}
-        << QStringList{"Fundição", "", "", "€ 3", "", "ñ", "", ""};
-    QTest::newRow("Latin-1 written into a widened row")
-        << Writes{{4, "Ω"}, {2, "açúcar"}, {4, "1,5"}, {7, "fim"}}
-        << QStringList{"", "", "açúcar", "", "1,5", "", "", "fim"};
+        << Writes{{0, "Fundição"}, {3, "€ 3"}, {5, "ñ"}} << QStringList{"Fundição", "", "", "€ 3", "", "ñ", "", ""};
+    QTest::newRow("Latin-1 written into a widened row") << Writes{{4, "Ω"}, {2, "açúcar"}, {4, "1,5"}, {7, "fim"}}
+                                                        << QStringList{"", "", "açúcar", "", "1,5", "", "", "fim"};
     QTest::newRow("a text outside the basic plane")
         << Writes{{6, QString::fromUcs4(U"\U0001F321 quente")}, {0, "7"}}
         << QStringList{"7", "", "", "", "", "", QString::fromUcs4(U"\U0001F321 quente"), ""};
@@ -79,7 +77,8 @@ void ViewerTableTest::cellsReadBackAsWritten()
 void ViewerTableTest::viewsOfEveryEncodingAreKept()
 {
     ViewerTable table;
-    const char latin1[] = "Observa\xE7\xF5" "es";
+    const char latin1[] = "Observa\xE7\xF5"
+                          "es";
     table.setCell(1, 0, QLatin1StringView(latin1));
     table.setCell(1, 1, QUtf8StringView("Observações"));
     table.setCell(1, 2, QUtf8StringView("ascii"));

@@ -18,8 +18,7 @@ protected:
     ChangeNotifier &operator=(const ChangeNotifier &) = delete;
 
     // Stores value into member and reports a change only if it differs.
-    template <typename T>
-    void assign(T &member, const T &value)
+    template <typename T> void assign(T &member, const T &value)
     {
         assignIfChanged(member, value, [this] { changed(); });
     }

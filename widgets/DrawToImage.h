@@ -16,8 +16,7 @@
 
 // An image of size (in device-independent pixels) at devicePixelRatio, at
 // least one pixel, with draw(QPainter &) run on it.
-template <class Draw>
-QImage drawToImage(QSize size, qreal devicePixelRatio, Draw &&draw)
+template <class Draw> QImage drawToImage(QSize size, qreal devicePixelRatio, Draw &&draw)
 {
     const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
     QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
@@ -29,8 +28,7 @@ QImage drawToImage(QSize size, qreal devicePixelRatio, Draw &&draw)
 
 // A paint event: render(devicePixelRatio) gives the widget's image, which is
 // put on the widget. An empty widget paints nothing.
-template <class Render>
-void paintRendered(QWidget &widget, Render &&render)
+template <class Render> void paintRendered(QWidget &widget, Render &&render)
 {
     if (widget.width() <= 0 || widget.height() <= 0)
         return;

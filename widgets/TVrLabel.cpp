@@ -7,8 +7,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-TVrLabel::TVrLabel(QWidget *parent)
-    : TVrLabel(QString(), parent)
+TVrLabel::TVrLabel(QWidget *parent) : TVrLabel(QString(), parent)
 {
 }
 
@@ -32,10 +31,22 @@ void TVrLabel::setCaption(const QString &text)
     assignIfChanged(caption_, text, [this] { update(); });
 }
 
-void TVrLabel::setColor(const QColor &c) { assignIfChanged(color_, c, [this] { update(); }); }
-void TVrLabel::setFontColor(const QColor &c) { assignIfChanged(fontColor_, c, [this] { update(); }); }
-void TVrLabel::setColorShadow(const QColor &c) { assignIfChanged(shadow_, c, [this] { update(); }); }
-void TVrLabel::setColorHighlight(const QColor &c) { assignIfChanged(highlight_, c, [this] { update(); }); }
+void TVrLabel::setColor(const QColor &c)
+{
+    assignIfChanged(color_, c, [this] { update(); });
+}
+void TVrLabel::setFontColor(const QColor &c)
+{
+    assignIfChanged(fontColor_, c, [this] { update(); });
+}
+void TVrLabel::setColorShadow(const QColor &c)
+{
+    assignIfChanged(shadow_, c, [this] { update(); });
+}
+void TVrLabel::setColorHighlight(const QColor &c)
+{
+    assignIfChanged(highlight_, c, [this] { update(); });
+}
 
 RaisedTextLook TVrLabel::look() const
 {

@@ -36,7 +36,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-
     QString caption_;
     QColor color_;
     QColor fontColor_;

@@ -46,9 +46,18 @@ void TVrProgressBar::setPosition(int v)
     setState(min_, max_, std::clamp(v, min_, max_));
 }
 
-void TVrProgressBar::setStartColor(const QColor &c) { assignIfChanged(startColor_, c, [this] { update(); }); }
-void TVrProgressBar::setEndColor(const QColor &c) { assignIfChanged(endColor_, c, [this] { update(); }); }
-void TVrProgressBar::setColor(const QColor &c) { assignIfChanged(color_, c, [this] { update(); }); }
+void TVrProgressBar::setStartColor(const QColor &c)
+{
+    assignIfChanged(startColor_, c, [this] { update(); });
+}
+void TVrProgressBar::setEndColor(const QColor &c)
+{
+    assignIfChanged(endColor_, c, [this] { update(); });
+}
+void TVrProgressBar::setColor(const QColor &c)
+{
+    assignIfChanged(color_, c, [this] { update(); });
+}
 
 int TVrProgressBar::filledLength() const
 {

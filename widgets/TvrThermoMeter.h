@@ -5,8 +5,8 @@
 // step, so it never flickers. Any change of the scale, the markers or the
 // colours repaints it; assigning the value already shown does nothing.
 
-#include "widgets/ThermoPainter.h"
 #include "widgets/TVrLiniarIndicator.h"
+#include "widgets/ThermoPainter.h"
 #include "widgets/TvrThermoMeterScale.h"
 
 #include <QColor>

@@ -19,9 +19,9 @@ public:
 
     ModalCatcher();
 
-    QList<Box> boxes;          // message boxes seen, in order
-    QStringList prompts;       // input boxes seen: "caption|prompt|masked"
-    QStringList entries;       // what to type into the next input boxes
+    QList<Box> boxes;    // message boxes seen, in order
+    QStringList prompts; // input boxes seen: "caption|prompt|masked"
+    QStringList entries; // what to type into the next input boxes
 
     QStringList texts() const; // the message boxes' texts
 

@@ -18,7 +18,7 @@
 #include <QTemporaryDir>
 
 struct LoggedRequest {
-    double seconds = 0.0;   // CLOCK_MONOTONIC, the clock QElapsedTimer uses here too
+    double seconds = 0.0; // CLOCK_MONOTONIC, the clock QElapsedTimer uses here too
     QByteArray bytes;
 };
 
