@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "core/Settings.h"
 #include "core/SettingsLocation.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,66 +59,20 @@ private:
     std::vector<std::unique_ptr<QTemporaryDir>> dirs;
 };
 
-// Files written past `bytes` fail with "file too large", root or not: a disk
-// that fills up in the middle of a write.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = nullptr;
-};
-
 enum class Store { None, File, Folder };
 enum class Obstacle { FolderInPlaceOfFile, FileInPlaceOfFolder, DiskFullOnCopy, DiskFullOnNewValue };
 
-// Runs writeSettings in a child process without root's privileges (root
-// writes into any folder), and returns what it threw, or "notice: " + its
-// notice. Outside root the child keeps the caller's user.
+// Runs writeSettings without root's privileges (root writes into any
+// folder), and returns what it threw, or "notice: " + its notice.
 QString writeUnprivileged(const SharedState &state)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(3);
-        QString result;
+    return runUnprivileged([&state] {
         try {
-            result = QStringLiteral("notice: ") + writeSettings(state);
+            return QStringLiteral("notice: ") + writeSettings(state);
         } catch (const AppError &e) {
-            result = e.message();
+            return e.message();
         }
-        const QByteArray bytes = result.toUtf8();
-        const bool sent = ::write(fds[1], bytes.constData(), bytes.size()) == bytes.size();
-        _exit(sent ? 0 : 4);
-    }
-    ::close(fds[1]);
-    QByteArray out;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        out.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("child failed with status %1").arg(status);
-    return QString::fromUtf8(out);
+    });
 }
 
 const QString badPorta = QStringLiteral("error: Invalid data type for 'Porta'");

@@ -7,6 +7,7 @@
 #include "core/ViewerSink.h"
 #include "recordings/TestFile.h"
 #include "recordings/ViewerTable.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,29 +25,6 @@ namespace {
 const QByteArray kOldContent =
     "\r\n\r\n[TESTE=]\r\n[CAB1=antigo]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n{R1-\t\t\t\t\t\t\t}\r\n";
 
-// Files written past `bytes` fail with "file too large", root or not: a disk
-// that fills up in the middle of a write.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = nullptr;
-};
-
 // Runs the save (or load) and returns its error text (empty on success). Root ignores
 // folder permissions, so as root the save runs in a child process that has
 // dropped to an unprivileged user.
@@ -60,32 +38,7 @@ QString saveError(const std::function<void()> &save, bool unprivileged)
             return e.message();
         }
     };
-    if (!unprivileged || geteuid() != 0)
-        return run();
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return QStringLiteral("pipe failed");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(2);
-        const QByteArray text = run().toUtf8();
-        const ssize_t n = write(pipeFds[1], text.constData(), size_t(text.size()));
-        _exit(n == text.size() ? 0 : 3);
-    }
-    close(pipeFds[1]);
-    QByteArray text;
-    char buf[512];
-    ssize_t n;
-    while ((n = read(pipeFds[0], buf, sizeof buf)) > 0)
-        text.append(buf, n);
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("child failed with status %1").arg(status);
-    return QString::fromUtf8(text);
+    return unprivileged ? runUnprivileged(run) : run();
 }
 
 ViewerTable bigTable()
