@@ -8,6 +8,7 @@
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
 #include "forms/Taxa.h"
+#include "forms/Visualizar.h"
 #include "forms/ViewerActions.h"
 #include "link/Commands.h"
 #include "link/ConfigCommands.h"
@@ -437,6 +438,8 @@ void TForm1::closeDialogs()
         Form2->close();
     if (Form4)
         Form4->close();
+    if (Form5)
+        Form5->close();
 }
 
 QString TForm1::statusText(StatusPanel panel) const

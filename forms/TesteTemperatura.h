@@ -174,9 +174,10 @@ private:
     void buildStatusBar();
     void FormCreate();
     void FormClose();
-    // Closes the calibration and sample-rate dialogs: they have no parent, so
-    // they would keep the program running, and would send through this
-    // window's port after it is gone.
+    // Closes the calibration and sample-rate dialogs and the test viewer: they
+    // have no parent, so they would keep the program running after the main
+    // window, and would send through or be filled from this window's port
+    // after it is gone.
     void closeDialogs();
     QLabel *maxMinLabel(MaxMinLabel label) const;
     TVrLabel *valueLabel(ValueLabel label) const;

@@ -9,6 +9,8 @@
 #include "forms/Forms.h"
 #include "forms/Taxa.h"
 #include "forms/TesteTemperatura.h"
+#include "forms/ViewerActions.h"
+#include "forms/Visualizar.h"
 #include "link/ReplyParser.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
@@ -281,17 +283,27 @@ private slots:
         QTest::addColumn<QString>("dialog");
         QTest::newRow("sample rate") << "Form4";
         QTest::newRow("calibration") << "Form2";
+        QTest::newRow("test viewer") << "Form5";
     }
 
     void closingTheMainWindowClosesTheDialogs()
     {
-        const bool sampleRate = FETCHED(QString, dialog) == "Form4";
+        const QString kind = FETCHED(QString, dialog);
         ModalCatcher catcher;
         auto w = openWindow();
         w->show();
         catcher.entries = QStringList{"k4lt0x"};
-        (sampleRate ? w->A1 : w->AjustarOFFSET1)->trigger();
-        QPointer<QWidget> dialog = sampleRate ? static_cast<QWidget *>(Form4.data()) : Form2.data();
+        QPointer<QWidget> dialog;
+        if (kind == "Form4") {
+            w->A1->trigger();
+            dialog = Form4.data();
+        } else if (kind == "Form2") {
+            w->AjustarOFFSET1->trigger();
+            dialog = Form2.data();
+        } else {
+            dialog = openViewer(w.get());
+            dialog->show();
+        }
         QVERIFY(dialog && dialog->isVisible());
         QVERIFY(w->close());
         QVERIFY(!dialog.isNull() ? !dialog->isVisible() : true);
