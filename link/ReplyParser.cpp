@@ -147,29 +147,21 @@ inline void ReplyParser::step(char ch)
     case Letter:
         lfEnds = false;
         switch (ch) {
+        // The case of a live-value letter gives the unit: upper °C, lower °F.
         case 'W':
-            s.replyState = LiveWet;
-            s.fahrenheitUnit = 0;
-            break;
         case 'w':
             s.replyState = LiveWet;
-            s.fahrenheitUnit = 1;
+            s.fahrenheitUnit = ch == 'w';
             break;
         case 'G':
-            s.replyState = MaxWet;
-            s.fahrenheitUnit = 0;
-            break;
         case 'g':
             s.replyState = MaxWet;
-            s.fahrenheitUnit = 1;
+            s.fahrenheitUnit = ch == 'g';
             break;
         case 'B':
-            s.replyState = MinWet;
-            s.fahrenheitUnit = 0;
-            break;
         case 'b':
             s.replyState = MinWet;
-            s.fahrenheitUnit = 1;
+            s.fahrenheitUnit = ch == 'b';
             break;
         case 'U': s.replyState = UnitSet; break;
         case 'T': s.replyState = TestCount; break;
