@@ -10,6 +10,7 @@
 // hand-clock ms, RSS growth in KiB over the run, the reply field's capacity.
 #include "control/PollScheduler.h"
 #include "link/CommandSender.h"
+#include "link/ReplyTurn.h"
 #include "link/protocol.h"
 
 #include <QCoreApplication>
@@ -82,9 +83,9 @@ struct Soak : SchedulerHost, CommandSender, NullMainWindowSink {
         }
     }
 
-    void sendCommand(const QByteArray &c) override
+    bool sendCommand(const QByteArray &c) override
     {
-        state.readyToSend = false;
+        takeLine(state, c);
         ++polls;
         if (--untilFault == 0) {
             untilFault = 200 + int(random() % 400);
@@ -95,6 +96,7 @@ struct Soak : SchedulerHost, CommandSender, NullMainWindowSink {
         } else {
             pending += healthy(c);
         }
+        return true;
     }
 
     void run(long long until)

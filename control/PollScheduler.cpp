@@ -3,16 +3,19 @@
 #include "link/CommandSender.h"
 #include "link/Commands.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 
 namespace {
 
 const QString noReplyText = QStringLiteral("Sem resposta do medidor");
+const QString finishedText = QStringLiteral("Leitura finalizada.");
 
 } // namespace
 
 void PollScheduler::Timer1Timer()
 {
     watchReply();
+    sendQueued();
     const bool wasReady = s.readyToSend;
     livePolling();
     if (wasReady && !s.readyToSend)
@@ -25,9 +28,51 @@ void PollScheduler::Timer1Timer()
 void PollScheduler::runSequenceStep()
 {
     const int32_t step = s.downloadStep;
+    writeFailed = false;
     sequenceStep();
-    if (!s.readyToSend)
+    if (writeFailed)
+        interruptSequence(step, Cause::Disconnected);
+    else if (!s.readyToSend)
         requestSent(step);
+}
+
+void PollScheduler::send(const QByteArray &command)
+{
+    if (!sender.sendCommand(command))
+        writeFailed = true;
+}
+
+// A command whose turn comes at the caller's request is told at once, inside
+// the caller; one that waited is told from the event loop, so that a box it
+// opens never holds up the tick or the parser that freed the line.
+bool PollScheduler::sendQueued(bool tellAtOnce)
+{
+    while (s.readyToSend && !queued.empty()) {
+        Queued next = std::move(queued.front());
+        queued.pop_front();
+        ++stepEpoch;
+        const bool written = sender.sendCommand(next.command());
+        if (written)
+            requestSent(noStep);
+        if (next.written) {
+            if (tellAtOnce)
+                next.written(written);
+            else
+                host.postStep(&earlyStepContext, [tell = std::move(next.written), written] { tell(written); });
+        }
+        if (written)
+            return true;
+    }
+    return false;
+}
+
+void PollScheduler::sendWhenFree(std::function<QByteArray()> command, Written written)
+{
+    queued.push_back({std::move(command), std::move(written)});
+    if (s.readyToSend && queued.size() == 1)
+        sendQueued(true);
+    else
+        host.setPollInterval(IntervalWaiting); // to notice the reply's time-out in time
 }
 
 void PollScheduler::requestSent(int32_t step)
@@ -73,7 +118,7 @@ void PollScheduler::replyTimedOut()
     pendingStep = noStep;
     s.replyState = ReplyParser::Idle;
     s.replyField.clear();
-    s.readyToSend = true;
+    freeLine(s);
     if (!noReplyShown) {
         activityBeforeNotice = host.statusText(StatusPanel::Activity);
         noReplyShown = true;
@@ -86,17 +131,27 @@ void PollScheduler::replyTimedOut()
         ++stepEpoch;
         s.downloadStep = step; // the same request again, at once
     } else {
-        stopSequence(step);
+        interruptSequence(step, Cause::NoReply);
     }
 }
 
-// The sequence ends where its request went unanswered; what has arrived
-// stays (the tree's nodes, the viewer's records) and can be read again.
-void PollScheduler::stopSequence(int32_t step)
+void PollScheduler::endSequence()
 {
     ++stepEpoch;
     retries = 0;
     s.sequenceActive = false;
+    // The reply still awaited answers a request of the sequence that ended.
+    if (!s.readyToSend && pendingStep != noStep)
+        s.replyDiscarded = true;
+    pendingStep = noStep;
+}
+
+// The sequence ends where its request went unanswered or could not be
+// written; what has arrived stays (the tree's nodes, the viewer's records)
+// and can be read again.
+void PollScheduler::interruptSequence(int32_t step, Cause cause)
+{
+    endSequence();
     noReplyShown = false;
     host.setUnitMenuEnabled(true);
     QString where;
@@ -114,25 +169,44 @@ void PollScheduler::stopSequence(int32_t step)
     }
     if (step == Download || step == DownloadHeader || step == DownloadRecord || step == DownloadFetch)
         viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros (interrompido)").arg(s.recordIndex));
-    host.setStatusText(StatusPanel::Activity,
-                       QStringLiteral("Leitura interrompida %1: sem resposta do medidor.").arg(where));
+    const QString why = cause == Cause::NoReply ? QStringLiteral("sem resposta do medidor")
+                                                : QStringLiteral("medidor desconectado");
+    host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura interrompida %1: %2.").arg(where, why));
 }
 
 void PollScheduler::startSequence(Step firstStep)
 {
-    ++stepEpoch;
-    retries = 0;
-    pendingStep = noStep;
-    waitingSince.reset();
+    endSequence();
+    finishText = finishedText;
     s.downloadStep = firstStep;
     s.sequenceActive = true;
-    s.readyToSend = true;
+    host.setPollInterval(IntervalWaiting);
+}
+
+void PollScheduler::stopSequence()
+{
+    if (s.sequenceActive)
+        endSequence();
+}
+
+bool PollScheduler::testListReadRunning() const
+{
+    return s.sequenceActive && ((s.downloadStep >= TestList && s.downloadStep <= TestListNode) ||
+                                s.downloadStep == MemoryUse || s.downloadStep == MemoryUseRead);
+}
+
+void PollScheduler::cancelTestListRead()
+{
+    if (!testListReadRunning())
+        return;
+    endSequence();
+    host.setUnitMenuEnabled(true);
+    host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura cancelada."));
 }
 
 void PollScheduler::startTestListRead()
 {
     host.setDownloadPosition(0);
-    s.readyToSend = true;
     host.setUnitMenuEnabled(false);
     startSequence(TestList);
     host.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
@@ -142,13 +216,23 @@ void PollScheduler::startDownload(int testIndex)
 {
     host.setDownloadPosition(0);
     s.testIndex = testIndex;
-    s.replyState = ReplyParser::Idle;
+    // The new viewer holds nothing yet: no count of an earlier download may
+    // reach its caption.
+    s.recordIndex = 0;
+    s.recordCount = 0;
+    s.recordsOutOfOrder = 0;
+    s.lastRegisterNumber = -1;
+    // A parser in the middle of the reply still awaited is left to finish it.
+    if (s.readyToSend) {
+        s.replyState = ReplyParser::Idle;
+        s.replyField.clear();
+    }
     startSequence(Download);
 }
 
 void PollScheduler::replyCompleted()
 {
-    if (!s.sequenceActive)
+    if (!s.sequenceActive && queued.empty())
         return;
     const uint64_t queuedAt = stepEpoch;
     host.postStep(&earlyStepContext, [this, queuedAt] { runEarlyStep(queuedAt); });
@@ -174,7 +258,9 @@ void PollScheduler::runEarlyStep(uint64_t epochWhenQueued)
 {
     if (stepEpoch != epochWhenQueued)
         return; // a tick has run the step, or a new sequence began, meanwhile
-    if (s.readyToSend && s.sequenceActive && !host.liveReadingsPageShown())
+    if (!s.readyToSend || sendQueued())
+        return;
+    if (s.sequenceActive && !host.liveReadingsPageShown())
         runSequenceStep();
 }
 
@@ -189,7 +275,8 @@ void PollScheduler::livePolling()
             s.pollIndex = 0;
     } else {
         host.setOptionsMenuEnabled(true);
-        host.setPollInterval(IntervalWaiting);
+        const bool idle = s.readyToSend && !s.sequenceActive && queued.empty();
+        host.setPollInterval(idle ? IntervalIdle : IntervalWaiting);
     }
 }
 
@@ -201,7 +288,9 @@ void PollScheduler::sequenceStep()
     case TestList:
         host.resetTerminalScreen();
         host.clearTestTree();
-        sender.sendCommand(Command::testCount());
+        // A new read starts from nothing: no count of an earlier one shows.
+        s.testCount = 0;
+        send(Command::testCount());
         s.downloadStep = TestListCount;
         break;
     case TestListCount:
@@ -212,7 +301,7 @@ void PollScheduler::sequenceStep()
         s.downloadStep = TestListRecords;
         break;
     case TestListRecords:
-        sender.sendCommand(Command::recordCount(s.testIndex));
+        send(Command::recordCount(s.testIndex));
         s.downloadStep = TestListNode;
         break;
     case TestListNode:
@@ -223,52 +312,67 @@ void PollScheduler::sequenceStep()
 
     // One-test download
     case Download:
-        sender.sendCommand(Command::recordCount(s.testIndex));
+        send(Command::recordCount(s.testIndex));
         s.downloadStep = DownloadHeader;
         break;
     case DownloadHeader:
-        sender.sendCommand(Command::testHeader(s.testIndex));
+        send(Command::testHeader(s.testIndex));
         s.recordIndex = 0;
         s.downloadStep = DownloadRecord;
         break;
     case DownloadRecord:
         host.setDownloadProgress(s.recordCount, s.recordIndex);
         if (s.recordIndex < s.recordCount) {
-            sender.sendCommand(Command::recordSelect(s.recordIndex));
+            send(Command::recordSelect(s.recordIndex));
             s.downloadStep = DownloadFetch;
         } else {
-            viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros").arg(s.recordIndex));
+            finishDownload();
             s.downloadStep = Finish;
         }
         break;
     case DownloadFetch:
-        sender.sendCommand(Command::storedRecord());
+        send(Command::storedRecord());
         s.downloadStep = DownloadRecord;
         break;
 
     // Memory use, the end of the test-list read
     case MemoryUse:
-        sender.sendCommand(Command::memoryUse());
+        send(Command::memoryUse());
         s.downloadStep = MemoryUseRead;
         break;
     case MemoryUseRead: s.downloadStep = Finish; break;
 
     // Sample-rate query
     case SampleRate:
-        sender.sendCommand(Command::sampleRate());
+        send(Command::sampleRate());
         s.downloadStep = SampleRateUnit;
         break;
     case SampleRateUnit:
-        sender.sendCommand(Command::sampleRateUnit());
+        send(Command::sampleRateUnit());
         s.downloadStep = Finish;
         break;
 
     case Finish:
         s.sequenceActive = false;
         host.setUnitMenuEnabled(true);
-        host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
+        host.setStatusText(StatusPanel::Activity, finishText);
         break;
 
     default: break; // a step no sequence has: nothing to do
     }
+}
+
+// Every record has come, each in its own row. A download whose register
+// numbers did not go upwards holds a record twice or out of order: it is not
+// what the meter holds, and says so.
+void PollScheduler::finishDownload()
+{
+    if (s.recordsOutOfOrder == 0) {
+        viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros").arg(s.recordIndex));
+        return;
+    }
+    viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros (incompleto)").arg(s.recordIndex));
+    finishText = QStringLiteral("Leitura incompleta: %1 registros recebidos, %2 repetidos ou fora de ordem.")
+                     .arg(s.recordIndex)
+                     .arg(s.recordsOutOfOrder);
 }

@@ -12,12 +12,25 @@
 // caption) says where it stopped. A meter that answers in time sees exactly
 // the requests it would see without the time-out.
 //
+// Only the reply a request waits for frees the line (link/ReplyTurn.h).
+// Nothing forces the line free: a sequence started, or a command of a menu or
+// a dialog given (sendWhenFree), while a reply is awaited waits for it or its
+// time-out. A sequence whose request cannot be written (the port closed or
+// gone) ends at once, with what it has received: a download's caption says
+// " (interrompido)", a test-list read keeps only the nodes of this read. A
+// download whose records are not numbered upwards (one repeated or out of
+// order) ends with " (incompleto)" instead of the plain count.
+//
+// While no sequence runs, no reply is awaited and the live page is not shown,
+// Timer1 sleeps (IntervalIdle): an idle client does not wake every 10 ms.
+//
 // A sequence does not wait for Timer1 when it need not: when the reply that
 // its step waits for has just completed, the next step runs as soon as the
 // parser has returned (replyCompleted), so a download is paced by the line
 // rather than by the 10 ms tick. The requests, their order and their bytes are
 // those the ticks would send; live polling keeps its own rhythm.
 
+#include "control/CommandQueue.h"
 #include "control/SchedulerHost.h"
 #include "core/SharedState.h"
 #include "core/WindowSlots.h"
@@ -26,12 +39,13 @@
 #include <QObject>
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 class CommandSender;
 class ReplyParser;
 
-class PollScheduler {
+class PollScheduler : public CommandQueue {
 public:
     // The steps of the three request sequences (SharedState::downloadStep),
     // with the numbers traces and tests show.
@@ -51,7 +65,7 @@ public:
         Finish = 100,        // ends the sequence, unlocks the unit menu
     };
 
-    enum Interval : int { IntervalAtStart = 100, IntervalPolling = 1000, IntervalWaiting = 10 };
+    enum Interval : int { IntervalAtStart = 100, IntervalPolling = 1000, IntervalWaiting = 10, IntervalIdle = 500 };
 
     // How often a sequence sends a timed-out request again before it ends.
     static constexpr int maxRetries = 3;
@@ -66,16 +80,34 @@ public:
 
     void Timer1Timer();
 
-    // Starts a sequence at its first step; an earlier one in progress is abandoned.
+    // Starts a sequence at its first step; an earlier one in progress is
+    // abandoned (the reply its request still awaits will fill nothing). The
+    // first request goes out once the line is free.
     void startSequence(Step firstStep);
+
+    // Ends the sequence in progress (its viewer was closed, or the operator
+    // cancelled it); what it has received stays. The reply its request still
+    // awaits frees the line when it comes and fills nothing.
+    void stopSequence();
+
+    // "Cancelar" of a test-list read: ends it with the nodes read so far, the
+    // unit menu unlocked, panel 2 "Leitura cancelada.". Nothing while no
+    // test-list read runs.
+    void cancelTestListRead();
+    bool testListReadRunning() const;
+
+    // CommandQueue: the command goes out before the next live or sequence
+    // request, once the line is free.
+    void sendWhenFree(std::function<QByteArray()> command, Written written = {}) override;
+    using CommandQueue::sendWhenFree;
 
     // "Ler Testes": the list of stored tests, their record counts and the
     // memory use, with the unit menu locked until the read ends.
     void startTestListRead();
 
     // The download of stored test testIndex into the viewer (opened by the
-    // caller): progress bar at 0, the parser back to its idle state, then
-    // "@R", "@t" and a "@r"/"@A" pair per record from step Download.
+    // caller): progress bar at 0, no record counted yet, then "@R", "@t" and
+    // a "@r"/"@A" pair per record from step Download.
     void startDownload(int testIndex);
 
     // The link has just been freed by a received reply (readyToSend went from
@@ -93,16 +125,30 @@ public:
     void received(ReplyParser &parser, QByteArrayView bytes);
 
 private:
+    enum class Cause { NoReply, Disconnected };
+    struct Queued {
+        std::function<QByteArray()> command;
+        Written written;
+    };
+
     void livePolling();
+    // Sends the queued commands whose turn has come; true when one of them
+    // took the line.
+    bool sendQueued(bool tellAtOnce = false);
+    // Sends one request of a sequence step; a failed write is noted for
+    // runSequenceStep.
+    void send(const QByteArray &command);
     void sequenceStep();
+    void finishDownload();
     // sequenceStep, noting the request it sent for the time-out.
     void runSequenceStep();
     void requestSent(int32_t step);
     void watchReply();
     void replyArrived();
     void replyTimedOut();
-    void stopSequence(int32_t step);
+    void interruptSequence(int32_t step, Cause cause);
     void runEarlyStep(uint64_t epochWhenQueued);
+    void endSequence();
 
     SharedState &s;
     SchedulerHost &host;
@@ -124,4 +170,7 @@ private:
     int retries = 0;              // of the step awaited, since its last reply
     bool noReplyShown = false;    // panel 2 shows the time-out's notice
     QString activityBeforeNotice; // what panel 2 showed before it
+    bool writeFailed = false;     // the step being run could not write its request
+    QString finishText;           // panel 2 at the end of the sequence in progress
+    std::deque<Queued> queued;    // commands of menus and dialogs waiting for the line
 };

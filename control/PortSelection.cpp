@@ -4,6 +4,7 @@
 #include "link/ComPort.h"
 #include "link/PortNames.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 
 #include <cerrno>
 
@@ -50,11 +51,11 @@ QString PortSelection::portText() const
     return QStringLiteral("Comm%1").arg(s.portNumber);
 }
 
-void PortSelection::sendCommand(const QByteArray &command)
+bool PortSelection::sendCommand(const QByteArray &command)
 {
     if (!port.Connected())
-        return;
-    s.readyToSend = false;
+        return false;
+    takeLine(s, command);
     bool written;
     try {
         written = port.SendText(command) == command.size();
@@ -66,10 +67,11 @@ void PortSelection::sendCommand(const QByteArray &command)
     // and the link waiting for a reply that cannot come: it is a failed
     // write like any other.
     if (written)
-        return;
+        return true;
     port.setConnected(false);
     view.setStatusText(StatusPanel::Link, QStringLiteral("Desconectado"));
     view.setStatusText(StatusPanel::Activity, QString());
+    return false;
 }
 
 void PortSelection::openStoredPort()
@@ -139,7 +141,7 @@ void PortSelection::Timer2Timer()
             s.portSearchState = SearchOpen;
             s.replyState = ReplyParser::Idle;
             s.replyField.clear();
-            s.readyToSend = true;
+            freeLine(s);
         } else {
             s.portSearchState = SearchNext;
         }
@@ -166,11 +168,16 @@ void PortSelection::ComPort1AfterOpen()
     s.portSearchState = SearchOpen;
     s.replyState = ReplyParser::Idle;
     s.replyField.clear();
-    s.readyToSend = true;
+    freeLine(s);
 }
 
 void PortSelection::ComPort1AfterClose()
 {
+    // No reply can come over a closed port: the line is free, and the next
+    // request finds the port closed at once instead of after a time-out.
+    s.replyState = ReplyParser::Idle;
+    s.replyField.clear();
+    freeLine(s);
     view.setStatusText(StatusPanel::Port, portText());
     view.setStatusText(StatusPanel::Link, QStringLiteral("Desconectado"));
     view.setStatusText(StatusPanel::Activity, QString());

@@ -38,8 +38,8 @@ public:
     // Writes one complete command. Nothing happens while the port is closed.
     // A write that fails or does not complete within the write time-out
     // closes the port and shows "Desconectado"; only an error of that close
-    // reaches the caller.
-    void sendCommand(const QByteArray &command) override;
+    // reaches the caller. True when the whole command was written.
+    bool sendCommand(const QByteArray &command) override;
 
     // Start-up: opens the port numbered portNumber ("0" and other numbers
     // outside 1..96 open COM1). A failure is logged and unchecks all port

@@ -1,31 +1,38 @@
 #include "control/ProtectedCommands.h"
 
-#include "link/CommandSender.h"
 #include "link/Commands.h"
 
-namespace {
-
-bool gatedCommand(Protected command, const QByteArray &bytes, const QString &done, SharedState &state,
-                  PasswordPrompt &prompt, CommandSender &sender)
+CommandQueue::Written tellWhenWritten(const QString &done, Tell tell, std::function<void()> then)
 {
-    if (!passwordGate(command, state.userPassword, prompt))
+    return [done, tell = std::move(tell), then = std::move(then)](bool written) {
+        tell(written ? done : notSentText);
+        if (written && then)
+            then();
+    };
+}
+
+CommandQueue::Written tellIfNotWritten(Tell tell)
+{
+    return [tell = std::move(tell)](bool written) {
+        if (!written)
+            tell(notSentText);
+    };
+}
+
+bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell,
+                 std::function<void()> erased)
+{
+    if (!passwordGate(Protected::EraseMemory, state.userPassword, prompt))
         return false;
-    state.readyToSend = true;
-    sender.sendCommand(bytes);
-    prompt.showMessage(done, warningCaption);
+    line.sendWhenFree(Command::eraseMemory(),
+                      tellWhenWritten(QStringLiteral("Memória apagada..."), std::move(tell), std::move(erased)));
     return true;
 }
 
-} // namespace
-
-bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandSender &sender)
+bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell)
 {
-    return gatedCommand(Protected::EraseMemory, Command::eraseMemory(), QStringLiteral("Memória apagada..."), state,
-                        prompt, sender);
-}
-
-bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandSender &sender)
-{
-    return gatedCommand(Protected::ZeroOffset, Command::zeroAllOffsets(), QStringLiteral("Offset zerado..."), state,
-                        prompt, sender);
+    if (!passwordGate(Protected::ZeroOffset, state.userPassword, prompt))
+        return false;
+    line.sendWhenFree(Command::zeroAllOffsets(), tellWhenWritten(QStringLiteral("Offset zerado..."), std::move(tell)));
+    return true;
 }

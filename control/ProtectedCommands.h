@@ -1,14 +1,31 @@
 #pragma once
 // The menu commands behind the password gate that send one command to the
 // meter: "Apagar memória" and "Zerar OFFSET". Each asks for the password; a
-// refused entry sends nothing. An accepted one frees the link (the command
-// goes out even while a request waits for its answer), sends, and tells the
-// operator in a message box captioned "Aviso". True when the command was sent
-// to the sender (which writes nothing while the port is closed).
+// refused entry sends nothing. An accepted one hands the command to the
+// queue, which sends it once the line is free, and then tells the operator
+// ("Aviso") that it was done, or that it was not sent (port closed or gone).
+// True when the password opened the command.
+//
+// The confirmation is told through `tell`, which must outlive the queue's
+// wait: the main window's notice, not the password prompt.
 
+#include "control/CommandQueue.h"
 #include "control/PasswordGate.h"
 
-class CommandSender;
+#include <functional>
 
-bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandSender &sender);
-bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandSender &sender);
+inline const QString notSentText = QStringLiteral("Medidor desconectado: o comando não foi enviado.");
+
+using Tell = std::function<void(const QString &text)>;
+
+// What a command's turn tells: `done` when it was written, else notSentText;
+// `then` runs after a written one.
+CommandQueue::Written tellWhenWritten(const QString &done, Tell tell, std::function<void()> then = {});
+// Tells only a command that could not be written.
+CommandQueue::Written tellIfNotWritten(Tell tell);
+
+// `erased` runs once "@X" has been written (the tree and the counts then show
+// the empty meter).
+bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell,
+                 std::function<void()> erased = {});
+bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell);

@@ -3,6 +3,7 @@
 #include "control/PortSelection.h"
 #include "core/AppError.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 
 void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports)
 {
@@ -12,7 +13,7 @@ void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, P
     state.portNumber = 0;
     state.portSearchState = PortSelection::SearchOpen;
     state.sequenceActive = false;
-    state.readyToSend = true;
+    freeLine(state);
     readSettings(state, ui);
     view.setStatusText(StatusPanel::Port, QStringLiteral("Comm%1").arg(state.portNumber));
     view.setPortChecked(state.portNumber >= 1 && state.portNumber <= 4 ? state.portNumber : 0);

@@ -13,6 +13,12 @@ struct SharedState {
     int32_t replyState = 0;        // 0 = waiting for the ':' that opens a reply
     std::string replyField;        // characters of the field being collected (single bytes)
     bool readyToSend = true;       // the link is free for the next request
+    // The reply letter the request on the line waits for ('W' for "@M", 'R'
+    // for "@R" n ...); 0 while the line is free. Only that reply frees it.
+    char awaitedReply = 0;
+    // The awaited reply answers a request whose sequence has since ended: it
+    // still frees the line, and fills nothing.
+    bool replyDiscarded = false;
     int32_t fahrenheitUnit = 0;    // unit of the last reading reply: 0 °C, 1 °F
     int32_t replyTimeoutMs = 3000; // a request unanswered this long is given up ("TempoResposta")
 
@@ -36,6 +42,11 @@ struct SharedState {
     int32_t testCount = 0;
     int32_t recordCount = 0;
     int32_t viewerRecordCount = 0;
+    // Stored records of the download in progress whose register number was
+    // not above the one before (a record repeated or out of order), and the
+    // last register number read (-1: none yet, or not a number).
+    int32_t recordsOutOfOrder = 0;
+    int64_t lastRegisterNumber = -1;
     long double recordWet = 0.0L;
     long double recordDry = 0.0L;
     long double recordGlobe = 0.0L;

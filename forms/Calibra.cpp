@@ -2,7 +2,8 @@
 
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
-#include "link/CommandSender.h"
+#include "control/CommandQueue.h"
+#include "forms/Notice.h"
 #include "link/Commands.h"
 
 #include <QCloseEvent>
@@ -17,10 +18,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TForm2::TForm2(CommandSender &sender, QWidget *mainWindow)
+TForm2::TForm2(CommandQueue &line, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint)
-    , sender(sender)
+    , line(line)
     , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -125,28 +126,25 @@ TForm2::Page TForm2::shownPage() const
 
 void TForm2::BitBtn3Click()
 {
-    sender.sendCommand(Command::liveValues());
+    line.sendWhenFree(Command::liveValues());
 }
 
 void TForm2::BitBtn1Click()
 {
     const Page page = shownPage();
     // A field that is not a number throws before anything is sent.
-    sender.sendCommand(ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text()));
-    confirm();
+    line.sendWhenFree(ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text()),
+                      confirmation());
 }
 
 void TForm2::BitBtn2Click()
 {
-    sender.sendCommand(ConfigCommand::zeroOffset(shownChannel()));
-    confirm();
+    line.sendWhenFree(ConfigCommand::zeroOffset(shownChannel()), confirmation());
 }
 
-void TForm2::confirm()
+CommandQueue::Written TForm2::confirmation()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), QStringLiteral("Parâmetro calibrado."),
-                    QMessageBox::Ok, this);
-    box.exec();
+    return tellWhenWritten(QStringLiteral("Parâmetro calibrado."), noticeIn(this));
 }
 
 void TForm2::closeEvent(QCloseEvent *event)

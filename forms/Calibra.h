@@ -7,18 +7,19 @@
 //
 // Created fresh after the maintenance password, shown at once on the "GLO"
 // page with every field "0", destroyed when it closes; while it is open the
-// main window takes no input. The confirmation "Parâmetro calibrado." follows
-// every command handed to the sender, whether or not the port is open and
-// before any reply. A field that is not a number goes to the default error
-// report and nothing is sent.
+// main window takes no input. Commands go out through the scheduler's queue,
+// once the line is free; the confirmation "Parâmetro calibrado." follows
+// every one written, before any reply, and one that could not be written
+// (the port closed or gone) says so instead. A field that is not a number
+// goes to the default error report and nothing is sent.
 
 #include "core/DialogSinks.h"
+#include "control/CommandQueue.h"
 #include "link/ConfigCommands.h"
 
 #include <QPointer>
 #include <QWidget>
 
-class CommandSender;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,7 +30,7 @@ class TForm2 : public QWidget, public CalibrationSink {
 public:
     // Stores itself in Form2, attaches to the calibration slot, disables
     // mainWindow (when given) until it closes, and shows itself.
-    explicit TForm2(CommandSender &sender, QWidget *mainWindow = nullptr);
+    explicit TForm2(CommandQueue &line, QWidget *mainWindow = nullptr);
     ~TForm2() override;
 
     // CalibrationSink
@@ -68,8 +69,9 @@ private:
                        QPushButton *&adjust, QPushButton *&zero);
     Page shownPage() const;
     void FormClose();
-    void confirm();
+    // "Parâmetro calibrado." once a command is written, or why it was not.
+    CommandQueue::Written confirmation();
 
-    CommandSender &sender;
+    CommandQueue &line;
     QPointer<QWidget> mainWindow;
 };

@@ -1,9 +1,8 @@
 #include "forms/Taxa.h"
 
-#include "core/SharedState.h"
+#include "control/CommandQueue.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
-#include "link/CommandSender.h"
 #include "link/ConfigCommands.h"
 
 #include <QCloseEvent>
@@ -17,11 +16,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TForm4::TForm4(CommandSender &sender, SharedState &state, QWidget *mainWindow)
+TForm4::TForm4(CommandQueue &line, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint)
-    , sender(sender)
-    , state(state)
+    , line(line)
     , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -81,10 +79,9 @@ void TForm4::setSampleInterval(const QString &text)
 
 void TForm4::BitBtn5Click()
 {
-    state.readyToSend = true;
     if (const std::optional<QByteArray> command =
             ConfigCommand::sampleInterval(Edit1->text(), RadioButton2->isChecked())) {
-        sender.sendCommand(*command);
+        line.sendWhenFree(*command);
     } else {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), QStringLiteral("Parâmetro de tempo inválido."),
                         QMessageBox::Ok, this);

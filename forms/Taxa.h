@@ -8,15 +8,15 @@
 // "Confirma" sends "@i0+" (seconds) or "@i1+" (minutes, also when no unit is
 // checked) with the trimmed interval text; a text longer than 3 characters is
 // refused with "Parâmetro de tempo inválido." and nothing is sent. Either
-// way the dialog closes. Nothing confirms the command.
+// way the dialog closes. The command goes out once the line is free; nothing
+// confirms it.
 
 #include "core/DialogSinks.h"
 
 #include <QPointer>
 #include <QWidget>
 
-class CommandSender;
-struct SharedState;
+class CommandQueue;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -26,7 +26,7 @@ class TForm4 : public QWidget, public SampleRateSink {
 public:
     // Stores itself in Form4, attaches to the sample-rate slot, disables
     // mainWindow (when given) until it closes, and shows itself.
-    TForm4(CommandSender &sender, SharedState &state, QWidget *mainWindow = nullptr);
+    TForm4(CommandQueue &line, QWidget *mainWindow = nullptr);
     ~TForm4() override;
 
     // SampleRateSink
@@ -48,7 +48,6 @@ protected:
 private:
     void FormClose();
 
-    CommandSender &sender;
-    SharedState &state;
+    CommandQueue &line;
     QPointer<QWidget> mainWindow;
 };

@@ -7,6 +7,7 @@
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
+#include "forms/Notice.h"
 #include "forms/Taxa.h"
 #include "forms/Visualizar.h"
 #include "forms/ViewerActions.h"
@@ -25,7 +26,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -98,7 +101,10 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Procurar1Click(); }));
     connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Desconectar1Click(); }));
     connect(LerTestes1, &QAction::triggered, this, guarded(this, [this] { LerTestes1Click(); }));
-    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, guarded(this, [this] { TreeView1DblClick(); }));
+    // A double-click anywhere on the tree, or Enter, downloads the selected test.
+    TreeView1->viewport()->installEventFilter(this);
+    TreeView1->installEventFilter(this);
+    connect(CancelarLeitura, &QPushButton::clicked, this, guarded(this, [this] { CancelarLeituraClick(); }));
     connect(Carregarteste1, &QAction::triggered, this, guarded(this, [this] { Carregar1Click(); }));
     connect(oC1, &QAction::triggered, this, guarded(this, [this] { oC1Click(); }));
     connect(oF1, &QAction::triggered, this, guarded(this, [this] { oF1Click(); }));
@@ -279,6 +285,12 @@ void TForm1::buildTestsPage()
     ProgressBar1->setToolTip(QStringLiteral("Memória disponível"));
     ProgressBar1->setRange(0, 100);
     col->addWidget(ProgressBar1, 1, Qt::AlignHCenter);
+    // Stops a test-list read with what it has read; enabled while one runs.
+    CancelarLeitura = new QPushButton(QStringLiteral("Cancelar"), memory);
+    CancelarLeitura->setShortcut(QKeySequence(Qt::Key_Escape));
+    CancelarLeitura->setToolTip(QStringLiteral("Interrompe a leitura da lista de testes (Esc)"));
+    CancelarLeitura->setEnabled(false);
+    col->addWidget(CancelarLeitura);
     row->addWidget(memory);
 }
 
@@ -342,36 +354,57 @@ void TForm1::TreeView1DblClick()
     if (selected < 0)
         return;
     scheduler.startDownload(selected);
-    openViewer(this);
+    TForm5 *viewer = openViewer(this);
+    // Closing the viewer ends the download into it.
+    viewer->onClosed = [self = QPointer<TForm1>(this)] {
+        if (self)
+            self->scheduler.stopSequence();
+    };
+}
+
+void TForm1::CancelarLeituraClick()
+{
+    scheduler.cancelTestListRead();
+}
+
+Tell TForm1::notice()
+{
+    return noticeIn(this);
 }
 
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    eraseMemory(state, prompt, portSelection);
+    // Once "@X" is out the erased tests are gone: the tree and the counts
+    // show the empty meter, and the list is read again.
+    eraseMemory(state, prompt, scheduler, notice(), [this] {
+        TreeView1->clear();
+        state.testCount = 0;
+        setTestCountText(QStringLiteral("0"));
+        scheduler.startTestListRead();
+    });
 }
 
 void TForm1::ZerarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
-    zeroOffsets(state, prompt, portSelection);
+    zeroOffsets(state, prompt, scheduler, notice());
 }
 
 void TForm1::AjustarRelgio1Click()
 {
     // The meter confirms with ":H", which the parser turns into "Relógio
-    // ajustado."; with the port closed nothing is written and nothing shown.
-    state.readyToSend = true;
+    // ajustado."; a command that cannot be written says so. The time is
+    // taken when the command goes out.
     setStatusText(StatusPanel::Activity, QString());
-    portSelection.sendCommand(ConfigCommand::clockNow());
+    scheduler.sendWhenFree([] { return ConfigCommand::clockNow(); }, tellIfNotWritten(notice()));
 }
 
 void TForm1::A1Click()
 {
     // The dialog disables this window until it closes; the query sequence
     // ("@I", then "@u") runs on the next free ticks and fills it in.
-    new TForm4(portSelection, state, this);
-    state.replyState = ReplyParser::Idle;
+    new TForm4(scheduler, this);
     scheduler.startSequence(PollScheduler::SampleRate);
 }
 
@@ -379,7 +412,7 @@ void TForm1::AjustarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
     if (passwordGate(Protected::Calibrate, state.userPassword, prompt))
-        new TForm2(portSelection, this);
+        new TForm2(scheduler, this);
 }
 
 void TForm1::Carregar1Click()
@@ -394,20 +427,31 @@ void TForm1::openTestFileAtStart(const QString &path)
 
 void TForm1::oC1Click()
 {
-    portSelection.sendCommand(Command::unit(false));
+    scheduler.sendWhenFree(Command::unit(false));
     oC1->setChecked(true);
     oF1->setChecked(false);
 }
 
 void TForm1::oF1Click()
 {
-    portSelection.sendCommand(Command::unit(true));
+    scheduler.sendWhenFree(Command::unit(true));
     oF1->setChecked(true);
     oC1->setChecked(false);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        runGuarded([this] { TreeView1DblClick(); });
+        return true;
+    }
+    if (watched == TreeView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runGuarded([this] { TreeView1DblClick(); });
+            return true;
+        }
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
@@ -546,6 +590,9 @@ void TForm1::setDownloadPosition(int position)
 
 void TForm1::setUnitMenuEnabled(bool enabled)
 {
+    // The unit menu is locked exactly while a test-list read runs: the
+    // list read's "Cancelar" is offered then.
+    CancelarLeitura->setEnabled(!enabled);
     Unidade1->setEnabled(enabled);
 }
 

@@ -9,6 +9,7 @@
 #include "control/LiveDisplay.h"
 #include "control/PollScheduler.h"
 #include "control/PortSelection.h"
+#include "control/ProtectedCommands.h"
 #include "control/Session.h"
 #include "core/MainWindowSink.h"
 #include "core/Settings.h"
@@ -32,6 +33,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QWidget;
@@ -75,6 +77,9 @@ public:
     // selected test into it; nothing when no node is selected.
     void TreeView1DblClick();
     void Apagarmemria1Click();
+    // "Cancelar" (Esc) on the "Testes" page: stops a test-list read with the
+    // tests read so far.
+    void CancelarLeituraClick();
     void ZerarOFFSET1Click();
     void AjustarRelgio1Click(); // "Ajustar Relógio" (F3): the meter's clock from the computer's
     void A1Click();             // "Taxa de amostragem" (F4): a new sample-rate dialog
@@ -145,6 +150,7 @@ public:
     QTreeWidget *TreeView1 = nullptr;
     QLineEdit *Edit2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *CancelarLeitura = nullptr;
     QLabel *Image2 = nullptr, *Image4 = nullptr;
 
     QMenu *Arquivo1 = nullptr, *Opes1 = nullptr, *Unidade1 = nullptr;
@@ -179,6 +185,8 @@ private:
     // window, and would send through or be filled from this window's port
     // after it is gone.
     void closeDialogs();
+    // A command's outcome in a box captioned "Aviso" (forms/Notice.h).
+    Tell notice();
     QLabel *maxMinLabel(MaxMinLabel label) const;
     TVrLabel *valueLabel(ValueLabel label) const;
     TvrThermoMeter *gauge(int gaugeNumber) const;

@@ -575,9 +575,9 @@ void TForm5::ToolButton1Click()
 
 void TForm5::closeEvent(QCloseEvent *event)
 {
-    // Ends the download into this viewer (or any sequence still running);
     // viewerRecordCount stays for the next viewer's save and export check.
-    shared().sequenceActive = false;
+    if (onClosed)
+        onClosed();
     if (mainWindow)
         mainWindow->setEnabled(true);
     closed = true;

@@ -7,8 +7,8 @@
 // accessors below.
 //
 // Creation disables the main window it is given; closing enables it again,
-// sets sequenceActive to false (ending the download into this viewer) and
-// destroys the window. viewerRecordCount is left as it is.
+// runs onClosed (the main window ends the download into this viewer there)
+// and destroys the window. viewerRecordCount is left as it is.
 //
 // A download writes eight cells and three chart points per record, many
 // records per event-loop turn: the table announces new rows at most every
@@ -84,6 +84,7 @@ public:
     std::function<void()> onSave;        // ToolButton2, when viewerRecordCount > 0
     std::function<void()> onPrintReport; // ToolButton1, always
     std::function<void()> onExport;      // ToolButton4, when viewerRecordCount > 0
+    std::function<void()> onClosed;      // when the window closes
 
     // Toolbar and chart menu handlers.
     void ToolButton2Click();

@@ -3,6 +3,7 @@
 #include "core/HeatIndex.h"
 #include "core/MeterReplyTexts.h"
 #include "core/NumberText.h"
+#include "link/ReplyTurn.h"
 
 #include <cmath>
 #include <limits>
@@ -43,37 +44,57 @@ std::optional<int32_t> plausibleCount(QByteArrayView field)
 
 } // namespace
 
-// A value of the maximum or minimum frame: the text goes to its label as it
-// came, with the unit of the frame's letter.
-void ReplyParser::maxMinValue(char ch, char separator, MaxMinLabel label, State next)
+// A value of the maximum or minimum frame: its text, as it came, with the
+// unit of the frame's letter, held for its label.
+void ReplyParser::maxMinValue(char ch, char separator, State next)
 {
-    const bool ends = separator == LF ? ch == LF : (ch == separator || ch == separator + ('a' - 'A'));
+    const bool ends = ch == separator || ch == separator + ('a' - 'A');
     if (!ends) {
         s.replyField.push_back(ch);
         return;
     }
-    // The field's bytes, the degree sign and the unit letter, in one piece.
     const QByteArrayView field = trimField(toView(s.replyField));
     QString shown(field.size() + 2, Qt::Uninitialized);
     QChar *out = shown.data();
     for (char c : field)
         *out++ = QChar(uchar(c));
     *out++ = QChar(0xB0);
-    *out = QChar(s.fahrenheitUnit == 1 ? 'F' : 'C');
-    mainWindow.setMaxMinLabel(label, shown);
-    if (separator != LF) {
-        s.replyState = next;
-        s.replyField.clear();
+    *out = QChar(frameFahrenheit ? 'F' : 'C');
+    if (held.maxMinRead < 3)
+        held.maxMin[held.maxMinRead++] = shown;
+    s.replyState = next;
+    s.replyField.clear();
+}
+
+void ReplyParser::writeMaxMin()
+{
+    // Maxima fill the upper labels (6, 8, 10), minima the lower (7, 9, 11).
+    static constexpr MaxMinLabel maxima[3] = {MaxMinLabel::WetMax, MaxMinLabel::DryMax, MaxMinLabel::GlobeMax};
+    static constexpr MaxMinLabel minima[3] = {MaxMinLabel::WetMin, MaxMinLabel::DryMin, MaxMinLabel::GlobeMin};
+    const bool isMaxima = s.replyState >= MaxWet && s.replyState <= MaxGlobe;
+    for (int i = 0; i < held.maxMinRead; ++i)
+        mainWindow.setMaxMinLabel(isMaxima ? maxima[i] : minima[i], held.maxMin[i]);
+}
+
+void ReplyParser::writeLive()
+{
+    long double *readings[3] = {&s.wetReading, &s.dryReading, &s.globeReading};
+    CalibrationSink &dialog = windows.calibration.get();
+    for (int i = 0; i < held.liveRead; ++i) {
+        *readings[i] = held.live[i];
+        // The reading fields of the calibration dialog, while it is open and shown.
+        if (dialog.calibrationDialogVisible())
+            dialog.setCalibrationReading(2 + 2 * i, formatGeneral(held.live[i]));
     }
 }
 
 // Writes one stored value into the viewer and the chart. False when its text
 // is not a number: the variable keeps its value and no point is added.
-bool ReplyParser::recordValue(int column, long double &target, int series)
+bool ReplyParser::recordValue(int column, const std::string &field, long double &target, int series)
 {
     ViewerSink &viewer = windows.viewer.get();
-    viewer.setViewerCell(s.recordIndex + 1, column, text(s.replyField));
-    const auto v = reading(toView(s.replyField));
+    viewer.setViewerCell(s.recordIndex + 1, column, text(field));
+    const auto v = reading(toView(field));
     if (!v)
         return false;
     target = *v;
@@ -90,13 +111,52 @@ void ReplyParser::indexStep()
     viewer.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
 }
 
-// A live value into its reading field of the calibration dialog, while the
-// dialog is open and shown.
-void ReplyParser::calibrationReading(int editNumber, long double value)
+void ReplyParser::holdRecordField(int index, State next)
 {
-    CalibrationSink &dialog = windows.calibration.get();
-    if (dialog.calibrationDialogVisible())
-        dialog.setCalibrationReading(editNumber, formatGeneral(value));
+    held.record[index] = s.replyField;
+    s.replyState = next;
+    s.replyField.clear();
+}
+
+// A whole stored record into the next row of the viewer, its cells in the
+// order the meter sends them, then its three points and the new count.
+void ReplyParser::writeRecord()
+{
+    const int row = s.recordIndex + 1;
+    ViewerSink &viewer = windows.viewer.get();
+    viewer.setViewerCell(row, 0, text(held.record[0]));
+    viewer.setViewerCell(row, 7, text(held.record[1]));
+    viewer.setViewerCell(row, 1, text(held.record[2]));
+    recordValue(2, held.record[3], s.recordWet, 0);
+    recordValue(3, held.record[4], s.recordDry, 1);
+    if (recordValue(4, held.record[5], s.recordGlobe, 2))
+        indexStep();
+
+    // The meter numbers its records upwards; one that is not above the one
+    // before was sent twice or out of order, and the download is then not
+    // what the meter holds.
+    const std::optional<int32_t> number = textToInt(trimField(toView(held.record[0])));
+    if (number && s.lastRegisterNumber >= 0 && *number <= s.lastRegisterNumber)
+        s.recordsOutOfOrder += 1;
+    s.lastRegisterNumber = number ? *number : -1;
+
+    s.recordIndex += 1;
+    viewer.setViewerRecordCount(s.recordIndex);
+    s.viewerRecordCount = s.recordIndex;
+}
+
+bool ReplyParser::replyComplete()
+{
+    const bool wanted = !s.replyDiscarded;
+    freeLine(s);
+    return wanted;
+}
+
+void ReplyParser::dropFrame()
+{
+    ++dropped;
+    s.replyState = Idle;
+    s.replyField.clear();
 }
 
 void ReplyParser::feed(char ch)
@@ -110,17 +170,130 @@ void ReplyParser::feed(QByteArrayView bytes)
         step(c);
 }
 
+// The reply letter: read on only when the frame answers the request on the
+// line; the case of a live-value letter gives the unit.
+void ReplyParser::letter(char ch)
+{
+    State next = Idle;
+    switch (ch) {
+    case 'W':
+    case 'w': next = LiveWet; break;
+    case 'G':
+    case 'g': next = MaxWet; break;
+    case 'B':
+    case 'b': next = MinWet; break;
+    case 'U': next = UnitSet; break;
+    case 'T': next = TestCount; break;
+    case 'I': next = SampleRate; break;
+    case 'R': next = RecordCount; break;
+    case 'i':
+    case 'r':
+    case 't': next = Acknowledged; break;
+    case 'u': next = UnitAcknowledged; break;
+    case 'H': next = ClockSet; break;
+    case 'X': next = Erased; break;
+    case 'Z':
+    case 'c':
+    case 'z': next = OffsetSet; break;
+    case 'A': next = RecordOpen; break;
+    case 'F': next = Memory; break;
+    default: break;
+    }
+    if (next == Idle || !answersRequest(s.awaitedReply, ch)) {
+        dropFrame();
+        return;
+    }
+    s.replyState = next;
+    s.replyField.clear();
+    frameFahrenheit = ch == 'w' || ch == 'g' || ch == 'b';
+    held = Held();
+}
+
+// A line feed: the end of the reply being read, or of a fragment.
+void ReplyParser::lineEnd()
+{
+    const auto field = [this] { return trimField(toView(s.replyField)); };
+    switch (s.replyState) {
+    case Idle: return;
+    case Letter: dropFrame(); return;
+    // Skipped inside a stored record.
+    case RecordOpen:
+    case RecordWetTag:
+    case RecordDryTag:
+    case RecordGlobeTag:
+    case RecordEnd: return;
+    // A record's fields never hold a line feed: the record was cut short.
+    case RecordNumber:
+    case RecordDate:
+    case RecordTime:
+    case RecordWet:
+    case RecordDry:
+    case RecordGlobe: dropFrame(); return;
+    default: break;
+    }
+
+    // The last field of the frames that end with it.
+    switch (s.replyState) {
+    case LiveGlobe:
+        held.live[2] = reading(field()).value_or(0.0L);
+        held.liveRead = 3;
+        break;
+    case MaxGlobe:
+    case MinGlobe: maxMinValue('\n', '\n', State(s.replyState)); break;
+    default: break;
+    }
+
+    const int32_t frame = s.replyState;
+    if (replyComplete()) {
+        switch (frame) {
+        case UnitSet: mainWindow.setStatusText(StatusPanel::Activity, parameterSetText); break;
+        case LiveWet:
+        case LiveDry:
+        case LiveGlobe:
+            s.fahrenheitUnit = frameFahrenheit;
+            writeLive();
+            break;
+        case MaxWet:
+        case MaxDry:
+        case MaxGlobe:
+        case MinWet:
+        case MinDry:
+        case MinGlobe:
+            s.fahrenheitUnit = frameFahrenheit;
+            writeMaxMin();
+            break;
+        case TestCount:
+            s.testCount = plausibleCount(field()).value_or(0);
+            s.testIndex = 0;
+            break;
+        case SampleRate:
+            if (held.seconds)
+                windows.sampleRate.get().checkSampleUnit(*held.seconds);
+            if (const auto v = textToInt(field()))
+                windows.sampleRate.get().setSampleInterval(QString::number(*v));
+            break;
+        case RecordCount: s.recordCount = plausibleCount(field()).value_or(0); break;
+        case ClockSet: mainWindow.showMessage(clockSetText, noticeCaption); break;
+        case Memory:
+            if (held.memoryTotal)
+                mainWindow.setMemoryMaximum(*held.memoryTotal);
+            if (held.memoryFree)
+                mainWindow.setMemoryPosition(*held.memoryFree);
+            break;
+        default: break; // read and dropped: "i", "r", "t", "u", "X", "Z", "c", "z"
+        }
+    }
+    s.replyState = Idle;
+    s.replyField.clear();
+}
+
 inline void ReplyParser::step(char ch)
 {
-    if (ch == LF)
-        s.readyToSend = true;
-
     // States that mark "Comma" read periods as decimal commas.
     auto comma = [&ch] {
         if (ch == '.')
             ch = ',';
     };
-    bool lfEnds = true;
 
     // The states that skip up to one character are left by a new reply: a
     // ':' at the start of a line, or any ':' before a record's '['.
@@ -128,6 +301,7 @@ inline void ReplyParser::step(char ch)
         const bool skipping = s.replyState == RecordWetTag || s.replyState == RecordDryTag ||
                               s.replyState == RecordGlobeTag || s.replyState == RecordEnd;
         if (s.replyState == RecordOpen || (skipping && lineStart)) {
+            ++dropped; // the record it leaves
             s.replyState = Letter;
             s.replyField.clear();
             lineStart = false;
@@ -135,231 +309,50 @@ inline void ReplyParser::step(char ch)
         }
     }
     lineStart = ch == LF;
+    if (ch == LF) {
+        lineEnd();
+        return;
+    }
 
     switch (s.replyState) {
     case Idle:
         if (ch == ':')
             s.replyState = Letter;
         s.replyField.clear();
-        lfEnds = false;
         break;
 
-    case Letter:
-        lfEnds = false;
-        switch (ch) {
-        // The case of a live-value letter gives the unit: upper °C, lower °F.
-        case 'W':
-        case 'w':
-            s.replyState = LiveWet;
-            s.fahrenheitUnit = ch == 'w';
-            break;
-        case 'G':
-        case 'g':
-            s.replyState = MaxWet;
-            s.fahrenheitUnit = ch == 'g';
-            break;
-        case 'B':
-        case 'b':
-            s.replyState = MinWet;
-            s.fahrenheitUnit = ch == 'b';
-            break;
-        case 'U': s.replyState = UnitSet; break;
-        case 'T': s.replyState = TestCount; break;
-        case 'I': s.replyState = SampleRate; break;
-        case 'R': s.replyState = RecordCount; break;
-        case 'i':
-        case 'r':
-        case 't': s.replyState = Acknowledged; break;
-        case 'u': s.replyState = UnitAcknowledged; break;
-        case 'H': s.replyState = ClockSet; break;
-        case 'X': s.replyState = Erased; break;
-        case 'Z':
-        case 'c':
-        case 'z': s.replyState = OffsetSet; break;
-        case 'A': s.replyState = RecordOpen; break;
-        case 'F': s.replyState = Memory; break;
-        default: s.replyState = Idle; break;
-        }
-        break;
-
-    case UnitSet: mainWindow.setStatusText(StatusPanel::Activity, parameterSetText); break;
+    case Letter: letter(ch); break;
 
     case LiveWet:
-        comma();
-        if (ch == 'D' || ch == 'd') {
-            s.wetReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
-            s.replyState = LiveDry;
-            s.replyField.clear();
-            calibrationReading(2, s.wetReading);
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
     case LiveDry:
         comma();
-        if (ch == 'G' || ch == 'g') {
-            s.dryReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
-            s.replyState = LiveGlobe;
+        if ((s.replyState == LiveWet && (ch == 'D' || ch == 'd')) ||
+            (s.replyState == LiveDry && (ch == 'G' || ch == 'g'))) {
+            held.live[held.liveRead++] = reading(trimField(toView(s.replyField))).value_or(0.0L);
+            s.replyState += 1;
             s.replyField.clear();
-            calibrationReading(4, s.dryReading);
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-    case LiveGlobe:
-        comma();
-        if (ch == LF) {
-            s.globeReading = reading(trimField(toView(s.replyField))).value_or(0.0L);
-            calibrationReading(6, s.globeReading);
         } else {
             s.replyField.push_back(ch);
         }
         break;
 
     case MaxWet:
-        comma();
-        maxMinValue(ch, 'D', MaxMinLabel::WetMax, MaxDry);
-        break;
-    case MaxDry:
-        comma();
-        maxMinValue(ch, 'G', MaxMinLabel::DryMax, MaxGlobe);
-        break;
-    case MaxGlobe:
-        comma();
-        maxMinValue(ch, LF, MaxMinLabel::GlobeMax, Idle);
-        break;
     case MinWet:
         comma();
-        maxMinValue(ch, 'D', MaxMinLabel::WetMin, MinDry);
+        maxMinValue(ch, 'D', State(s.replyState + 1));
         break;
+    case MaxDry:
     case MinDry:
         comma();
-        maxMinValue(ch, 'G', MaxMinLabel::DryMin, MinGlobe);
-        break;
-    case MinGlobe:
-        comma();
-        maxMinValue(ch, LF, MaxMinLabel::GlobeMin, Idle);
-        break;
-
-    case TestCount:
-        if (ch == LF) {
-            s.testCount = plausibleCount(trimField(toView(s.replyField))).value_or(0);
-            s.testIndex = 0;
-        } else {
-            s.replyField.push_back(ch);
-        }
+        maxMinValue(ch, 'G', State(s.replyState + 1));
         break;
 
     case SampleRate:
         if (ch == '+') {
-            windows.sampleRate.get().checkSampleUnit(s.replyField == "0");
-            s.replyField.clear();
-        } else if (ch == LF) {
-            if (const auto v = textToInt(trimField(toView(s.replyField))))
-                windows.sampleRate.get().setSampleInterval(QString::number(*v));
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-
-    case RecordCount:
-        if (ch == LF)
-            s.recordCount = plausibleCount(trimField(toView(s.replyField))).value_or(0);
-        else
-            s.replyField.push_back(ch);
-        break;
-
-    case Acknowledged:
-    case UnitAcknowledged:
-    case Erased:
-    case OffsetSet:
-        s.replyField.push_back(ch); // read and dropped
-        break;
-
-    case ClockSet:
-        s.replyField.push_back(ch);
-        lfEnds = false;
-        if (ch == LF) {
-            s.replyState = Idle;
-            mainWindow.showMessage(clockSetText, noticeCaption);
-        }
-        break;
-
-    case RecordOpen:
-        lfEnds = false;
-        if (ch == '[') {
-            s.replyState = RecordNumber;
-            s.replyField.clear();
-        }
-        break;
-    case RecordNumber:
-        if (ch == ']') {
-            windows.viewer.get().setViewerCell(s.recordIndex + 1, 0, text(s.replyField));
-            s.replyState = RecordDate;
+            held.seconds = s.replyField == "0";
             s.replyField.clear();
         } else {
             s.replyField.push_back(ch);
-        }
-        break;
-    case RecordDate:
-    case RecordTime:
-        if (ch == ' ') {
-            windows.viewer.get().setViewerCell(s.recordIndex + 1, s.replyState == RecordDate ? 7 : 1,
-                                               text(s.replyField));
-            s.replyState += 1; // date, then time, then the wet tag
-            s.replyField.clear();
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-    case RecordWetTag:
-    case RecordDryTag:
-    case RecordGlobeTag:
-        lfEnds = false;
-        if (ch == '=') {
-            s.replyState += 1; // the value after its tag
-            s.replyField.clear();
-        }
-        break;
-    case RecordWet:
-        comma();
-        if (ch == SOH) {
-            recordValue(2, s.recordWet, 0);
-            s.replyState = RecordDryTag;
-            s.replyField.clear();
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-    case RecordDry:
-        comma();
-        if (ch == SOH) {
-            recordValue(3, s.recordDry, 1);
-            s.replyState = RecordGlobeTag;
-            s.replyField.clear();
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-    case RecordGlobe:
-        comma();
-        if (ch == SOH) {
-            if (recordValue(4, s.recordGlobe, 2))
-                indexStep();
-            s.replyState = RecordEnd;
-            s.replyField.clear();
-        } else {
-            s.replyField.push_back(ch);
-        }
-        break;
-    case RecordEnd:
-        lfEnds = false;
-        if (ch == 'C') {
-            s.replyState = Idle;
-            s.recordIndex += 1;
-            s.readyToSend = true;
-            windows.viewer.get().setViewerRecordCount(s.recordIndex);
-            s.viewerRecordCount = s.recordIndex;
         }
         break;
 
@@ -367,26 +360,82 @@ inline void ReplyParser::step(char ch)
         if (ch == 'T') {
             s.replyField.clear();
         } else if (ch == 'L') {
-            if (const auto v = textToInt(toView(s.replyField)))
-                mainWindow.setMemoryMaximum(*v);
+            held.memoryTotal = textToInt(toView(s.replyField));
             s.replyField.clear();
         } else if (ch == CR) {
-            if (const auto v = textToInt(toView(s.replyField)))
-                mainWindow.setMemoryPosition(*v);
+            held.memoryFree = textToInt(toView(s.replyField));
         } else {
             s.replyField.push_back(ch);
         }
         break;
+
+    case RecordOpen:
+        if (ch == '[') {
+            s.replyState = RecordNumber;
+            s.replyField.clear();
+        }
+        break;
+    case RecordNumber:
+        if (ch == ']')
+            holdRecordField(0, RecordDate);
+        else
+            s.replyField.push_back(ch);
+        break;
+    case RecordDate:
+    case RecordTime:
+        if (ch == ' ')
+            holdRecordField(s.replyState == RecordDate ? 1 : 2, State(s.replyState + 1));
+        else
+            s.replyField.push_back(ch);
+        break;
+    case RecordWetTag:
+    case RecordDryTag:
+    case RecordGlobeTag:
+        if (ch == '=') {
+            s.replyState += 1; // the value after its tag
+            s.replyField.clear();
+        }
+        break;
+    case RecordWet:
+    case RecordDry:
+    case RecordGlobe:
+        comma();
+        if (ch == SOH) {
+            const int index = 3 + (s.replyState - RecordWet) / 2;
+            holdRecordField(index, State(s.replyState == RecordGlobe ? RecordEnd : s.replyState + 1));
+        } else {
+            s.replyField.push_back(ch);
+        }
+        break;
+    case RecordEnd:
+        if (ch == 'C') {
+            if (replyComplete())
+                writeRecord();
+            s.replyState = Idle;
+        }
+        break;
+
+    case MaxGlobe:
+    case MinGlobe:
+    case LiveGlobe:
+        comma();
+        s.replyField.push_back(ch);
+        break;
+
+    case UnitSet:
+    case TestCount:
+    case RecordCount:
+    case Acknowledged:
+    case UnitAcknowledged:
+    case ClockSet:
+    case Erased:
+    case OffsetSet: s.replyField.push_back(ch); break;
 
     default:
         // A state no table knows (set from outside): nothing but the line end.
         break;
     }
 
-    if (lfEnds && ch == LF)
-        s.replyState = Idle;
-    if (s.replyField.size() > fieldLimit) {
-        s.replyState = Idle; // not a reply: skip to the next ':'
-        s.replyField.clear();
-    }
+    if (s.replyField.size() > fieldLimit)
+        dropFrame(); // not a reply: skip to the next ':'
 }

@@ -5,6 +5,14 @@
 // dialogs through their window slots: a window that is not open takes no
 // write. It never throws.
 //
+// A reply is read only when it answers the request on the line (its letter is
+// the one state.awaitedReply names, link/ReplyTurn.h). What a reply carries is
+// held until the reply has come whole (its line feed; a stored record's 'C')
+// and only then written, the line freed with it; a frame out of turn, a
+// fragment or noise changes nothing and reaches no window, and is counted
+// (droppedFrames). A reply whose request belongs to a sequence that has ended
+// (state.replyDiscarded) frees the line and writes nothing.
+//
 // It does not let a malformed fragment blind it to the replies that follow:
 // a ':' at the start of a line begins a new reply even in the states that
 // skip up to a character of a stored record ('[', '=', 'C'), and so does any
@@ -18,6 +26,11 @@
 #include "core/WindowSlots.h"
 
 #include <QByteArrayView>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
 
 class ReplyParser {
 public:
@@ -30,6 +43,11 @@ public:
 
     void feed(char ch);
     void feed(QByteArrayView bytes);
+
+    // Frames read and dropped since the start: out of turn, with a letter no
+    // reply has, or cut short (by a line feed inside a stored record, a new
+    // ':' or a field past fieldLimit). For diagnosis.
+    uint64_t droppedFrames() const { return dropped; }
 
     // The most stored tests, or records of one test, a count may announce.
     // The meter holds a few thousand records; 100,000 is what the viewer, the
@@ -77,14 +95,36 @@ public:
     };
 
 private:
+    // What the reply being read will write once it has come whole.
+    struct Held {
+        long double live[3] = {}; // "W": wet, dry, globe
+        int liveRead = 0;         // how many of them the frame gave
+        QString maxMin[3];        // "G"/"B": the label texts, wet, dry, globe
+        int maxMinRead = 0;
+        std::optional<bool> seconds; // "I": the unit before '+'
+        std::optional<int> memoryTotal, memoryFree;
+        std::string record[6]; // "A": register number, date, time, wet, dry, globe
+    };
+
     void step(char ch);
-    bool recordValue(int column, long double &target, int series);
+    void letter(char ch);
+    void lineEnd();
+    void maxMinValue(char ch, char separator, State next);
+    void holdRecordField(int index, State next);
+    void writeRecord();
+    bool recordValue(int column, const std::string &field, long double &target, int series);
     void indexStep();
-    void maxMinValue(char ch, char separator, MaxMinLabel label, State next);
-    void calibrationReading(int editNumber, long double value);
+    void writeMaxMin();
+    void writeLive();
+    // Frees the line; false when the reply is to be dropped all the same.
+    bool replyComplete();
+    void dropFrame();
 
     SharedState &s;
     MainWindowSink &mainWindow;
     WindowSlots &windows;
-    bool lineStart = true; // the previous byte was a line feed
+    bool lineStart = true;        // the previous byte was a line feed
+    bool frameFahrenheit = false; // the live-value letter was lower case
+    Held held;
+    uint64_t dropped = 0;
 };

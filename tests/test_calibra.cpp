@@ -8,9 +8,10 @@
 #include "core/MainWindowSink.h"
 #include "core/SharedState.h"
 #include "forms/Forms.h"
-#include "link/CommandSender.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 #include "support/ModalCatcher.h"
+#include "support/RecordingQueue.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,11 +21,6 @@
 #include <QtTest>
 
 namespace {
-
-struct RecordingSender : CommandSender {
-    void sendCommand(const QByteArray &command) override { sent << command; }
-    QList<QByteArray> sent;
-};
 
 const QString calibrated = QStringLiteral("Parâmetro calibrado.");
 
@@ -59,7 +55,7 @@ void CalibraTest::initTestCase()
 
 void CalibraTest::opening()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Calibração"));
@@ -91,7 +87,7 @@ void CalibraTest::opening()
 
 void CalibraTest::read()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     TForm2 *dialog = new TForm2(sender, &mainWindow);
     QTest::mouseClick(dialog->BitBtn7, Qt::LeftButton);
@@ -130,7 +126,7 @@ void CalibraTest::adjust()
     QFETCH(QString, reference);
     QFETCH(QString, reading);
     QFETCH(QByteArray, command);
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     TForm2 *dialog = new TForm2(sender, &mainWindow);
     const int readingEdit[] = {2, 4, 6};
@@ -149,7 +145,7 @@ void CalibraTest::adjust()
 
 void CalibraTest::adjustUsesThePageShownAtTheClick()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     TForm2 *dialog = new TForm2(sender, &mainWindow);
     dialog->Edit1->setText("25");
@@ -175,7 +171,7 @@ void CalibraTest::adjustUsesThePageShownAtTheClick()
 
 void CalibraTest::zero()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     TForm2 *dialog = new TForm2(sender, &mainWindow);
     QTest::mouseClick(dialog->BitBtn9, Qt::LeftButton); // opens on "GLO"
@@ -214,7 +210,7 @@ void CalibraTest::notANumber()
     QFETCH(QString, reference);
     QFETCH(QString, reading);
     QFETCH(QString, message);
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
     dialog->Edit5->setText(reference);
@@ -236,7 +232,7 @@ void CalibraTest::notANumber()
 
 void CalibraTest::readingsFillAllPages()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
     CalibrationSink &sink = calibrationSlot().get();
     QVERIFY(sink.calibrationDialogVisible());
@@ -263,12 +259,13 @@ void CalibraTest::readingReplyRoundTrip()
 {
     // The parser writes the readings with the decimal comma; the dialog reads
     // them back the same way.
-    RecordingSender sender;
+    RecordingQueue sender;
     ModalCatcher catcher;
     SharedState state;
     NullMainWindowSink mainSink;
     ReplyParser parser(state, mainSink, windowSlots());
     QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
+    takeLine(state, "@M\r\n");
     parser.feed(":W24.5D31.0G19.25\r\n");
     QCOMPARE(dialog->Edit2->text(), QStringLiteral("24,5"));
     QCOMPARE(dialog->Edit4->text(), QStringLiteral("31"));
@@ -283,16 +280,18 @@ void CalibraTest::readingReplyRoundTrip()
 
     // A hidden dialog is not written into; a closed one neither.
     dialog->hide();
+    takeLine(state, "@M\r\n");
     parser.feed(":W1.0D2.0G3.0\r\n");
     QCOMPARE(dialog->Edit2->text(), QStringLiteral("24,5"));
     delete dialog.data();
+    takeLine(state, "@M\r\n");
     parser.feed(":W1.0D2.0G3.0\r\n");
     QCOMPARE(state.globeReading, 3.0L);
 }
 
 void CalibraTest::closingEnablesTheMainWindow()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     QPointer<TForm2> dialog = new TForm2(sender, &mainWindow);
     QVERIFY(!mainWindow.isEnabled());
     dialog->close();
@@ -311,7 +310,7 @@ void CalibraTest::closingEnablesTheMainWindow()
 
 void CalibraTest::reopeningStartsAgain()
 {
-    RecordingSender sender;
+    RecordingQueue sender;
     QPointer<TForm2> first = new TForm2(sender, &mainWindow);
     first->PageControl1->setCurrentWidget(first->TabSheet1);
     first->Edit1->setText("25");

@@ -5,6 +5,7 @@
 // with the very requests the ticks alone would send.
 #include "control/PollScheduler.h"
 #include "link/CommandSender.h"
+#include "link/ReplyTurn.h"
 #include "link/protocol.h"
 #include "support/RecordingSink.h"
 
@@ -29,13 +30,17 @@ struct Harness : SchedulerHost, CommandSender {
     QByteArray pending;
     int stepsPosted = 0;
 
-    std::function<QByteArray(const QByteArray &)> meter = [](const QByteArray &c) -> QByteArray {
+    int selected = 0; // the record "@r" chose
+    std::function<QByteArray(const QByteArray &)> meter = [this](const QByteArray &c) -> QByteArray {
         if (c.startsWith("@R"))
             return ":R3\r\n";
+        if (c.startsWith("@r"))
+            selected = c.mid(2).trimmed().toInt();
         if (c.startsWith("@t") || c.startsWith("@r"))
             return ":" + c.mid(1, 1) + "\r\n";
         if (c == "@A\r\n")
-            return ":A01[0007]01/02/24 10:00:00 UMI=24.7\001SEC=26.1\001GLO=30.0\001C";
+            return ":A01[000" + QByteArray::number(selected + 7) +
+                   "]01/02/24 10:00:00 UMI=24.7\001SEC=26.1\001GLO=30.0\001C";
         if (c == "@T\r\n")
             return ":T2\r\n";
         if (c == "@F\r\n")
@@ -55,11 +60,12 @@ struct Harness : SchedulerHost, CommandSender {
     }
     static void runQueued() { QCoreApplication::sendPostedEvents(); }
 
-    void sendCommand(const QByteArray &c) override
+    bool sendCommand(const QByteArray &c) override
     {
-        state.readyToSend = false;
+        takeLine(state, c);
         sent << c;
         pending += meter(c);
+        return true;
     }
     void postStep(QObject *context, std::function<void()> work) override
     {
@@ -216,7 +222,8 @@ private slots:
         Harness h;
         h.state.sequenceActive = sequence;
         h.state.downloadStep = PollScheduler::DownloadRecord;
-        h.state.readyToSend = !awaiting;
+        if (awaiting)
+            takeLine(h.state, bytes[1] == 'W' ? QByteArray("@M\r\n") : "@" + bytes.mid(1, 1) + "\r\n");
         h.scheduler.received(h.parser, bytes);
         QCOMPARE(h.stepsPosted, posted);
     }

@@ -235,9 +235,11 @@ private slots:
                  (QByteArrayList{"@T\r\n", "@R0\r\n", "@R1\r\n", "@R2\r\n", "@F\r\n"}));
     }
 
-    // The meter goes away after 8 records: the viewer stays with them, the
-    // link is reported lost once (status bar, no error box), nothing more is
-    // sent, and closing the viewer gives the main window back.
+    // The meter goes away after 8 records: the viewer stays with them and its
+    // caption says the download was interrupted, the link is reported lost
+    // once (status bar, no error box), nothing more is sent, and closing the
+    // viewer gives the main window back. A list read and an erase then say
+    // the meter is not there, never showing stale counts or a confirmation.
     void meterVanishingMidDownloadKeepsWhatArrived()
     {
         SimulatorProcess sim;
@@ -254,7 +256,8 @@ private slots:
         QCOMPARE(w->statusText(1), QString());
         QCOMPARE(Form5->Edit5->text(), QStringLiteral("8"));
         QCOMPARE(Form5->table().rowCount(), 9);
-        QVERIFY(!Form5->windowTitle().contains(QStringLiteral("Registros")));
+        QTRY_COMPARE(Form5->windowTitle(), QStringLiteral("Visualizar testes - 8 Registros (interrompido)"));
+        QVERIFY(!shared().sequenceActive);
         QVERIFY(!w->isEnabled());
         // Further ticks write nothing into the closed port and show nothing.
         for (int i = 0; i < 5; ++i)
@@ -265,6 +268,14 @@ private slots:
 
         closeViewer();
         QVERIFY(w->isEnabled());
+        w->LerTestes1->trigger();
+        QTRY_COMPARE(w->statusText(2),
+                     QStringLiteral("Leitura interrompida na contagem de testes: medidor desconectado."));
+        QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(shared().testCount, 0);
+        boxes.entries = QStringList{"k4lt0x"};
+        w->Apagarmemria1->trigger();
+        QTRY_COMPARE(boxes.texts(), QStringList{"Medidor desconectado: o comando não foi enviado."});
     }
 };
 

@@ -7,6 +7,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
+#include "link/ReplyTurn.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 #include "support/TestData.h"
@@ -247,6 +248,7 @@ private slots:
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
+        takeLine(shared(), "@M\r\n");
         feed(w, FETCHED(QByteArray, frames));
         w.Timer1Timer();
         QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption(),
@@ -259,7 +261,12 @@ private slots:
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
-        feed(w, ":G30.5D32.0G40.2\r\n:b1D2G3\r\n:FT2000L1500\r\n:U\r\n");
+        const QList<QPair<QByteArray, QByteArray>> answers{
+            {"@G", ":G30.5D32.0G40.2\r\n"}, {"@B", ":b1D2G3\r\n"}, {"@F", ":FT2000L1500\r\n"}, {"@U1", ":U\r\n"}};
+        for (const auto &[request, frame] : answers) {
+            takeLine(shared(), request + "\r\n");
+            feed(w, frame);
+        }
         QCOMPARE(w.Label6->text(), QStringLiteral("30,5°C"));
         QCOMPARE(w.Label8->text(), QStringLiteral("32,0°C"));
         QCOMPARE(w.Label10->text(), QStringLiteral("40,2°C"));
@@ -275,8 +282,9 @@ private slots:
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("passwordAfter");
-        QTest::newRow("erase, user password")
-            << "Apagarmemria1" << QStringList{"pelko"} << QStringList{"Memória apagada..."} << "pelko";
+        // The port is closed: an opened command says it was not sent.
+        const QStringList notSent{"Medidor desconectado: o comando não foi enviado."};
+        QTest::newRow("erase, user password") << "Apagarmemria1" << QStringList{"pelko"} << notSent << "pelko";
         QTest::newRow("erase, wrong case")
             << "Apagarmemria1" << QStringList{"Pelko"} << QStringList{"Ação não permitida"} << "pelko";
         QTest::newRow("erase, cancelled")
@@ -284,7 +292,7 @@ private slots:
         QTest::newRow("zero offsets, user password refused")
             << "ZerarOFFSET1" << QStringList{"pelko"} << QStringList{"Ação não permitida"} << "pelko";
         QTest::newRow("zero offsets, maintenance")
-            << "ZerarOFFSET1" << QStringList{"k4lt0x"} << QStringList{"Offset zerado..."} << "pelko";
+            << "ZerarOFFSET1" << QStringList{"k4lt0x"} << notSent << "pelko";
         QTest::newRow("change password") << "Senhas1" << QStringList{"pelko", "nova", "nova"} << QStringList{}
                                          << "nova";
         QTest::newRow("change password, mismatch")
@@ -384,11 +392,14 @@ private slots:
         platform->present = QStringList{"COM1"};
         TForm1 w(nullptr, platform);
         QVERIFY(w.ComPort1.Connected());
+        takeLine(shared(), QByteArray("@") + (broken[1] == 'W' ? 'M' : broken[1]) + "\r\n");
         feed(w, broken);
         w.Comm11->trigger();
         QVERIFY(w.ComPort1.Connected());
         QCOMPARE(shared().replyState, 0);
         QVERIFY(shared().replyField.empty());
+        QVERIFY(shared().readyToSend);
+        takeLine(shared(), "@M\r\n");
         feed(w, ":W30.5D31.5G32.5\r\n");
         w.Timer1Timer();
         QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption()}),

@@ -3,8 +3,10 @@
 #include "control/LiveDisplay.h"
 #include "control/PollScheduler.h"
 #include "link/CommandSender.h"
+#include "link/ReplyTurn.h"
 #include "link/protocol.h"
 #include "support/RecordingSink.h"
+#include "support/TestData.h"
 
 #include <QtTest>
 #include <functional>
@@ -56,13 +58,14 @@ struct Bench : SchedulerHost, CommandSender {
     void resetTerminalScreen() override { events << "reset"; }
     void setOptionsMenuEnabled(bool e) override { optionsEnabled = e; }
     void setPollInterval(int ms) override { interval = ms; }
-    void sendCommand(const QByteArray &c) override
+    bool sendCommand(const QByteArray &c) override
     {
         if (!portOpen)
-            return;
-        state.readyToSend = false;
+            return false;
+        takeLine(state, c);
         sent << c;
         pending += meter(c);
+        return true;
     }
     void clearTestTree() override
     {
@@ -88,10 +91,14 @@ struct Bench : SchedulerHost, CommandSender {
     void setTestCountText(const QString &t) override { testCountText = t; }
 };
 
-// A meter with stored tests of the given sizes.
-std::function<QByteArray(const QByteArray &)> meterWithTests(QList<int> sizes)
+// A meter with stored tests of the given sizes; a record carries the number
+// of the one selected last (or always 1 when `numbered` is false).
+std::function<QByteArray(const QByteArray &)> meterWithTests(QList<int> sizes, bool numbered = true)
 {
-    return [sizes](const QByteArray &c) -> QByteArray {
+    auto selected = std::make_shared<int>(0);
+    return [sizes, numbered, selected](const QByteArray &c) -> QByteArray {
+        if (c.startsWith("@r"))
+            *selected = c.mid(2).trimmed().toInt();
         if (c == "@M\r\n")
             return ":W25.3D26.1G31.0\r\n";
         if (c == "@G\r\n")
@@ -106,10 +113,12 @@ std::function<QByteArray(const QByteArray &)> meterWithTests(QList<int> sizes)
         }
         if (c == "@F\r\n")
             return ":F T2000L1500\r\n";
+        if (c == "@X\r\n")
+            return ":X\r\n";
         if (c.startsWith("@t") || c.startsWith("@r"))
             return ":" + c.mid(1, 1) + "\r\n";
         if (c == "@A\r\n")
-            return ":A[1]01/01/24 10:00:00 =1\001=2\001=3\001C";
+            return ":A[" + QByteArray::number(numbered ? *selected + 1 : 1) + "]01/01/24 10:00:00 =1\001=2\001=3\001C";
         return {};
     };
 }
@@ -249,20 +258,51 @@ private slots:
         QVERIFY(b.events.contains(QStringLiteral("progress %1/%1").arg(records)));
     }
 
-    void closedPortRunsSequenceOneStepPerTick()
+    // A request that cannot be written ends its sequence at once with what it
+    // has received: never a tree of stale counts, never a complete caption.
+    void closedPortEndsTheSequenceAtOnce_data()
     {
+        QTest::addColumn<int>("firstStep");
+        QTest::addColumn<int>("answered"); // requests answered before the port closes
+        QTest::addColumn<QStringList>("nodes");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("a list read on a closed port")
+            << int(PollScheduler::TestList) << 0 << QStringList{} << QString()
+            << "Leitura interrompida na contagem de testes: medidor desconectado.";
+        QTest::newRow("a list read that loses the port at test 2")
+            << int(PollScheduler::TestList) << 2 << QStringList{"Teste 1 -> Registros = 4"} << QString()
+            << "Leitura interrompida no teste 2 de 2: medidor desconectado.";
+        QTest::newRow("a download that loses the port after 2 records")
+            << int(PollScheduler::Download) << 6 << QStringList{} << "caption - 2 Registros (interrompido)"
+            << "Leitura interrompida no registro 3 de 4: medidor desconectado.";
+    }
+
+    void closedPortEndsTheSequenceAtOnce()
+    {
+        QFETCH(int, answered);
         Bench b;
-        b.portOpen = false;
         b.livePage = false;
-        b.state.testCount = 2;
-        b.state.recordCount = 4;
-        b.scheduler.startTestListRead();
-        b.tick(); // 0 -> 1
-        b.tick(); // 1 -> 2
-        QCOMPARE(b.state.downloadStep, 2);
-        for (int i = 0; i < 10 && b.state.sequenceActive; ++i)
+        b.state.testCount = 9; // counts of an earlier read
+        b.state.recordCount = 9;
+        b.state.recordIndex = 7;
+        auto meter = meterWithTests({4, 4});
+        b.meter = [&b, meter, answered](const QByteArray &c) {
+            b.portOpen = b.sent.size() < answered;
+            return meter(c);
+        };
+        b.portOpen = answered > 0;
+        if (FETCHED(int, firstStep) == PollScheduler::Download)
+            b.scheduler.startDownload(1);
+        else
+            b.scheduler.startTestListRead();
+        for (int i = 0; i < 40 && b.state.sequenceActive; ++i)
             b.tick();
-        QCOMPARE(b.nodes, (QStringList{"Teste 1 -> Registros = 4", "Teste 2 -> Registros = 4"}));
+        QVERIFY(!b.state.sequenceActive);
+        QTEST(b.nodes, "nodes");
+        QCOMPARE(b.events.filter("caption"), FETCHED(QString, caption).isEmpty() ? QStringList{} : QStringList{FETCHED(QString, caption)});
+        QCOMPARE(b.events.last(), "status2=" + FETCHED(QString, status));
+        QVERIFY(b.unitMenuEnabled);
     }
 
     void closingViewerStopsDownload()
@@ -270,14 +310,79 @@ private slots:
         Bench b;
         b.livePage = false;
         b.meter = meterWithTests({5});
-        b.scheduler.startSequence(PollScheduler::Download);
+        b.scheduler.startDownload(0);
         b.tick();
         b.tick();
-        b.state.sequenceActive = false; // the viewer closed
+        b.scheduler.stopSequence(); // the viewer closed
         const int sentBefore = int(b.sent.size());
         b.tick();
         b.tick();
         QCOMPARE(int(b.sent.size()), sentBefore);
+    }
+
+    // Records whose numbers do not go upwards: the download says it is not
+    // what the meter holds.
+    void repeatedRecordsMarkTheDownloadIncomplete()
+    {
+        Bench b;
+        b.livePage = false;
+        b.meter = meterWithTests({3}, false);
+        b.scheduler.startDownload(0);
+        for (int i = 0; i < 40 && b.state.sequenceActive; ++i)
+            b.tick();
+        QVERIFY(b.events.contains("caption - 3 Registros (incompleto)"));
+        QCOMPARE(b.events.last(), "status2=Leitura incompleta: 3 registros recebidos, 2 repetidos ou fora de ordem.");
+    }
+
+    // Menu and dialog commands, and sequences, never force the line: they
+    // wait for the reply it awaits, which alone frees it.
+    void nothingForcesTheLine()
+    {
+        Bench b;
+        b.meter = meterWithTests({10, 0, 25});
+        b.scheduler.Timer1Timer(); // "@M" awaits its reply
+        const QByteArray liveReply = std::exchange(b.pending, {});
+        QList<bool> told;
+        b.scheduler.sendWhenFree(QByteArray("@X\r\n"), [&told](bool written) { told << written; });
+        b.livePage = false;
+        b.scheduler.startDownload(2);
+        b.tick();
+        QCOMPARE(b.sent, commands({"@M"}));
+        QVERIFY(told.isEmpty());
+
+        // The live reply frees the line: the waiting command goes first, then
+        // the download, each after the reply before it.
+        b.scheduler.received(b.parser, liveReply);
+        QTRY_COMPARE(b.sent, commands({"@M", "@X"}));
+        QTRY_COMPARE(told, QList<bool>{true});
+        b.scheduler.received(b.parser, std::exchange(b.pending, {}));
+        QTRY_COMPARE(b.sent, commands({"@M", "@X", "@R2"}));
+
+        // A second start while "@R2" is awaited: its reply fills nothing, and
+        // the new download asks again.
+        b.scheduler.startDownload(0);
+        b.state.recordCount = 77;
+        b.scheduler.received(b.parser, std::exchange(b.pending, {}));
+        QCOMPARE(b.state.recordCount, 77);
+        QTRY_COMPARE(b.sent.last(), QByteArray("@R0\r\n"));
+
+        b.portOpen = false;
+        freeLine(b.state); // the port closed under the request
+        b.scheduler.sendWhenFree(QByteArray("@Z\r\n"), [&told](bool written) { told << written; });
+        QCOMPARE(told, (QList<bool>{true, false}));
+    }
+
+    // Timer1 sleeps while there is nothing to do and wakes for a sequence.
+    void idleTimerSleeps()
+    {
+        Bench b;
+        b.livePage = false;
+        b.tick();
+        QCOMPARE(b.interval, int(PollScheduler::IntervalIdle));
+        b.scheduler.startTestListRead();
+        QCOMPARE(b.interval, int(PollScheduler::IntervalWaiting));
+        b.tick();
+        QCOMPARE(b.interval, int(PollScheduler::IntervalWaiting));
     }
 
     void sampleRateQuery()
@@ -311,6 +416,7 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(QStringList, texts);
         Bench b;
+        takeLine(b.state, "@M\r\n");
         b.parser.feed(frame);
         b.refreshLiveDisplay();
         QCOMPARE((QStringList{b.labels[1], b.labels[2], b.labels[3], b.labels[6], b.labels[10]}), texts);

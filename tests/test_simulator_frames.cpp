@@ -2,6 +2,7 @@
 // seen from a bare serial client; each frame is also fed to the client's reply
 // parser, which must end it cleanly (state 0, link free).
 
+#include "link/ReplyTurn.h"
 #include "link/protocol.h"
 #include "support/RecordingSink.h"
 #include "support/Simulator.h"
@@ -233,7 +234,7 @@ private slots:
             SharedState state;
             RecordingSink sink;
             ReplyParser parser(state, sink, sink.windows);
-            state.readyToSend = false;
+            takeLine(state, e.request);
             parser.feed(QByteArrayView(reply));
             QCOMPARE(state.replyState, 0);
             QVERIFY(state.readyToSend);

@@ -1,6 +1,7 @@
 // vestara-sim's line: pacing at the baud rate, the reply delay, the injected
 // faults, clients that leave and come back, and how the simulator ends.
 
+#include "link/ReplyTurn.h"
 #include "link/protocol.h"
 #include "support/RecordingSink.h"
 #include "support/Simulator.h"
@@ -170,6 +171,7 @@ private slots:
             SharedState state;
             RecordingSink sink;
             ReplyParser parser(state, sink, sink.windows);
+            takeLine(state, "@T\r\n");
             parser.feed(QByteArrayView(bytes));
             QCOMPARE(state.testCount, 3);
             QCOMPARE(state.replyState, 0);

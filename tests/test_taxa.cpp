@@ -6,9 +6,10 @@
 #include "core/SharedState.h"
 #include "forms/Forms.h"
 #include "forms/Taxa.h"
-#include "link/CommandSender.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 #include "support/ModalCatcher.h"
+#include "support/RecordingQueue.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,20 +17,6 @@
 #include <QtTest>
 
 namespace {
-
-// Records each command and whether the link was free when it was handed over.
-struct RecordingSender : CommandSender {
-    explicit RecordingSender(SharedState &state) : state(state) {}
-    void sendCommand(const QByteArray &command) override
-    {
-        sent << command;
-        freeWhenSent << state.readyToSend;
-        state.readyToSend = false; // as the real sender does
-    }
-    SharedState &state;
-    QList<QByteArray> sent;
-    QList<bool> freeWhenSent;
-};
 
 enum class Unit { None, Seconds, Minutes };
 
@@ -57,8 +44,8 @@ private:
 void TaxaTest::opening()
 {
     mainWindow.show();
-    RecordingSender sender(state);
-    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+    RecordingQueue sender;
+    QPointer<TForm4> dialog = new TForm4(sender, &mainWindow);
     QVERIFY(dialog->isVisible());
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Taxa de amostragem"));
     const Qt::WindowFlags flags = dialog->windowFlags();
@@ -102,15 +89,14 @@ void TaxaTest::confirm()
     QFETCH(QString, interval);
     QFETCH(Unit, unit);
     QFETCH(QByteArray, command);
-    RecordingSender sender(state);
+    RecordingQueue sender;
     ModalCatcher catcher;
-    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+    QPointer<TForm4> dialog = new TForm4(sender, &mainWindow);
     dialog->Edit1->setText(interval);
     if (unit == Unit::Seconds)
         QTest::mouseClick(dialog->RadioButton2, Qt::LeftButton);
     if (unit == Unit::Minutes)
         QTest::mouseClick(dialog->RadioButton1, Qt::LeftButton);
-    state.readyToSend = false; // a request still unanswered
     QTest::mouseClick(dialog->BitBtn5, Qt::LeftButton);
 
     if (command.isEmpty()) {
@@ -118,10 +104,8 @@ void TaxaTest::confirm()
         QCOMPARE(catcher.boxes.size(), 1);
         QCOMPARE(catcher.boxes[0].caption, QStringLiteral("Aviso"));
         QCOMPARE(catcher.boxes[0].text, QStringLiteral("Parâmetro de tempo inválido."));
-        QVERIFY(state.readyToSend);
     } else {
         QCOMPARE(sender.sent, QList<QByteArray>{command});
-        QCOMPARE(sender.freeWhenSent, QList<bool>{true});
         QVERIFY(catcher.boxes.isEmpty()); // nothing confirms the command
     }
     // The dialog closes either way.
@@ -141,8 +125,8 @@ void TaxaTest::closing_data()
 void TaxaTest::closing()
 {
     QFETCH(QString, how);
-    RecordingSender sender(state);
-    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+    RecordingQueue sender;
+    QPointer<TForm4> dialog = new TForm4(sender, &mainWindow);
     dialog->Edit1->setText("12");
     QVERIFY(!mainWindow.isEnabled());
     if (how == "cancel")
@@ -160,8 +144,8 @@ void TaxaTest::closing()
 
 void TaxaTest::replyFillsTheDialog()
 {
-    RecordingSender sender(state);
-    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+    RecordingQueue sender;
+    QPointer<TForm4> dialog = new TForm4(sender, &mainWindow);
     SampleRateSink &sink = sampleRateSlot().get();
     sink.checkSampleUnit(true);
     QVERIFY(dialog->RadioButton2->isChecked());
@@ -184,22 +168,26 @@ void TaxaTest::replyFillsTheDialog()
 
 void TaxaTest::meterRepliesReachTheDialog()
 {
-    RecordingSender sender(state);
+    RecordingQueue sender;
     NullMainWindowSink mainSink;
     ReplyParser parser(state, mainSink, windowSlots());
-    QPointer<TForm4> dialog = new TForm4(sender, state, &mainWindow);
+    QPointer<TForm4> dialog = new TForm4(sender, &mainWindow);
 
+    takeLine(state, "@I\r\n");
     parser.feed(":I0+010\r\n"); // leading zeros disappear
     QVERIFY(dialog->RadioButton2->isChecked());
     QVERIFY(!dialog->RadioButton1->isChecked());
     QCOMPARE(dialog->Edit1->text(), QStringLiteral("10"));
 
+    takeLine(state, "@I\r\n");
     parser.feed(":I1+5\r\n");
     QVERIFY(dialog->RadioButton1->isChecked());
     QVERIFY(!dialog->RadioButton2->isChecked());
     QCOMPARE(dialog->Edit1->text(), QStringLiteral("5"));
 
+    takeLine(state, "@u\r\n");
     parser.feed(":u1\r\n");     // the unit reply changes nothing
+    takeLine(state, "@I\r\n");
     parser.feed(":I0+abc\r\n"); // an interval that does not convert keeps the text
     QVERIFY(dialog->RadioButton2->isChecked());
     QCOMPARE(dialog->Edit1->text(), QStringLiteral("5"));
@@ -207,17 +195,18 @@ void TaxaTest::meterRepliesReachTheDialog()
     QTest::mouseClick(dialog->BitBtn5, Qt::LeftButton);
     QCOMPARE(sender.sent, QList<QByteArray>{"@i0+5\r\n"});
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 2000);
+    takeLine(state, "@I\r\n");
     parser.feed(":I1+7\r\n"); // closed: the reply goes nowhere
 }
 
 void TaxaTest::aNewDialogReplacesTheClosedOne()
 {
-    RecordingSender sender(state);
-    QPointer<TForm4> first = new TForm4(sender, state, &mainWindow);
+    RecordingQueue sender;
+    QPointer<TForm4> first = new TForm4(sender, &mainWindow);
     first->Edit1->setText("42");
     first->close();
     QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 2000);
-    QPointer<TForm4> second = new TForm4(sender, state, &mainWindow);
+    QPointer<TForm4> second = new TForm4(sender, &mainWindow);
     QCOMPARE(Form4.data(), second.data());
     QCOMPARE(second->Edit1->text(), QStringLiteral("0"));
     QVERIFY(!second->RadioButton1->isChecked() && !second->RadioButton2->isChecked());

@@ -416,9 +416,10 @@ void ViewerTest::closingEndsTheSequenceAndEnablesTheMainWindow()
     shared().viewerRecordCount = 7;
     OpenViewer open;
     QVERIFY(!open.mainWindow.isEnabled());
-    shared().sequenceActive = true;
+    int closings = 0;
+    open.viewer->onClosed = [&closings] { ++closings; };
     QVERIFY(open.viewer->close());
-    QVERIFY(!shared().sequenceActive);
+    QCOMPARE(closings, 1);
     QVERIFY(open.mainWindow.isEnabled());
     QCOMPARE(shared().viewerRecordCount, 7);
     QTRY_VERIFY_WITH_TIMEOUT(open.viewer.isNull(), 5000);
