@@ -217,7 +217,8 @@ private slots:
         QVERIFY(!shared().sequenceActive);
         QVERIFY(w->isEnabled());
 
-        // The reply in flight is still read; after it the link stays quiet.
+        // The reply in flight is still read (it frees the line, and a record
+        // reaches no viewer); after it the link stays quiet.
         QTRY_VERIFY_WITH_TIMEOUT(shared().readyToSend, 2000);
         const QByteArrayList atClose = sequenceRequests(sim);
         QTest::qWait(300); // ten ticks and many records' worth of line time
@@ -226,7 +227,7 @@ private slots:
         const int records = shared().recordIndex;
         QVERIFY2(records >= 5 && records < 400, qPrintable(QString::number(records)));
         const QByteArrayList sent = after.mid(before);
-        QVERIFY(sent.size() == 2 + 2 * records || sent.size() == 2 + 2 * records + 1);
+        QVERIFY(sent.size() >= 2 + 2 * records && sent.size() <= 2 + 2 * records + 2);
         QCOMPARE(sent, downloadRequests(2, records + 1).mid(0, sent.size()));
 
         QVERIFY(readTestList(*w, 3));

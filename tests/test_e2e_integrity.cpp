@@ -50,13 +50,8 @@ class EndToEndIntegrityTest : public QObject {
     {
         qputenv("XDG_CONFIG_HOME", scratch.path().toUtf8());
         shared() = SharedState();
-        if (!sim.writeSettings(scratch.path(), 1, 1))
+        if (!sim.writeSettings(scratch.path(), 1, 1, replyTimeoutMs))
             return {};
-        QFile settings(scratch.path() + "/Tavenor/Quorvin.conf");
-        if (!settings.open(QIODevice::Append))
-            return {};
-        settings.write("TempoResposta=" + QByteArray::number(replyTimeoutMs) + "\n");
-        settings.close();
         auto w = std::make_unique<TForm1>();
         w->PageControl1->setCurrentWidget(w->TabSheet3);
         w->show();
@@ -138,7 +133,7 @@ private slots:
             << QStringList{"--inject-after", "14::A01[0099]01/01/24 00:00:00 UMI=1\\x01SEC=2\\x01GLO=3\\x01C"}
             << Action::Download << either;
         QTest::newRow("a slow meter and a double-click while the list read ends")
-            << QStringList{"--delay", "60"} << Action::DownloadWhileListEnds << QString();
+            << QStringList{"--delay", "25"} << Action::DownloadWhileListEnds << QString();
         QTest::newRow("a second download after a stopped one")
             << QStringList{"--silent-after", "30"} << Action::DownloadTwice << QStringLiteral("interrompido");
         QTest::newRow("a meter that stops answering mid-download")
@@ -159,9 +154,10 @@ private slots:
         QVERIFY(w);
 
         if (action == Action::DownloadWhileListEnds) {
-            // The tree is full before "@F" has been answered.
+            // The tree is full, "@F" sent and not yet answered.
             w->LerTestes1->trigger();
-            QVERIFY(QTest::qWaitFor([&] { return sim.requests().contains("@F\r\n"); }, 10000));
+            QVERIFY(QTest::qWaitFor([] { return shared().downloadStep == PollScheduler::MemoryUseRead; }, 10000));
+            QVERIFY(!shared().readyToSend);
             QCOMPARE(w->TreeView1->topLevelItemCount(), 3);
         } else {
             QVERIFY(readTestList(*w));
@@ -189,7 +185,8 @@ private slots:
             // The count is the rows this viewer holds, each a whole record.
             QCOMPARE(m.captured(1).toInt(), held);
             QCOMPARE(rows, qMax(2, held + 1));
-            QCOMPARE(int(saved.count("{R")), held);
+            if (held > 0) // an empty viewer saves its one empty row
+                QCOMPARE(int(saved.count("{R")), held);
             QVERIFY(held < 30 || m.captured(2) == QStringLiteral("incompleto"));
         }
         QVERIFY2(boxes.boxes.isEmpty(), qPrintable(boxes.texts().join('|')));
@@ -200,11 +197,14 @@ private slots:
     void readingTheListTwiceOnASlowMeter()
     {
         SimulatorProcess sim;
-        QVERIFY(sim.start(meter + QStringList{"--delay", "60"}));
+        QVERIFY(sim.start(meter + QStringList{"--delay", "25"}));
         auto w = mainWindow(sim);
         QVERIFY(w);
         w->LerTestes1->trigger();
-        QVERIFY(QTest::qWaitFor([&] { return sim.requests().contains("@R1\r\n"); }, 10000));
+        // Pressed again while "@R1" waits for its reply.
+        QVERIFY(QTest::qWaitFor(
+            [] { return shared().downloadStep == PollScheduler::TestListNode && shared().testIndex == 1; }, 10000));
+        QVERIFY(!shared().readyToSend);
         QVERIFY(readTestList(*w));
         QCOMPARE(w->TreeView1->topLevelItemCount(), 3);
         QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 10"));

@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -421,16 +422,41 @@ private slots:
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
         w.PageControl1->setCurrentWidget(w.TabSheet3);
+        w.TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{"Teste 1 -> Registros = 25"}));
         w.LerTestes1->trigger();
         QVERIFY(!w.Unidade1->isEnabled());
+        QVERIFY(w.CancelarLeitura->isEnabled());
         QCOMPARE(w.statusText(2), QStringLiteral("Lendo ..."));
         for (int i = 0; i < 10 && shared().sequenceActive; ++i)
             w.Timer1Timer();
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 1);
-        QCOMPARE(w.TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
+        // The read ends at its first request, the old tree gone.
+        QCOMPARE(w.TreeView1->topLevelItemCount(), 0);
         QVERIFY(w.Unidade1->isEnabled());
+        QVERIFY(!w.CancelarLeitura->isEnabled());
         QVERIFY(w.Opes1->isEnabled());
-        QCOMPARE(w.statusText(2), QStringLiteral("Leitura finalizada."));
+        QCOMPARE(w.statusText(2), QStringLiteral("Leitura interrompida na contagem de testes: medidor desconectado."));
+    }
+
+    // "Cancelar" (Esc) stops a list read that the meter answers slowly.
+    void cancellingTheListRead()
+    {
+        writeSettings("Porta=1\nPassword=pelko\n");
+        auto platform = std::make_shared<FakeComPlatform>();
+        platform->present = QStringList{"COM1"};
+        TForm1 w(nullptr, platform);
+        w.PageControl1->setCurrentWidget(w.TabSheet3);
+        w.LerTestes1->trigger();
+        w.Timer1Timer();
+        QCOMPARE(platform->device()->written(), QByteArray("@T\r\n"));
+        QCOMPARE(w.CancelarLeitura->shortcut(), QKeySequence(Qt::Key_Escape));
+        QTest::mouseClick(w.CancelarLeitura, Qt::LeftButton);
+        QVERIFY(!shared().sequenceActive);
+        QVERIFY(w.Unidade1->isEnabled());
+        QCOMPARE(w.statusText(2), QStringLiteral("Leitura cancelada."));
+        feed(w, ":T3\r\n"); // the reply in flight fills nothing
+        w.Timer1Timer();
+        QCOMPARE(shared().testCount, 0);
+        QCOMPARE(platform->device()->written(), QByteArray("@T\r\n"));
     }
 
     void defaultErrorReport()

@@ -57,7 +57,7 @@ QByteArray SimulatorProcess::consoleOutput() const
     return readWholeFile(scratch.filePath(QStringLiteral("console.log")));
 }
 
-bool SimulatorProcess::writeSettings(const QString &configHome, int comNumber, int porta) const
+bool SimulatorProcess::writeSettings(const QString &configHome, int comNumber, int porta, int replyTimeoutMs) const
 {
     const QString folder = configHome + QStringLiteral("/Tavenor");
     if (!QDir().mkpath(folder))
@@ -65,6 +65,8 @@ bool SimulatorProcess::writeSettings(const QString &configHome, int comNumber, i
     QSettings settings(folder + QStringLiteral("/Quorvin.conf"), QSettings::IniFormat);
     settings.setValue(QStringLiteral("Porta"), porta);
     settings.setValue(QStringLiteral("Portas/COM%1").arg(comNumber), device);
+    if (replyTimeoutMs > 0)
+        settings.setValue(QStringLiteral("TempoResposta"), replyTimeoutMs);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -46,8 +46,9 @@ public:
     QProcess &qprocess() { return process; }
 
     // Writes <configHome>/Tavenor/Quorvin.conf with Porta=<porta> and
-    // [Portas] COM<comNumber>=<device path>. Other entries are kept.
-    bool writeSettings(const QString &configHome, int comNumber, int porta) const;
+    // [Portas] COM<comNumber>=<device path>, and TempoResposta when a reply
+    // time-out is given (long tests wait less). Other entries are kept.
+    bool writeSettings(const QString &configHome, int comNumber, int porta, int replyTimeoutMs = 0) const;
 
     QByteArrayList requests() const;
     QList<LoggedRequest> loggedRequests() const;
