@@ -14,10 +14,10 @@
 
 struct RegularFileRead {
     enum class Outcome {
-        Read,       // bytes holds the whole file
+        Read,        // bytes holds the whole file
         SystemError, // error holds errno (ENOENT, EACCES, ELOOP, EISDIR ...)
-        NotRegular, // a FIFO, a device or a socket: never opened for reading
-        TooLarge,   // more than maxBytes
+        NotRegular,  // a FIFO, a device or a socket: never opened for reading
+        TooLarge,    // more than maxBytes
     };
     Outcome outcome = Outcome::SystemError;
     int error = 0;

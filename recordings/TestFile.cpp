@@ -270,7 +270,8 @@ std::optional<QByteArray> readTestFileBytes(const QString &path)
         fail("abrir", path, QStringLiteral("Não é um arquivo comum, é %1").arg(file.kind));
     case RegularFileRead::Outcome::TooLarge:
         fail("abrir", path,
-             QStringLiteral("Arquivo maior que %1, o limite de um arquivo de teste").arg(byteLimitText(MaxTestFileBytes)));
+             QStringLiteral("Arquivo maior que %1, o limite de um arquivo de teste")
+                 .arg(byteLimitText(MaxTestFileBytes)));
     }
     return std::nullopt;
 }

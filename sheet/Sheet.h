@@ -66,10 +66,7 @@ private:
         int rows = 0;
         int columns = 0;
         BlockText text;
-        bool holds(int row, int column) const
-        {
-            return row >= firstRow && row < firstRow + rows && column <= columns;
-        }
+        bool holds(int row, int column) const { return row >= firstRow && row < firstRow + rows && column <= columns; }
     };
 
     std::unordered_map<int, std::vector<QString>> rows;

@@ -341,7 +341,8 @@ void ExportTest::aFullDiskLeavesNothingOpenAndNothingBehind()
 {
     auto openFiles = [] {
         QStringList targets;
-        for (const QFileInfo &fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::NoDotAndDotDot | QDir::System))
+        for (const QFileInfo &fd :
+             QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::NoDotAndDotDot | QDir::System))
             targets << fd.symLinkTarget();
         return targets;
     };
@@ -354,8 +355,9 @@ void ExportTest::aFullDiskLeavesNothingOpenAndNothingBehind()
             exportSpreadsheet(tableOf(20000), opener, moment, folder);
             QFAIL("an export onto a full disk succeeded");
         } catch (const AppError &e) {
-            QCOMPARE(e.message(),
-                     QStringLiteral("Não foi possível gravar a planilha %1: arquivo maior que o permitido").arg(expected));
+            QCOMPARE(
+                e.message(),
+                QStringLiteral("Não foi possível gravar a planilha %1: arquivo maior que o permitido").arg(expected));
         }
     }
     QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());

@@ -77,11 +77,14 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("atClose"); // after the file's path
         QTest::newRow("a FIFO is neither read nor written")
-            << "fifo" << "No lugar do arquivo de configuração %1 há um FIFO (pipe nomeado); ficou como estava";
+            << "fifo"
+            << "No lugar do arquivo de configuração %1 há um FIFO (pipe nomeado); ficou como estava";
         QTest::newRow("a link to /dev/zero is neither read nor written")
-            << "device" << "No lugar do arquivo de configuração %1 há um dispositivo; ficou como estava";
+            << "device"
+            << "No lugar do arquivo de configuração %1 há um dispositivo; ficou como estava";
         QTest::newRow("a file above 1 MB is put aside and a new one written")
-            << "big" << "O arquivo de configuração %1 estava ilegível. Ele foi guardado como %1.ilegivel-";
+            << "big"
+            << "O arquivo de configuração %1 estava ilegível. Ele foi guardado como %1.ilegivel-";
     }
 
     void hostileSettingsFile()

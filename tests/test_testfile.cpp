@@ -353,12 +353,13 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("outcome"); // "Registros: n" or the message after the file name
-        QTest::newRow("a FIFO is refused without blocking")
-            << "fifo" << "Não é um arquivo comum, é um FIFO (pipe nomeado)";
+        QTest::newRow("a FIFO is refused without blocking") << "fifo"
+                                                            << "Não é um arquivo comum, é um FIFO (pipe nomeado)";
         QTest::newRow("a link to /dev/zero is refused without reading") << "device"
-                                                                      << "Não é um arquivo comum, é um dispositivo";
+                                                                        << "Não é um arquivo comum, é um dispositivo";
         QTest::newRow("a file above 200 MB is refused naming the limit")
-            << "big" << "Arquivo maior que 200 MB, o limite de um arquivo de teste";
+            << "big"
+            << "Arquivo maior que 200 MB, o limite de um arquivo de teste";
         QTest::newRow("a symbolic-link loop says so") << "loop"
                                                       << "Ligações simbólicas demais";
         QTest::newRow("lines ended by CR alone are read") << "cr"
