@@ -34,7 +34,10 @@ void print(std::FILE *stream, const QString &text)
 
 // SIGTERM, SIGINT and SIGHUP end the run as "Sair" does: the main window
 // closes, which writes the settings and releases the port. The handler only
-// writes a byte into a pipe; the event loop reads it and does the rest.
+// writes a byte into a pipe; the event loop reads it and does the rest. What
+// the close has to tell (a settings file that cannot be written) goes to
+// standard error: nobody may be there to press OK, and a box would hold the
+// logout or the kill.
 int signalPipe[2] = {-1, -1};
 QPointer<TForm1> windowToClose; // set once the main window exists
 
@@ -73,6 +76,7 @@ void closeOnTerminationSignals()
         char bytes[16];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
         }
+        reportToStandardError();
         closeForSignal(windowToClose, 20);
     });
     struct sigaction action = {};
@@ -87,6 +91,11 @@ void closeOnTerminationSignals()
 
 int main(int argc, char **argv)
 {
+    // A write past the file-size limit (ulimit -f) then fails with EFBIG and
+    // is reported like a full disk, instead of killing the program with
+    // whatever it had not saved.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     // Read before the window system starts: --help and --version need no display.
     const CommandLine line = parseCommandLine(arguments(argc, argv));
     switch (line.action) {

@@ -17,27 +17,35 @@ bool rowHasText(const ViewerTable::Row &row)
     return !row.isBlank();
 }
 
+bool measurable(long double value, RecordedUnit unit)
+{
+    const long double celsius = unit == RecordedUnit::Fahrenheit ? (value - 32.0L) * 5.0L / 9.0L : value;
+    return celsius >= LowestMeasurableCelsius && celsius <= HighestMeasurableCelsius;
+}
+
 // A temperature cell: nothing when empty, a failure when it holds text that
-// does not read.
+// does not read or a value no meter measures.
 struct Cell {
     bool present = false;
     std::optional<long double> value;
 };
 
-Cell readCell(const QString &text)
+Cell readCell(const QString &text, RecordedUnit unit)
 {
     Cell c;
     c.present = !text.trimmed().isEmpty();
     if (c.present)
         c.value = textToNumber(text);
+    if (c.value && !measurable(*c.value, unit))
+        c.value.reset();
     return c;
 }
 
-std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex index)
+std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex index, RecordedUnit unit)
 {
-    const Cell wet = readCell(row[Umi]);
-    const Cell dry = readCell(row[Sec]);
-    const Cell globe = readCell(row[Glo]);
+    const Cell wet = readCell(row[Umi], unit);
+    const Cell dry = readCell(row[Sec], unit);
+    const Cell globe = readCell(row[Glo], unit);
     const bool outdoor = index == AssessedIndex::Outdoor;
 
     // A needed temperature that is there but unreadable spoils the index text.
@@ -45,24 +53,28 @@ std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex ind
     if (spoiled(wet) || spoiled(globe) || (outdoor && spoiled(dry)))
         return std::nullopt;
 
-    const auto text = readCell(row[outdoor ? IbutgE : IbutgI]);
-    if (text.value && std::isfinite(static_cast<double>(*text.value)))
+    const auto text = readCell(row[outdoor ? IbutgE : IbutgI], unit);
+    if (text.value)
         return static_cast<double>(*text.value);
 
     if (!wet.value || !globe.value || (outdoor && !dry.value))
         return std::nullopt;
     const long double v =
         outdoor ? outdoorIndex(*wet.value, *globe.value, *dry.value) : indoorIndex(*wet.value, *globe.value);
-    if (!std::isfinite(static_cast<double>(v)))
+    if (!measurable(v, unit))
         return std::nullopt;
     return static_cast<double>(v);
 }
 
 // Half tenths go up; the nudge absorbs the binary noise of a mean that is a
 // half tenth in decimal (27,25 summed and divided may land just below).
-int roundToTenths(double celsius)
+// Nothing for a value whose tenths an int cannot hold.
+std::optional<int> roundToTenths(double celsius)
 {
-    return static_cast<int>(std::floor(static_cast<long double>(celsius) * 10.0L + 0.5L + 1e-9L));
+    const long double tenths = std::floor(static_cast<long double>(celsius) * 10.0L + 0.5L + 1e-9L);
+    if (!(std::fabs(tenths) <= 1e9L))
+        return std::nullopt;
+    return static_cast<int>(tenths);
 }
 
 QString wattsText(double w)
@@ -108,7 +120,8 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
     }
 
     const bool rateValid = std::isfinite(options.metabolicRateW) && options.metabolicRateW > 0;
-    const bool incrementValid = std::isfinite(options.clothingIncrement) && options.clothingIncrement >= 0;
+    const bool incrementValid = std::isfinite(options.clothingIncrement) && options.clothingIncrement >= 0 &&
+                                roundToTenths(options.clothingIncrement);
     if (rateValid)
         r.limitTenths = limitTenths(options.criterion, options.metabolicRateW);
     if (r.windowFound && incrementValid)
@@ -116,7 +129,7 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
 
     if (!rateValid || !incrementValid)
         r.verdict = Verdict::InvalidInput;
-    else if (!r.windowFound)
+    else if (!r.windowFound || !r.assessedTenths)
         r.verdict = Verdict::NoData;
     else if (!r.limitTenths)
         r.verdict = Verdict::RateOutsideNr15;
@@ -142,7 +155,7 @@ AssessmentResult assessTest(const ViewerTable &table, const AssessmentOptions &o
             ++badMoment;
             continue;
         }
-        const auto value = recordIndex(*cells, options.index);
+        const auto value = recordIndex(*cells, options.index, options.unit);
         if (!value) {
             ++badValue;
             continue;
@@ -184,6 +197,8 @@ QString verdictText(const AssessmentResult &r)
     case Verdict::InvalidInput:
         if (!(std::isfinite(r.options.metabolicRateW) && r.options.metabolicRateW > 0))
             return QStringLiteral("Sem conclusão: a taxa metabólica deve ser maior que zero.");
+        if (std::isfinite(r.options.clothingIncrement) && r.options.clothingIncrement >= 0)
+            return QStringLiteral("Sem conclusão: o acréscimo pela vestimenta é grande demais.");
         return QStringLiteral("Sem conclusão: o acréscimo pela vestimenta deve ser zero ou positivo.");
     case Verdict::NoData:
         return QStringLiteral("Sem conclusão: não há registros com data, hora e %1 legíveis.")

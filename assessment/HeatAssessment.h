@@ -19,7 +19,9 @@
 //   set back during a test) are sorted in and counted, so the page can say so.
 //
 // Values are converted to °C when the test was recorded in °F (the table holds
-// the meter's unit and does not say which; the caller knows it).
+// the meter's unit and does not say which; the caller knows it). A temperature
+// or index outside what any meter measures (below -100 °C or above 200 °C, a
+// damaged file or line: 1E308) counts like text that does not read.
 //
 // The verdict compares the worst hour's mean plus the clothing increment,
 // rounded to 0,1 °C like the limit and the meter's readings, with the limit;
@@ -36,6 +38,9 @@
 #include <vector>
 
 class ViewerTable;
+
+inline constexpr double LowestMeasurableCelsius = -100;
+inline constexpr double HighestMeasurableCelsius = 200;
 
 enum class AssessedIndex {
     Indoor,  // IBUTGi: indoors, or outdoors without direct sun
@@ -56,7 +61,7 @@ enum class Verdict {
     Within,          // mean + increment <= limit
     Exceeded,        // mean + increment > limit
     RateOutsideNr15, // NR-15 chosen and M outside 100..606 W: no limit, no verdict
-    InvalidInput,    // M not a number above 0, or the increment not finite or below 0
+    InvalidInput,    // M not a number above 0, or the increment not finite, below 0 or absurdly large
     NoData,          // no record with a readable moment and index, or no time covered
 };
 

@@ -1,6 +1,7 @@
 #include "core/Registry.h"
 
 #include "core/AppError.h"
+#include "core/RegularFile.h"
 #include "core/SettingsFileUpdate.h"
 #include "core/SettingsLocation.h"
 
@@ -41,22 +42,25 @@ enum class ReadResult { Read, Unreadable, Failed };
 
 ReadResult readTopLevel(const QString &path, QMap<QString, QVariant> &values, QString &reason)
 {
-    if (QFileInfo(path).isDir()) {
-        reason = QStringLiteral("No lugar do arquivo de configuração %1 há uma pasta").arg(path);
+    const RegularFileRead file = readRegularFile(path, MaxSettingsFileBytes);
+    switch (file.outcome) {
+    case RegularFileRead::Outcome::Read: break;
+    case RegularFileRead::Outcome::SystemError:
+        reason = file.error == EISDIR
+                     ? QStringLiteral("No lugar do arquivo de configuração %1 há uma pasta").arg(path)
+                     : QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro do sistema %2)")
+                           .arg(path)
+                           .arg(file.error);
+        return ReadResult::Unreadable;
+    case RegularFileRead::Outcome::NotRegular:
+        reason = QStringLiteral("No lugar do arquivo de configuração %1 há %2").arg(path, file.kind);
+        return ReadResult::Unreadable;
+    case RegularFileRead::Outcome::TooLarge:
+        reason = QStringLiteral("O arquivo de configuração %1 é maior que o limite de %2")
+                     .arg(path, byteLimitText(MaxSettingsFileBytes));
         return ReadResult::Unreadable;
     }
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason =
-            QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro do sistema %2)").arg(path).arg(errno);
-        return ReadResult::Unreadable;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        reason = QStringLiteral("O arquivo de configuração %1 não pode ser lido (erro de leitura)").arg(path);
-        return ReadResult::Unreadable;
-    }
+    const QByteArray &data = file.bytes;
     QStringDecoder utf8(QStringDecoder::Utf8);
     (void)QString(utf8.decode(data));
     if (utf8.hasError()) {

@@ -11,6 +11,10 @@
 #include <QVariant>
 #include <cstdint>
 
+// A settings file holds two values and a few port names; a larger one is not
+// ours and is not read (nor is a FIFO or a device in its place).
+inline constexpr qint64 MaxSettingsFileBytes = 1'000'000;
+
 class TRegistry {
 public:
     // Whether the key's file exists (whatever it holds).
@@ -18,8 +22,9 @@ public:
 
     // Opens the key for the value operations. With canCreate a missing key is
     // created (its folder and an empty file). False when the key is missing and
-    // not created, or its file cannot be read, is not UTF-8 text or is not valid
-    // INI; LastError() says why, and the file is left as it is.
+    // not created, or its file cannot be read, is no regular file, is larger
+    // than MaxSettingsFileBytes, is not UTF-8 text or is not valid INI;
+    // LastError() says why, and the file is left as it is.
     bool OpenKey(const QString &key, bool canCreate);
     void CloseKey();
     // Why the last OpenKey failed, for the operator (Portuguese).

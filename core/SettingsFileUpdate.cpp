@@ -1,6 +1,8 @@
 #include "core/SettingsFileUpdate.h"
 
 #include "core/AppError.h"
+#include "core/Registry.h"
+#include "core/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,13 +42,19 @@ QString reasonFor(int err, const QString &path)
 
 QByteArray readAll(const QString &path)
 {
-    if (!QFileInfo::exists(path))
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFileRead file = readRegularFile(path, MaxSettingsFileBytes);
+    switch (file.outcome) {
+    case RegularFileRead::Outcome::Read: return std::move(file.bytes);
+    case RegularFileRead::Outcome::SystemError:
+        if (file.error == ENOENT)
+            return {};
         fail(QStringLiteral("%1 não pode ser lido (erro do sistema %2: %3)")
-                 .arg(path, QString::number(errno), QString::fromLocal8Bit(std::strerror(errno))));
-    return file.readAll();
+                 .arg(path, QString::number(file.error), QString::fromLocal8Bit(std::strerror(file.error))));
+    case RegularFileRead::Outcome::NotRegular: fail(QStringLiteral("%1 é %2").arg(path, file.kind));
+    case RegularFileRead::Outcome::TooLarge:
+        fail(QStringLiteral("%1 é maior que o limite de %2").arg(path, byteLimitText(MaxSettingsFileBytes)));
+    }
+    return {};
 }
 
 // A new file of our own beside `path`, holding `bytes`; every write checked.

@@ -2,18 +2,54 @@
 
 #include <QLocale>
 #include <QMessageBox>
+
+#include <atomic>
+#include <cstdio>
 #include <exception>
 
 namespace {
 
 const QString unknownError = QStringLiteral("Unknown error");
 
+std::atomic<bool> toStandardError{false};
+
+// True when the text went to standard error instead of a box.
+bool writtenToStandardError(const QString &text)
+{
+    if (!toStandardError)
+        return false;
+    std::fprintf(stderr, "%s: %s\n", QApplication::applicationName().toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    return true;
+}
+
 } // namespace
 
 void showErrorReport(const QString &message)
 {
+    if (writtenToStandardError(message))
+        return;
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok);
     box.exec();
+}
+
+void showPlainMessage(QWidget *parent, const QString &text)
+{
+    if (writtenToStandardError(text))
+        return;
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void reportToStandardError()
+{
+    toStandardError = true;
+}
+
+bool reportingToStandardError()
+{
+    return toStandardError;
 }
 
 void reportSlotError(const QString &message)

@@ -11,7 +11,20 @@
 #include <QApplication>
 #include <QString>
 
+class QWidget;
+
 void showErrorReport(const QString &message);
+
+// The plain message of the settings: a box captioned with the application
+// title, OK button only.
+void showPlainMessage(QWidget *parent, const QString &text);
+
+// Once the program closes on a termination signal nobody may be there to
+// press OK (a logout, a service manager, kill): from then on the error
+// report and the plain message are written to standard error, prefixed with
+// the application title, instead of waiting in a box.
+void reportToStandardError();
+bool reportingToStandardError();
 
 // The report of an error a slot threw: logged, then shown. An empty message
 // (an error that is no std::exception) shows "Unknown error".

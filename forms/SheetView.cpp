@@ -60,10 +60,22 @@ QString SheetModel::columnLetters(int column)
     return letters;
 }
 
-SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
+namespace {
+
+constexpr int ChunkRows = 128;
+
+QSizeF unlimitedPage()
+{
+    return QSizeF(std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
+}
+
+} // namespace
+
+SheetView::SheetView(const Sheet &sheetIn, SheetArea areaIn, QWidget *parent)
     : QTableView(parent)
     , sheet(sheetIn)
-    , cells(sheetIn, area)
+    , area(areaIn)
+    , cells(sheetIn, areaIn)
 {
     setModel(&cells);
     setEditTriggers(NoEditTriggers);
@@ -72,18 +84,49 @@ SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
     setTextElideMode(Qt::ElideNone);
     setSelectionMode(ContiguousSelection);
 
-    // The paper's column widths and overflowing texts, in screen pixels.
-    const SheetLayout layout(sheet, area,
-                             QSizeF(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()));
+    // The paper's column widths, in screen pixels, from the template; the
+    // rows widen them as they are laid out.
     const double toPixels = logicalDpiX() / 72.0;
-    for (int c = 1; c <= cells.columnCount(); ++c) {
-        const double points = c <= area.lastColumn ? layout.columnWidth(c) : sheet.columnWidth(c);
-        setColumnWidth(c - 1, qRound(points * toPixels));
-    }
-    verticalHeader()->setDefaultSectionSize(qRound(layout.rowHeight(2) * toPixels));
+    for (int c = 1; c <= cells.columnCount(); ++c)
+        setColumnWidth(c - 1, qRound(sheet.columnWidth(c) * toPixels));
+    const SheetLayout rows(sheet, SheetArea{1, 1, 0, 0}, unlimitedPage());
+    verticalHeader()->setDefaultSectionSize(qRound(rows.rowHeight(2) * toPixels));
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    setRowHeight(0, qRound(layout.rowHeight(1) * toPixels));
-    for (int r = area.firstRow; r <= area.lastRow; ++r) {
+    setRowHeight(0, qRound(rows.rowHeight(1) * toPixels));
+    chunksDone.assign(size_t(std::max(area.lastRow, 0) / ChunkRows + 1), false);
+    // What a window shows first, so that it opens with its final widths.
+    layOutRows(1, ChunkRows);
+}
+
+void SheetView::layOutRows(int first, int last)
+{
+    first = std::max(first, area.firstRow);
+    last = std::min(last, area.lastRow);
+    for (int chunk = first / ChunkRows; first <= last && chunk <= last / ChunkRows; ++chunk)
+        layOutChunk(chunk);
+}
+
+void SheetView::layOutChunk(int chunk)
+{
+    if (chunk < 0 || size_t(chunk) >= chunksDone.size() || chunksDone[size_t(chunk)])
+        return;
+    chunksDone[size_t(chunk)] = true;
+    const SheetArea part{std::max(chunk * ChunkRows, area.firstRow), area.firstColumn,
+                         std::min(chunk * ChunkRows + ChunkRows - 1, area.lastRow), area.lastColumn};
+    if (part.lastRow < part.firstRow)
+        return;
+    measuredRows += part.lastRow - part.firstRow + 1;
+    const SheetLayout layout(sheet, part, unlimitedPage());
+    const double toPixels = logicalDpiX() / 72.0;
+    widthsPt.resize(size_t(std::max(area.lastColumn, 0)), 0.0);
+    for (int c = area.firstColumn; c <= area.lastColumn; ++c) {
+        double &widest = widthsPt[size_t(c - 1)];
+        if (layout.columnWidth(c) > widest) {
+            widest = layout.columnWidth(c);
+            setColumnWidth(c - 1, qRound(widest * toPixels));
+        }
+    }
+    for (int r = part.firstRow; r <= part.lastRow; ++r) {
         for (int c = area.firstColumn; c <= area.lastColumn; ++c) {
             const int end = layout.overflowEnd(r, c);
             if (end > c)
@@ -95,6 +138,15 @@ SheetView::SheetView(const Sheet &sheetIn, SheetArea area, QWidget *parent)
 
 void SheetView::paintEvent(QPaintEvent *event)
 {
+    // Rows coming into view are laid out before they are painted; a column
+    // that widens schedules another paint.
+    const int top = rowAt(0);
+    int bottom = rowAt(viewport()->height() - 1);
+    if (bottom < 0)
+        bottom = cells.rowCount() - 1;
+    if (top >= 0)
+        layOutRows(top + 1, bottom + 1);
+
     QTableView::paintEvent(event);
     const SheetPicture &pic = sheet.picture;
     if (pic.row < 1 || pic.column < 1)

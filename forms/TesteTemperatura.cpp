@@ -652,8 +652,7 @@ void TForm1::setSearchTimerEnabled(bool enabled)
 
 void TForm1::plainMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, this);
-    box.exec();
+    showPlainMessage(this, text);
 }
 
 void TForm1::errorReport(const QString &text)

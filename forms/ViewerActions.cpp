@@ -10,7 +10,6 @@
 
 #include <QDateTime>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -129,18 +128,13 @@ TForm5 *loadTestFileFromDialog(QWidget *mainWindow)
 
 TForm5 *openTestFileInViewer(QWidget *mainWindow, const QString &path)
 {
-    // Not even an empty viewer for a name that is not there.
-    if (!QFileInfo::exists(path))
+    // Read before the viewer opens: not even an empty viewer for a file that
+    // is not there or cannot be read.
+    const std::optional<QByteArray> bytes = readTestFileBytes(path);
+    if (!bytes)
         throw missingFile(path);
-    QPointer<TForm5> viewer = openViewer(mainWindow);
-    try {
-        if (!loadIntoViewer(*viewer, path))
-            throw missingFile(path);
-    } catch (...) {
-        // Nothing of the file is shown; the operator gets the main window back.
-        if (viewer)
-            viewer->close();
-        throw;
-    }
+    TForm5 *viewer = openViewer(mainWindow);
+    readTestFile(*bytes, *viewer, shared());
+    viewer->flushPending();
     return viewer;
 }

@@ -60,6 +60,6 @@ bool loadIntoViewer(TForm5 &viewer, const QString &path);
 TForm5 *loadTestFileFromDialog(QWidget *mainWindow);
 
 // A test file named at start-up: the viewer as "Carregar teste" fills it
-// after its dialog. A file that does not exist or cannot be read is not
-// opened: the viewer is closed again and AppError tells which file and why.
+// after its dialog. A file that does not exist or cannot be read opens no
+// viewer: AppError tells which file and why.
 TForm5 *openTestFileInViewer(QWidget *mainWindow, const QString &path);

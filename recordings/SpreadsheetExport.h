@@ -10,9 +10,11 @@
 // moment of the export; an existing file is never overwritten. The caller
 // makes the "Não existe testes" check before calling.
 //
-// Failures throw AppError with a Portuguese text naming the file, for the
-// default error report: the folder or file cannot be written (a half-written
-// file is removed), or no application opens it (the file is kept).
+// Failures throw AppError with a Portuguese text naming the file and the
+// cause ("disco cheio", "sem permissão", ...), for the default error report:
+// the folder or file cannot be written (the half-written file and every
+// temporary file are closed and removed before the error is thrown), or no
+// application opens it (the file is kept).
 
 #include <QDateTime>
 #include <QString>
@@ -28,7 +30,8 @@ inline constexpr char SheetName[] = "Plan1";
 QString defaultFolder();
 // "teste-20261208-143000.xlsx" for 8 Dec 2026, 14:30:00.
 QString fileName(const QDateTime &moment);
-// Writes the workbook at path (replacing it).
+// Writes the workbook at path (replacing it), through a child process that
+// takes the library's temporary files with it when it ends.
 void write(const ViewerTable &table, const QString &path);
 
 } // namespace spreadsheet

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/NumberText.h"
+#include "core/RegularFile.h"
 #include "core/SharedState.h"
 #include "core/ViewerSink.h"
 #include "recordings/ViewerTable.h"
@@ -256,23 +257,31 @@ TestFileLoss saveTestFile(const QString &path, const TestHeader &header, const V
     return loss;
 }
 
+std::optional<QByteArray> readTestFileBytes(const QString &path)
+{
+    RegularFileRead file = readRegularFile(path, MaxTestFileBytes);
+    switch (file.outcome) {
+    case RegularFileRead::Outcome::Read: return std::move(file.bytes);
+    case RegularFileRead::Outcome::SystemError:
+        if (file.error == ENOENT)
+            return std::nullopt;
+        fail("abrir", path, fileErrorCause(file.error));
+    case RegularFileRead::Outcome::NotRegular:
+        fail("abrir", path, QStringLiteral("Não é um arquivo comum, é %1").arg(file.kind));
+    case RegularFileRead::Outcome::TooLarge:
+        fail("abrir", path,
+             QStringLiteral("Arquivo maior que %1, o limite de um arquivo de teste")
+                 .arg(byteLimitText(MaxTestFileBytes)));
+    }
+    return std::nullopt;
+}
+
 bool loadTestFile(const QString &path, ViewerSink &viewer, SharedState &state)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const std::optional<QByteArray> bytes = readTestFileBytes(path);
+    if (!bytes)
         return false;
-    if (info.isDir())
-        fail("abrir", path, fileErrorCause(EISDIR));
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        fail("abrir", path, causeOf(errno, file.error()));
-    errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail("ler", path, causeOf(errno, file.error()));
-    file.close();
-    readTestFile(bytes, viewer, state);
+    readTestFile(*bytes, viewer, state);
     return true;
 }
 
@@ -283,12 +292,16 @@ void readTestFile(QByteArrayView bytes, ViewerSink &viewer, SharedState &state)
     if (const void *eof = end ? std::memchr(data, 26, end) : nullptr)
         end = size_t(static_cast<const char *>(eof) - data);
 
+    // Without any LF the lines can only be ended by CR alone.
+    const bool crEndsLines = end && !std::memchr(data, '\n', end) && std::memchr(data, '\r', end);
+    const char lineEnd = crEndsLines ? '\r' : '\n';
+
     int testNumber = 0;
     std::string scratch; // a line without its CRs, when it has any
     size_t pos = 0;
     int lineNumber = 0;
     while (pos < end) {
-        const void *lf = std::memchr(data + pos, '\n', end - pos);
+        const void *lf = std::memchr(data + pos, lineEnd, end - pos);
         const size_t lineEnd = lf ? size_t(static_cast<const char *>(lf) - data) : end;
         View line(data + pos, lineEnd - pos);
         pos = lf ? lineEnd + 1 : end;

@@ -15,7 +15,10 @@
 //
 // Failures of the file itself (cannot be created, written, opened or read)
 // throw AppError with a Portuguese text naming the file and the cause; the
-// caller hands it to the default error report. A save writes a temporary file
+// caller hands it to the default error report. Only a regular file of at most
+// MaxTestFileBytes is read: a FIFO, a device or a socket is refused without
+// being opened for reading (it would block the window or never end), and so
+// is a larger file (far above any meter's memory). A save writes a temporary file
 // beside the target and renames it over the target only once everything was
 // written and flushed, so a failed save leaves an existing file untouched.
 // Bad values inside a file are never reported: the reader skips or empties
@@ -26,6 +29,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class ViewerSink;
 class ViewerTable;
@@ -54,13 +58,24 @@ QByteArray encodeTestFile(const TestHeader &header, const ViewerTable &table, Te
 //   Não foi possível gravar "/caminho/teste.tvq": Permissão negada
 TestFileLoss saveTestFile(const QString &path, const TestHeader &header, const ViewerTable &table);
 
-// "Carregar teste", after the viewer was opened empty. Returns false, having
-// touched nothing, when no file of that name exists. Throws AppError
-// ("Não foi possível abrir ..." / "Não foi possível ler ...") when the file
-// cannot be opened or read; nothing has been placed then.
+// 200 MB: about 3.4 million records.
+inline constexpr qint64 MaxTestFileBytes = 200'000'000;
+
+// The bytes of the test file at path; nothing when no file of that name
+// exists (a dangling link included). Throws AppError "Não foi possível abrir
+// ..." naming the file and the cause when it cannot be read: no permission,
+// a folder, a symbolic-link loop ("Ligações simbólicas demais"), not a
+// regular file, larger than MaxTestFileBytes.
+std::optional<QByteArray> readTestFileBytes(const QString &path);
+
+// "Carregar teste", after the viewer was opened empty: readTestFileBytes,
+// then readTestFile. Returns false, having touched nothing, when no file of
+// that name exists; throws as readTestFileBytes, nothing placed then.
 bool loadTestFile(const QString &path, ViewerSink &viewer, SharedState &state);
 
-// The reading itself, on the bytes of a file. Header fields arrive trimmed
+// The reading itself, on the bytes of a file. A line ends at LF, and every
+// CR is dropped; in a file without any LF (old Macintosh line ends) each CR
+// ends a line instead. Header fields arrive trimmed
 // through setHeaderField(1..4); cells through setViewerCell, as
 // QLatin1StringView when the bytes need no decoding (valid during the call
 // only), otherwise as QString; temperatures that convert as chart points

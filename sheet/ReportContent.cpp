@@ -2,6 +2,8 @@
 
 #include "recordings/ViewerTable.h"
 
+#include <memory>
+
 namespace report {
 
 Sheet makeTemplate()
@@ -34,13 +36,14 @@ ReportContent::ReportContent(const ViewerTable &table, const report::HeaderTexts
         cells.setText(NameRow + i, FirstColumn, QString::fromUtf8(labels[i]) + header[size_t(i)]);
 
     // Every shown row and the one just beyond it (empty unless the table
-    // holds cells there that it does not show yet).
+    // holds cells there that it does not show yet), read from a copy of the
+    // table when shown or printed. The copy shares the rows' buffers with the
+    // viewer's table until either changes one, so a long test costs little
+    // more memory and no time here.
     const int rowsPassed = table.rowCount() + 1;
-    for (int r = 0; r < rowsPassed; ++r) {
-        const ViewerTable::Row *row = table.row(r);
-        for (int j = 0; j < ViewerTable::ColumnCount; ++j)
-            cells.setText(r + TableRow, j + FirstColumn, row ? (*row)[size_t(j)] : QString());
-    }
+    auto snapshot = std::make_shared<const ViewerTable>(table);
+    cells.setBlock(TableRow, rowsPassed, ViewerTable::ColumnCount,
+                   [snapshot](int row, int column) { return snapshot->cell(row, column); });
     reportLastRow = rowsPassed + TableRow;
     reportLastCol = ViewerTable::ColumnCount + 1;
 }

@@ -1,5 +1,7 @@
 #include "sheet/Sheet.h"
 
+#include <algorithm>
+
 bool Sheet::setText(int row, int column, const QString &text)
 {
     if (row < 1 || column < 1)
@@ -21,10 +23,34 @@ bool Sheet::setText(int row, int column, const QString &text)
     return true;
 }
 
+void Sheet::setBlock(int firstRow, int rowCount, int columns, BlockText text)
+{
+    block = Block{std::max(firstRow, 1), std::max(rowCount, 0), std::max(columns, 0), std::move(text)};
+    // The used extent without reading every cell: the block's last row that
+    // holds a text (the rows at its end are usually empty, one beyond a
+    // table, so the search back is short) and the columns of that row and of
+    // the first (a table's titles).
+    auto lastColumnOf = [this](int r) {
+        for (int c = block.columns; c >= 1; --c)
+            if (!block.text(r - block.firstRow, c - 1).isEmpty())
+                return c;
+        return 0;
+    };
+    for (int r = block.firstRow + block.rows - 1; r >= block.firstRow; --r) {
+        if (const int c = lastColumnOf(r)) {
+            usedRows = std::max(usedRows, r);
+            usedColumns = std::max({usedColumns, c, lastColumnOf(block.firstRow)});
+            return;
+        }
+    }
+}
+
 QString Sheet::text(int row, int column) const
 {
     if (row < 1 || column < 1)
         return {};
+    if (block.holds(row, column))
+        return block.text(row - block.firstRow, column - 1);
     auto it = rows.find(row);
     if (it == rows.end() || size_t(column) > it->second.size())
         return {};

@@ -5,10 +5,15 @@
 // picture). Storage is sparse by row, so a report of a long test costs
 // memory for the rows it fills, never for the largest row number.
 //
+// A block of rows may instead be read from elsewhere when asked (the report
+// keeps the viewer's table so and does not copy a million records into eight
+// million texts).
+//
 // The sheet only holds; SheetLayout measures and SheetPainter prints it.
 
 #include <QString>
 
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +41,12 @@ public:
     int lastUsedRow() const { return usedRows; }
     int lastUsedColumn() const { return usedColumns; }
 
+    // Rows firstRow .. firstRow + rows - 1, columns 1 .. columns, read through
+    // text(row - firstRow, column - 1) whenever asked; what setText wrote
+    // there is not seen. One block per sheet; a new one replaces it.
+    using BlockText = std::function<QString(int blockRow, int blockColumn)>;
+    void setBlock(int firstRow, int rows, int columns, BlockText text);
+
     void setColumnWidth(int column, double points);
     double columnWidth(int column) const;
 
@@ -50,7 +61,16 @@ public:
     QString footerText(int page) const;
 
 private:
+    struct Block {
+        int firstRow = 0;
+        int rows = 0;
+        int columns = 0;
+        BlockText text;
+        bool holds(int row, int column) const { return row >= firstRow && row < firstRow + rows && column <= columns; }
+    };
+
     std::unordered_map<int, std::vector<QString>> rows;
+    Block block;
     std::vector<double> widths; // index column - 1; 0 means the default
     int usedRows = 0;
     int usedColumns = 0;

@@ -427,6 +427,27 @@ private slots:
                                                                    << ""
                                                                    << ""
                                                                    << "" << double(NAN);
+        // What no meter measures (below -100 °C, above 200 °C) counts as text.
+        QTest::newRow("an index of 1E308 is left out") << in << "1E308"
+                                                       << ""
+                                                       << ""
+                                                       << "" << double(NAN);
+        QTest::newRow("an index above 200 °C is computed from the temperatures") << in << "200,1"
+                                                                                 << "25"
+                                                                                 << "30"
+                                                                                 << "35" << 28.0;
+        QTest::newRow("-100 °C is still measured") << in << "-100"
+                                                   << ""
+                                                   << ""
+                                                   << "" << -100.0;
+        QTest::newRow("a wet value of 1E308 spoils the index text") << in << "30"
+                                                                    << "1E308"
+                                                                    << "30"
+                                                                    << "35" << double(NAN);
+        QTest::newRow("a dry value below -100 °C spoils the outdoor index") << out << "30"
+                                                                            << "25"
+                                                                            << "-100,5"
+                                                                            << "35" << double(NAN);
     }
     void indexSource()
     {
@@ -496,6 +517,12 @@ private slots:
         QTest::newRow("an increment that is not a number is refused")
             << "27" << 300.0 << nr << double(NAN) << Verdict::InvalidInput << 282 << None
             << "Sem conclusão: o acréscimo pela vestimenta deve ser zero ou positivo.";
+        QTest::newRow("an increment no int holds in tenths is refused")
+            << "27" << 300.0 << nr << 1e300 << Verdict::InvalidInput << 282 << None
+            << "Sem conclusão: o acréscimo pela vestimenta é grande demais.";
+        QTest::newRow("indices of 1E308 give no verdict, not an overflow")
+            << "1E308" << 300.0 << nr << 0.0 << Verdict::NoData << 282 << None
+            << "Sem conclusão: não há registros com data, hora e IBUTGi legíveis.";
     }
     void verdict()
     {

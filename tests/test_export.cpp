@@ -5,6 +5,7 @@
 #include "recordings/FileOpener.h"
 #include "recordings/SpreadsheetExport.h"
 #include "recordings/ViewerTable.h"
+#include "support/Unprivileged.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -107,6 +108,7 @@ private slots:
     void exportsInTheSameSecondGetTheirOwnFiles();
     void anExportNobodyOpensIsReportedAndKept();
     void aFolderThatCannotBeWrittenIsReported();
+    void aFullDiskLeavesNothingOpenAndNothingBehind();
     void theDefaultFolderIsOursInTheUserCache();
 
 private:
@@ -330,6 +332,38 @@ void ExportTest::aFolderThatCannotBeWrittenIsReported()
     }
     QVERIFY(opener.opened.isEmpty());
     QVERIFY(!QFile::exists(expected));
+}
+
+// A disk that fills up in the middle (a file-size limit): the message is
+// Portuguese and names the cause, and no file stays in the folder nor any
+// descriptor open to one (a deleted temporary file would keep its space).
+void ExportTest::aFullDiskLeavesNothingOpenAndNothingBehind()
+{
+    auto openFiles = [] {
+        QStringList targets;
+        for (const QFileInfo &fd :
+             QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::NoDotAndDotDot | QDir::System))
+            targets << fd.symLinkTarget();
+        return targets;
+    };
+    const QString folder = dir.filePath(QStringLiteral("full"));
+    const QString expected = QDir(folder).filePath(QStringLiteral("teste-20261208-143000.xlsx"));
+    RecordingOpener opener;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        try {
+            const FileSizeLimit full(16 * 1024);
+            exportSpreadsheet(tableOf(20000), opener, moment, folder);
+            QFAIL("an export onto a full disk succeeded");
+        } catch (const AppError &e) {
+            QCOMPARE(
+                e.message(),
+                QStringLiteral("Não foi possível gravar a planilha %1: arquivo maior que o permitido").arg(expected));
+        }
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
+    for (const QString &target : openFiles())
+        QVERIFY2(!target.contains(QStringLiteral("(deleted)")) && !target.startsWith(folder), qPrintable(target));
+    QVERIFY(opener.opened.isEmpty());
 }
 
 void ExportTest::theDefaultFolderIsOursInTheUserCache()

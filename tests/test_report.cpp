@@ -8,6 +8,7 @@
 #include "sheet/ReportContent.h"
 #include "support/ModalCatcher.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -97,6 +98,7 @@ private slots:
     void printsALongTestOverNumberedPages();
     void printingFromTheFirstOfTwoWindowsPrintsItsOwnTest();
     void aPrintFailureNamesTheTarget();
+    void aLongTestIsLaidOutOnlyWhereShown();
     void imprimirShowsThePrintDialog_data();
     void imprimirShowsThePrintDialog();
 
@@ -370,6 +372,32 @@ void ReportTest::aPrintFailureNamesTheTarget()
         QVERIFY2(e.message().contains(pdf), qPrintable(e.message()));
     }
     QVERIFY(!QFile::exists(pdf));
+}
+
+// The window of a long test measures the rows it shows, not the test; a row
+// that comes into view later still widens its column when it needs to.
+void ReportTest::aLongTestIsLaidOutOnlyWhereShown()
+{
+    ViewerTable table = tableOf(100000);
+    const QString wide(40, QLatin1Char('8'));
+    table.setCell(100000, 1, wide); // "Hora" of the last record, its neighbour full
+    QElapsedTimer opening;
+    opening.start();
+    auto *window = TForm3::open(table, header);
+    QPointer<TForm3> guard(window);
+    SheetView *grid = window->F1Book1;
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::processEvents();
+    qInfo("report window of 100000 records: %lld ms", qint64(opening.elapsed()));
+    QVERIFY2(grid->rowsLaidOut() < 1000, qPrintable(QString::number(grid->rowsLaidOut())));
+    const int before = grid->columnWidth(1);
+
+    const int lastRow = window->content().lastRow() - 2; // the last record
+    grid->scrollTo(grid->model()->index(lastRow - 1, 1));
+    QTRY_VERIFY(grid->columnWidth(1) > before);
+    QVERIFY(grid->rowsLaidOut() < 1000);
+    QCOMPARE(grid->model()->index(lastRow - 1, 1).data().toString(), wide);
+    window->close();
 }
 
 void ReportTest::imprimirShowsThePrintDialog_data()

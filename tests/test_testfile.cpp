@@ -7,11 +7,14 @@
 #include "core/ViewerSink.h"
 #include "recordings/TestFile.h"
 #include "recordings/ViewerTable.h"
+#include "support/ChildProcess.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -340,6 +343,65 @@ private slots:
                      QStringLiteral("Não foi possível abrir \"%1\": É uma pasta").arg(dir.filePath("pasta.tvq")));
         }
         QCOMPARE(viewer.caption, QString());
+    }
+
+    // Files a user's machine may hold under a test file's name, through the
+    // reading that "Carregar teste" and `vestara FILE.tvq` share. Each is
+    // read in a child process with a time bound: a FIFO would block open()
+    // for good, a device would never end.
+    void hostileFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("outcome"); // "Registros: n" or the message after the file name
+        QTest::newRow("a FIFO is refused without blocking") << "fifo"
+                                                            << "Não é um arquivo comum, é um FIFO (pipe nomeado)";
+        QTest::newRow("a link to /dev/zero is refused without reading") << "device"
+                                                                        << "Não é um arquivo comum, é um dispositivo";
+        QTest::newRow("a file above 200 MB is refused naming the limit")
+            << "big"
+            << "Arquivo maior que 200 MB, o limite de um arquivo de teste";
+        QTest::newRow("a symbolic-link loop says so") << "loop"
+                                                      << "Ligações simbólicas demais";
+        QTest::newRow("lines ended by CR alone are read") << "cr"
+                                                          << "Registros: 2";
+    }
+
+    void hostileFiles()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.tvq");
+        const QByteArray name = QFile::encodeName(path);
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else if (kind == "device")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (kind == "loop")
+            QVERIFY(QFile::link(dir.filePath("y.tvq"), path) && QFile::link(path, dir.filePath("y.tvq")));
+        else if (kind == "big") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(MaxTestFileBytes + 1)); // sparse: no disk taken
+        } else if (kind == "cr") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\r\r[TESTE=]\r[CAB1=Forno]\r{R1-08:00:00\t24,7\t}\r{R2-08:01:00\t24,8\t}\r");
+        }
+        const QString got = runInChildWithin(5, [&] {
+            SharedState state;
+            ViewerRecorder viewer;
+            try {
+                if (!loadTestFile(path, viewer, state))
+                    return QStringLiteral("nothing");
+                return QStringLiteral("Registros: %1").arg(viewer.recordCount);
+            } catch (const AppError &e) {
+                return e.message();
+            }
+        });
+        QFETCH(QString, outcome);
+        if (outcome.startsWith("Registros"))
+            QCOMPARE(got, outcome);
+        else
+            QCOMPARE(got, QStringLiteral("Não foi possível abrir \"%1\": %2").arg(path, outcome));
     }
 };
 
