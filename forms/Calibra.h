@@ -7,10 +7,12 @@
 //
 // Created fresh after the maintenance password, shown at once on the "GLO"
 // page with every field "0", destroyed when it closes; while it is open the
-// main window takes no input. The confirmation "Parâmetro calibrado." follows
-// every command handed to the sender, whether or not the port is open and
-// before any reply. A field that is not a number goes to the default error
-// report and nothing is sent.
+// main window takes no input. "Ajustar OFFSET" and "Zerar OFFSET" first ask
+// the operator (control/CalibrationConfirm.h): an empty or untouched reference
+// is refused with the reason, and nothing goes out before a yes. The
+// confirmation "Parâmetro calibrado." follows every command handed to the
+// sender, whether or not the port is open and before any reply. A field that
+// is not a number goes to the default error report and nothing is sent.
 
 #include "core/DialogSinks.h"
 #include "link/ConfigCommands.h"
@@ -42,10 +44,10 @@ public:
     // The buttons' handlers; the buttons run them through guarded(), so what
     // they throw goes to the default error report.
     void BitBtn3Click(); // "LER" (BitBtn3, BitBtn4, BitBtn7)
-    // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8). Throws AppError, sending
-    // nothing and confirming nothing, when a field is not a number.
+    // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8). Throws AppError, asking,
+    // sending and confirming nothing, when a field is not a number.
     void BitBtn1Click();
-    void BitBtn2Click(); // "Zerar OFFSET" (BitBtn2, BitBtn6, BitBtn9)
+    void BitBtn2Click(); // "Zerar OFFSET" (BitBtn2, BitBtn6, BitBtn9), after a yes
 
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr; // WET, DRY, GLO
