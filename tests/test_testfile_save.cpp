@@ -6,7 +6,9 @@
 #include "core/SharedState.h"
 #include "core/ViewerSink.h"
 #include "recordings/TestFile.h"
+#include "recordings/TestFileName.h"
 #include "recordings/ViewerTable.h"
+#include "support/TestData.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -198,6 +200,37 @@ private slots:
         loss = saveTestFile(path, {}, table);
         QVERIFY(loss.cells);
         QVERIFY(loss.message().endsWith(QStringLiteral("em: Testes.")));
+    }
+
+    void proposedName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("date"); // of the first record; none when empty
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("the name and the first record's date") << "Forno 2"
+                                                              << "01/02/2024"
+                                                              << "Forno 2 01-02-2024.tvq";
+        QTest::newRow("a blank name is Teste") << "  "
+                                               << "31/01/26"
+                                               << "Teste 31-01-26.tvq";
+        QTest::newRow("characters no file name holds become dashes") << "A/B: C?"
+                                                                     << "01/02/2024"
+                                                                     << "A-B- C- 01-02-2024.tvq";
+        QTest::newRow("no record, no date") << "Forno"
+                                            << ""
+                                            << "Forno.tvq";
+    }
+
+    void proposedName()
+    {
+        QFETCH(QString, date);
+        ViewerTable table;
+        if (!date.isEmpty()) {
+            table.setCell(1, 1, QStringLiteral("08:00:00"));
+            table.setCell(1, 7, date);
+            table.setCell(2, 7, QStringLiteral("02/02/2024"));
+        }
+        QCOMPARE(proposedTestFileName(FETCHED(QString, name), table), FETCHED(QString, proposed));
     }
 
     void remarksKeepTheirLinesApart()
