@@ -21,6 +21,9 @@
 // Values are converted to °C when the test was recorded in °F (the table holds
 // the meter's unit and does not say which; the caller knows it).
 //
+// A test that covers less than the hour gives no verdict: its mean is not that
+// of the 60 most critical minutes, so it could hide them (ShortTest).
+//
 // The verdict compares the worst hour's mean plus the clothing increment,
 // rounded to 0,1 °C like the limit and the meter's readings, with the limit;
 // a value equal to the limit is within it. The margin is limit minus that
@@ -58,6 +61,7 @@ enum class Verdict {
     RateOutsideNr15, // NR-15 chosen and M outside 100..606 W: no limit, no verdict
     InvalidInput,    // M not a number above 0, or the increment not finite or below 0
     NoData,          // no record with a readable moment and index, or no time covered
+    ShortTest,       // the records cover less than 60 minutes: a mean, no verdict
 };
 
 struct AssessmentResult {
