@@ -264,6 +264,37 @@ private slots:
         QVERIFY(w->isEnabled());
     }
 
+    // Nothing reaches the line before the operator's yes, and a no sends
+    // nothing at all.
+    void calibrationWaitsForTheOperatorsYes()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        catcher.entries = QStringList{"k4lt0x"};
+        w->AjustarOFFSET1->trigger();
+        QVERIFY(Form2);
+        TForm2 *dialog = Form2;
+        QByteArrayList onTheLineWhenAsked;
+        QList<bool> replies{false, true, true};
+        catcher.answer = [&](const QString &) {
+            onTheLineWhenAsked << written();
+            return replies.takeFirst();
+        };
+        dialog->BitBtn8->click(); // "Ajustar OFFSET" on "GLO", the reference as it opened
+        QVERIFY(catcher.questions.isEmpty());
+        QCOMPARE(catcher.boxes.size(), 1);
+        feed(*w, ":W24.5D25.0G24.5\r\n");
+        dialog->Edit5->setText(QStringLiteral("25"));
+        dialog->BitBtn8->click(); // no
+        dialog->BitBtn8->click(); // yes
+        dialog->BitBtn9->click(); // "Zerar OFFSET", yes
+        QCOMPARE(catcher.questions, (QStringList{"Aplicar offset de 0,5 °C ao globo?", "Aplicar offset de 0,5 °C ao globo?",
+                                                 "Zerar o offset do globo?"}));
+        QCOMPARE(onTheLineWhenAsked, (QByteArrayList{"", "", "@c3>3F000000\r\n"}));
+        QCOMPARE(written(), QByteArray("@c3>3F000000\r\n@z3\r\n"));
+        QCOMPARE(catcher.texts().mid(1), (QStringList{"Parâmetro calibrado.", "Parâmetro calibrado."}));
+    }
+
     void zeroOffsetsFromTheMenu()
     {
         ModalCatcher catcher;
