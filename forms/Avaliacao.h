@@ -84,12 +84,12 @@ public:
     std::function<bool(QPrinter &)> askPrinter;
 
     // Controls
-    QComboBox *ComboIndice = nullptr;         // IBUTGi, IBUTGe
-    QComboBox *ComboCriterio = nullptr;       // NR-15, ISO 7243 acclimatised, not acclimatised
-    QComboBox *ComboClasse = nullptr;         // classes 0–4, then "Outra taxa (W)"
+    QComboBox *ComboIndice = nullptr;       // IBUTGi, IBUTGe
+    QComboBox *ComboCriterio = nullptr;     // NR-15, ISO 7243 acclimatised, not acclimatised
+    QComboBox *ComboClasse = nullptr;       // classes 0–4, then "Outra taxa (W)"
     DecimalField *EditTaxa = nullptr;       // M in W (50 to 1000), editable with "Outra taxa (W)"
     DecimalField *EditVestimenta = nullptr; // °C (0 to 12)
-    QComboBox *ComboUnidade = nullptr;        // °C, °F
+    QComboBox *ComboUnidade = nullptr;      // °C, °F
     QLabel *LabelInicio = nullptr;
     QLabel *LabelFim = nullptr;
     QLabel *LabelLinhas = nullptr;

@@ -143,8 +143,8 @@ void TForm2::BitBtn1Click()
     const bool unchanged = !page.reference->isModified() && page.reference->text() == initialFieldText;
     InputBoxPrompt operatorSide(this);
     // A field that is not a number throws before anything is asked or sent.
-    const std::optional<QByteArray> command = confirmAdjustOffset(
-        shownChannel(), {page.reference->text(), unchanged}, page.reading->text(), operatorSide);
+    const std::optional<QByteArray> command =
+        confirmAdjustOffset(shownChannel(), {page.reference->text(), unchanged}, page.reading->text(), operatorSide);
     if (!command)
         return;
     sender.sendCommand(*command);

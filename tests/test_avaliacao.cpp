@@ -5,8 +5,8 @@
 // printed page read back with pdftotext.
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
-#include "forms/DecimalField.h"
 #include "forms/Avaliacao.h"
+#include "forms/DecimalField.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
 #include "support/ModalCatcher.h"
@@ -290,9 +290,8 @@ void AvaliacaoTest::numberFields_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("message"); // empty: accepted
-    QTest::newRow("a decimal point is half a degree, not five")
-        << false << "0.5"
-        << "0,5" << 0.5 << "";
+    QTest::newRow("a decimal point is half a degree, not five") << false << "0.5"
+                                                                << "0,5" << 0.5 << "";
     QTest::newRow("the decimal comma") << false << " 1,5 "
                                        << "1,5" << 1.5 << "";
     QTest::newRow("text that does not read is refused")

@@ -47,7 +47,8 @@ private slots:
         QTest::addColumn<QStringList>("questions");
         QTest::addColumn<QStringList>("told");
         QTest::addColumn<QByteArray>("command"); // empty: nothing to send
-        const QString large = QStringLiteral("O offset de −24,6 °C é maior que 10 °C. Aplicar mesmo assim ao bulbo úmido?");
+        const QString large =
+            QStringLiteral("O offset de −24,6 °C é maior que 10 °C. Aplicar mesmo assim ao bulbo úmido?");
         const QString wetQuestion = QStringLiteral("Aplicar offset de −24,6 °C ao bulbo úmido?");
 
         QTest::newRow("an empty reference sends nothing and says why")
@@ -67,28 +68,27 @@ private slots:
             << 2 << "25" << false << "24,5"
             << "y" << QStringList{"Aplicar offset de 0,5 °C ao bulbo seco?"} << QStringList{}
             << QByteArray("@c2>3F000000\r\n");
-        QTest::newRow("no sends nothing") << 3 << "25" << false << "24,5"
-                                          << "n" << QStringList{"Aplicar offset de 0,5 °C ao globo?"}
-                                          << QStringList{} << QByteArray();
+        QTest::newRow("no sends nothing")
+            << 3 << "25" << false << "24,5"
+            << "n" << QStringList{"Aplicar offset de 0,5 °C ao globo?"} << QStringList{} << QByteArray();
         QTest::newRow("an offset above 10 °C is asked twice")
             << 1 << "1" << false << "25,6"
             << "yy" << QStringList{wetQuestion, large} << QStringList{} << QByteArray("@c1>C1C4CCCD\r\n");
         QTest::newRow("no the second time sends nothing")
             << 1 << "1" << false << "25,6"
             << "yn" << QStringList{wetQuestion, large} << QStringList{} << QByteArray();
-        QTest::newRow("exactly 10 °C is asked once")
-            << 3 << "35" << false << "25"
-            << "y" << QStringList{"Aplicar offset de 10 °C ao globo?"} << QStringList{}
-            << QByteArray("@c3>41200000\r\n");
+        QTest::newRow("exactly 10 °C is asked once") << 3 << "35" << false << "25"
+                                                     << "y" << QStringList{"Aplicar offset de 10 °C ao globo?"}
+                                                     << QStringList{} << QByteArray("@c3>41200000\r\n");
     }
 
     void adjust()
     {
         ScriptedOperator op;
         op.answers = FETCHED(QString, answers);
-        const std::optional<QByteArray> command = confirmAdjustOffset(
-            ConfigCommand::Channel(FETCHED(int, channel)), {FETCHED(QString, reference), FETCHED(bool, unchanged)},
-            FETCHED(QString, reading), op);
+        const std::optional<QByteArray> command =
+            confirmAdjustOffset(ConfigCommand::Channel(FETCHED(int, channel)),
+                                {FETCHED(QString, reference), FETCHED(bool, unchanged)}, FETCHED(QString, reading), op);
         QCOMPARE(command.value_or(QByteArray()), FETCHED(QByteArray, command));
         QCOMPARE(op.questions, FETCHED(QStringList, questions));
         QCOMPARE(op.told, FETCHED(QStringList, told));

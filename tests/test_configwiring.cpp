@@ -288,8 +288,8 @@ private slots:
         dialog->BitBtn8->click(); // no
         dialog->BitBtn8->click(); // yes
         dialog->BitBtn9->click(); // "Zerar OFFSET", yes
-        QCOMPARE(catcher.questions, (QStringList{"Aplicar offset de 0,5 °C ao globo?", "Aplicar offset de 0,5 °C ao globo?",
-                                                 "Zerar o offset do globo?"}));
+        QCOMPARE(catcher.questions, (QStringList{"Aplicar offset de 0,5 °C ao globo?",
+                                                 "Aplicar offset de 0,5 °C ao globo?", "Zerar o offset do globo?"}));
         QCOMPARE(onTheLineWhenAsked, (QByteArrayList{"", "", "@c3>3F000000\r\n"}));
         QCOMPARE(written(), QByteArray("@c3>3F000000\r\n@z3\r\n"));
         QCOMPARE(catcher.texts().mid(1), (QStringList{"Parâmetro calibrado.", "Parâmetro calibrado."}));

@@ -65,7 +65,8 @@ private slots:
     {
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("the open dialog") << "open" << QStringList{"Procurar em:", "Nome do arquivo:", "Abrir", "Cancelar"};
+        QTest::newRow("the open dialog") << "open"
+                                         << QStringList{"Procurar em:", "Nome do arquivo:", "Abrir", "Cancelar"};
         QTest::newRow("the save dialog") << "save" << QStringList{"Nome do arquivo:", "Salvar", "Cancelar"};
         QTest::newRow("a question's buttons, no by default") << "question" << QStringList{"Sim", "Não"};
         QTest::newRow("the password box's buttons") << "password" << QStringList{"OK", "Cancelar"};

@@ -25,7 +25,7 @@ private slots:
     void highBytesAreTheCharactersWrittenOut()
     {
         const QString written = QStringLiteral("€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F" // 0x80-0x8F
-                                               "\u0090‘’“”•–—˜™š›œ\u009DžŸ");   // 0x90-0x9F
+                                               "\u0090‘’“”•–—˜™š›œ\u009DžŸ");    // 0x90-0x9F
         QCOMPARE(written.size(), 32);
         for (int i = 0; i < 32; ++i) {
             const unsigned char byte = 0x80 + i;

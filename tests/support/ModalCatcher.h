@@ -22,9 +22,9 @@ public:
 
     ModalCatcher();
 
-    QList<Box> boxes;    // message boxes seen, in order
-    QStringList prompts; // input boxes seen: "caption|prompt|masked"
-    QStringList entries; // what to type into the next input boxes
+    QList<Box> boxes;      // message boxes seen, in order
+    QStringList prompts;   // input boxes seen: "caption|prompt|masked"
+    QStringList entries;   // what to type into the next input boxes
     QStringList questions; // yes/no boxes seen, in order
     std::function<bool(const QString &question)> answer;
 
