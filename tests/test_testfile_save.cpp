@@ -235,7 +235,8 @@ private slots:
 
     void remarksKeepTheirLinesApart()
     {
-        const TestHeader header = {{}, {}, {}, QStringLiteral("linha um\r\nlinha dois\nlinha três\r")};
+        TestHeader header;
+        header[3] = QStringLiteral("linha um\r\nlinha dois\nlinha três\r");
         TestFileLoss loss;
         const QByteArray bytes = encodeTestFile(header, ViewerTable(), &loss);
         QVERIFY(bytes.contains("[CAB4=linha um / linha dois / linha tr\xEAs / ]\r\n"));
