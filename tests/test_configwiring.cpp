@@ -71,6 +71,14 @@ class ConfigWiringTest : public QObject {
         return w;
     }
 
+    // The calibration dialog, opened from the menu with the maintenance password.
+    static TForm2 *openCalibration(TForm1 &w, ModalCatcher &catcher)
+    {
+        catcher.entries = QStringList{"k4lt0x"};
+        w.AjustarOFFSET1->trigger();
+        return Form2;
+    }
+
     QByteArray written() const { return platform->device() ? platform->device()->written() : QByteArray(); }
 
 private slots:
@@ -246,10 +254,8 @@ private slots:
     {
         ModalCatcher catcher;
         auto w = openWindow();
-        catcher.entries = QStringList{"k4lt0x"};
-        w->AjustarOFFSET1->trigger();
-        QVERIFY(Form2);
-        TForm2 *dialog = Form2;
+        TForm2 *dialog = openCalibration(*w, catcher);
+        QVERIFY(dialog);
         dialog->BitBtn7->click(); // "LER" on "GLO"
         QCOMPARE(written(), QByteArray("@M\r\n"));
         feed(*w, ":W24.5D25.0G30.2\r\n");
@@ -270,10 +276,8 @@ private slots:
     {
         ModalCatcher catcher;
         auto w = openWindow();
-        catcher.entries = QStringList{"k4lt0x"};
-        w->AjustarOFFSET1->trigger();
-        QVERIFY(Form2);
-        TForm2 *dialog = Form2;
+        TForm2 *dialog = openCalibration(*w, catcher);
+        QVERIFY(dialog);
         QByteArrayList onTheLineWhenAsked;
         QList<bool> replies{false, true, true};
         catcher.answer = [&](const QString &) {
