@@ -31,7 +31,7 @@ QString runFileDialog(QWidget *parent, const QString &title, QFileDialog::Accept
                       const QString &proposed = QString())
 {
     QFileDialog dialog(parent, title, QString(), kFilters);
-    dialog.resize(dialog.sizeHint().expandedTo(fileDialogSize));
+    dialog.setMinimumSize(fileDialogSize);
     if (!proposed.isEmpty()) {
         const QFileInfo where(proposed);
         dialog.setDirectory(where.absolutePath());
