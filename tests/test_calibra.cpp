@@ -42,7 +42,6 @@ private slots:
     void zero();
     void notANumber_data();
     void notANumber();
-    void untouchedReferenceSendsNothing();
     void readingsFillAllPages();
     void readingReplyRoundTrip();
     void closingEnablesTheMainWindow();
@@ -230,30 +229,6 @@ void CalibraTest::notANumber()
     QTest::mouseClick(dialog->BitBtn8, Qt::LeftButton);
     QCOMPARE(sender.sent, QList<QByteArray>{"@c3>3F800000\r\n"});
     delete dialog.data();
-}
-
-// The reference the dialog opened with counts as not entered until the
-// operator types in the field, even the same "0".
-void CalibraTest::untouchedReferenceSendsNothing()
-{
-    RecordingSender sender;
-    ModalCatcher catcher;
-    TForm2 *dialog = new TForm2(sender, &mainWindow);
-    calibrationSlot().get().setCalibrationReading(6, "0,4");
-    QTest::mouseClick(dialog->BitBtn8, Qt::LeftButton);
-    QVERIFY(sender.sent.isEmpty());
-    QVERIFY(catcher.questions.isEmpty());
-    QCOMPARE(catcher.boxes.size(), 1);
-    QCOMPARE(catcher.boxes[0].caption, QStringLiteral("Aviso"));
-    QVERIFY(catcher.boxes[0].text.startsWith(QStringLiteral("Nada foi enviado")));
-
-    dialog->Edit5->clear();
-    QTest::keyClicks(dialog->Edit5, "0");
-    QTest::mouseClick(dialog->BitBtn8, Qt::LeftButton);
-    QCOMPARE(catcher.questions, QStringList{"Aplicar offset de −0,4 °C ao globo?"});
-    QCOMPARE(sender.sent, QList<QByteArray>{"@c3>BECCCCCD\r\n"});
-    QCOMPARE(catcher.texts().last(), calibrated);
-    delete dialog;
 }
 
 void CalibraTest::readingsFillAllPages()

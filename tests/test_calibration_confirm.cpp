@@ -3,7 +3,6 @@
 // the command built only after every yes.
 
 #include "control/CalibrationConfirm.h"
-#include "core/AppError.h"
 #include "support/TestData.h"
 
 #include <QtTest>
@@ -54,9 +53,6 @@ private slots:
         QTest::newRow("an empty reference sends nothing and says why")
             << 1 << "" << false << "24,5"
             << "" << QStringList{} << QStringList{emptyReference} << QByteArray();
-        QTest::newRow("blanks are an empty reference")
-            << 2 << "   " << false << "24,5"
-            << "" << QStringList{} << QStringList{emptyReference} << QByteArray();
         QTest::newRow("an untouched reference sends nothing and says why")
             << 3 << "0" << true << "24,5"
             << "" << QStringList{} << QStringList{untouchedReference} << QByteArray();
@@ -68,9 +64,6 @@ private slots:
             << 2 << "25" << false << "24,5"
             << "y" << QStringList{"Aplicar offset de 0,5 °C ao bulbo seco?"} << QStringList{}
             << QByteArray("@c2>3F000000\r\n");
-        QTest::newRow("no sends nothing")
-            << 3 << "25" << false << "24,5"
-            << "n" << QStringList{"Aplicar offset de 0,5 °C ao globo?"} << QStringList{} << QByteArray();
         QTest::newRow("an offset above 10 °C is asked twice")
             << 1 << "1" << false << "25,6"
             << "yy" << QStringList{wetQuestion, large} << QStringList{} << QByteArray("@c1>C1C4CCCD\r\n");
@@ -92,14 +85,6 @@ private slots:
         QCOMPARE(command.value_or(QByteArray()), FETCHED(QByteArray, command));
         QCOMPARE(op.questions, FETCHED(QStringList, questions));
         QCOMPARE(op.told, FETCHED(QStringList, told));
-    }
-
-    // A field that is not a number is an error before any question.
-    void notANumberAsksNothing()
-    {
-        ScriptedOperator op;
-        QVERIFY_THROWS_EXCEPTION(AppError, confirmAdjustOffset(ConfigCommand::Channel::Wet, {"25.5", false}, "0", op));
-        QVERIFY(op.questions.isEmpty() && op.told.isEmpty());
     }
 
     void zeroAsks()

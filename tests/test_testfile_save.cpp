@@ -211,11 +211,8 @@ private slots:
                                                               << "01/02/2024"
                                                               << "Forno 2 01-02-2024.tvq";
         QTest::newRow("a blank name is Teste") << "  "
-                                               << "31/01/26"
-                                               << "Teste 31-01-26.tvq";
-        QTest::newRow("characters no file name holds become dashes") << "A/B: C?"
-                                                                     << "01/02/2024"
-                                                                     << "A-B- C- 01-02-2024.tvq";
+                                               << "01/02/2024"
+                                               << "Teste 01-02-2024.tvq";
         QTest::newRow("no record, no date") << "Forno"
                                             << ""
                                             << "Forno.tvq";
