@@ -131,6 +131,8 @@ AssessmentResult assessRecords(std::vector<AssessedRecord> records, const Assess
         r.verdict = Verdict::InvalidInput;
     else if (!r.windowFound || !r.assessedTenths)
         r.verdict = Verdict::NoData;
+    else if (r.shorterThanHour)
+        r.verdict = Verdict::ShortTest;
     else if (!r.limitTenths)
         r.verdict = Verdict::RateOutsideNr15;
     else {
@@ -200,6 +202,9 @@ QString verdictText(const AssessmentResult &r)
         if (std::isfinite(r.options.clothingIncrement) && r.options.clothingIncrement >= 0)
             return QStringLiteral("Sem conclusão: o acréscimo pela vestimenta é grande demais.");
         return QStringLiteral("Sem conclusão: o acréscimo pela vestimenta deve ser zero ou positivo.");
+    case Verdict::ShortTest:
+        return QStringLiteral("Sem conclusão: o teste cobre só %1 min; a avaliação pede os 60 minutos mais críticos.")
+            .arg(r.windowSeconds / 60);
     case Verdict::NoData:
         return QStringLiteral("Sem conclusão: não há registros com data, hora e %1 legíveis.")
             .arg(indexName(r.options.index));

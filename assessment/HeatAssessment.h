@@ -23,6 +23,9 @@
 // or index outside what any meter measures (below -100 °C or above 200 °C, a
 // damaged file or line: 1E308) counts like text that does not read.
 //
+// A test that covers less than the hour gives no verdict: its mean is not that
+// of the 60 most critical minutes, so it could hide them (ShortTest).
+//
 // The verdict compares the worst hour's mean plus the clothing increment,
 // rounded to 0,1 °C like the limit and the meter's readings, with the limit;
 // a value equal to the limit is within it. The margin is limit minus that
@@ -63,6 +66,7 @@ enum class Verdict {
     RateOutsideNr15, // NR-15 chosen and M outside 100..606 W: no limit, no verdict
     InvalidInput,    // M not a number above 0, or the increment not finite, below 0 or absurdly large
     NoData,          // no record with a readable moment and index, or no time covered
+    ShortTest,       // the records cover less than 60 minutes: a mean, no verdict
 };
 
 struct AssessmentResult {

@@ -29,9 +29,10 @@ bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandQueue &line,
     return true;
 }
 
-bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell)
+bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, OperatorQuestions &questions, CommandQueue &line,
+                 Tell tell)
 {
-    if (!passwordGate(Protected::ZeroOffset, state.userPassword, prompt))
+    if (!passwordGate(Protected::ZeroOffset, state.userPassword, prompt) || !confirmZeroAllOffsets(questions))
         return false;
     line.sendWhenFree(Command::zeroAllOffsets(), tellWhenWritten(QStringLiteral("Offset zerado..."), std::move(tell)));
     return true;

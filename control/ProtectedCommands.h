@@ -4,11 +4,12 @@
 // refused entry sends nothing. An accepted one hands the command to the
 // queue, which sends it once the line is free, and then tells the operator
 // ("Aviso") that it was done, or that it was not sent (port closed or gone).
-// True when the password opened the command.
+// True when the command was handed to the queue.
 //
 // The confirmation is told through `tell`, which must outlive the queue's
 // wait: the main window's notice, not the password prompt.
 
+#include "control/CalibrationConfirm.h"
 #include "control/CommandQueue.h"
 #include "control/PasswordGate.h"
 
@@ -28,4 +29,6 @@ CommandQueue::Written tellIfNotWritten(Tell tell);
 // the empty meter).
 bool eraseMemory(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell,
                  std::function<void()> erased = {});
-bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, CommandQueue &line, Tell tell);
+// "Zerar OFFSET" also asks the operator before anything is sent.
+bool zeroOffsets(SharedState &state, PasswordPrompt &prompt, OperatorQuestions &questions, CommandQueue &line,
+                 Tell tell);

@@ -91,6 +91,13 @@ QString limitFormulaText(const AssessmentResult &r)
     return filled + QStringLiteral(" = ") + tenthsText(*r.limitTenths);
 }
 
+QString shortMeanMark(const AssessmentResult &r)
+{
+    if (!r.meanTenths || !r.shorterThanHour)
+        return {};
+    return QStringLiteral(" – média de só %1 min, não de uma hora").arg(r.windowSeconds / 60);
+}
+
 QStringList formulaLines(const AssessmentResult &r)
 {
     const QString index = indexName(r.options.index);
@@ -127,7 +134,8 @@ std::vector<std::pair<QString, QString>> resultLines(const AssessmentResult &r)
     lines.emplace_back(QStringLiteral("Linhas da tabela"),
                        r.windowFound ? QStringLiteral("%1 a %2").arg(r.firstRow).arg(r.lastRow) : none);
     lines.emplace_back(QStringLiteral("Registros"), recordCountsText(r));
-    lines.emplace_back(QStringLiteral("Média de %1").arg(index), r.meanTenths ? tenthsText(*r.meanTenths) : none);
+    lines.emplace_back(QStringLiteral("Média de %1").arg(index),
+                       r.meanTenths ? tenthsText(*r.meanTenths) + shortMeanMark(r) : none);
     if (r.options.clothingIncrement > 0)
         lines.emplace_back(QStringLiteral("Média + vestimenta"),
                            r.assessedTenths ? tenthsText(*r.assessedTenths) : none);

@@ -44,6 +44,10 @@ QStringList formulaLines(const AssessmentResult &r);
 
 // "180 usados, 2 deixados de fora"
 QString recordCountsText(const AssessmentResult &r);
+// What follows the mean of a test shorter than an hour (" – média de só 25
+// min, não de uma hora"), so the mean is never read as the worst hour's; empty
+// otherwise.
+QString shortMeanMark(const AssessmentResult &r);
 
 // Label and value of each result line: the window's start and end, the
 // records, the mean, the limit, the margin and the verdict.

@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
+#include "forms/DecimalField.h"
 #include "forms/ErrorReport.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
@@ -12,7 +13,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGraphicsLayout>
 #include <QGroupBox>
@@ -43,6 +43,10 @@ enum Column { Umi = 2, Glo = 4 };
 
 constexpr int otherRateItem = 5; // ComboClasse: after the classes 0–4
 constexpr MetabolicClass defaultClass = MetabolicClass::Moderate;
+// Plausible bounds of what the operator types.
+constexpr double minRateW = 50;
+constexpr double maxRateW = 1000;
+constexpr double maxClothingIncrement = 12; // °C
 
 QValueAxis *valueAxis(QChart *chart, Qt::Orientation orientation)
 {
@@ -170,25 +174,27 @@ void TAvaliacaoPage::buildControls()
                 .arg(metabolicClassName(MetabolicClass(c)), formatGeneral(metabolicRate(MetabolicClass(c)))));
     ComboClasse->addItem(QStringLiteral("Outra taxa (W)"));
     ComboClasse->setCurrentIndex(int(defaultClass));
-    SpinTaxa = new QDoubleSpinBox(choices);
-    SpinTaxa->setObjectName(QStringLiteral("SpinTaxa"));
-    SpinTaxa->setDecimals(0);
-    SpinTaxa->setRange(1, 2000);
-    SpinTaxa->setSuffix(QStringLiteral(" W"));
-    SpinTaxa->setValue(metabolicRate(defaultClass));
-    SpinTaxa->setEnabled(false);
+    EditTaxa = new DecimalField(QStringLiteral("Taxa metabólica"), minRateW, maxRateW, QStringLiteral("W"), choices);
+    EditTaxa->setObjectName(QStringLiteral("EditTaxa"));
+    EditTaxa->setValue(metabolicRate(defaultClass));
+    EditTaxa->setEnabled(false);
     auto *rateRow = new QHBoxLayout;
     rateRow->addWidget(ComboClasse, 1);
-    rateRow->addWidget(SpinTaxa);
+    rateRow->addWidget(EditTaxa);
+    rateRow->addWidget(new QLabel(QStringLiteral("W"), choices));
     form->addRow(QStringLiteral("Taxa metabólica (M):"), rateRow);
 
-    SpinVestimenta = new QDoubleSpinBox(choices);
-    SpinVestimenta->setObjectName(QStringLiteral("SpinVestimenta"));
-    SpinVestimenta->setDecimals(1);
-    SpinVestimenta->setRange(0, 20);
-    SpinVestimenta->setSingleStep(0.5);
-    SpinVestimenta->setSuffix(QStringLiteral(" °C"));
-    form->addRow(QStringLiteral("Acréscimo pela vestimenta:"), SpinVestimenta);
+    EditVestimenta = new DecimalField(QStringLiteral("Acréscimo pela vestimenta"), 0, maxClothingIncrement,
+                                      QStringLiteral("°C"), choices);
+    EditVestimenta->setObjectName(QStringLiteral("EditVestimenta"));
+    auto *clothingRow = new QHBoxLayout;
+    clothingRow->addWidget(EditVestimenta);
+    clothingRow->addWidget(new QLabel(QStringLiteral("°C"), choices));
+    clothingRow->addStretch(1);
+    form->addRow(QStringLiteral("Acréscimo pela vestimenta:"), clothingRow);
+    // The fields are as wide as their longest plausible value.
+    for (DecimalField *field : {EditTaxa, EditVestimenta})
+        field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("00000,00")) + 12);
 
     ComboUnidade = new QComboBox(choices);
     ComboUnidade->setObjectName(QStringLiteral("ComboUnidade"));
@@ -204,11 +210,6 @@ void TAvaliacaoPage::buildControls()
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(12);
     }
-    // Decimal comma in the spin boxes, whatever locale the program runs in.
-    QLocale numbers(QLocale::Portuguese, QLocale::Brazil);
-    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
-    SpinTaxa->setLocale(numbers);
-    SpinVestimenta->setLocale(numbers);
 
     auto *results = new QGroupBox(QStringLiteral("Resultado"), content);
     auto *resultForm = new QFormLayout(results);
@@ -252,8 +253,8 @@ void TAvaliacaoPage::buildControls()
     connect(ComboIndice, &QComboBox::currentIndexChanged, this, now);
     connect(ComboCriterio, &QComboBox::currentIndexChanged, this, now);
     connect(ComboClasse, &QComboBox::currentIndexChanged, this, [this] { classChanged(); });
-    connect(SpinTaxa, &QDoubleSpinBox::valueChanged, this, now);
-    connect(SpinVestimenta, &QDoubleSpinBox::valueChanged, this, now);
+    connect(EditTaxa, &DecimalField::valueChanged, this, now);
+    connect(EditVestimenta, &DecimalField::valueChanged, this, now);
     connect(ComboUnidade, &QComboBox::currentIndexChanged, this, now);
     connect(BotaoImprimir, &QPushButton::clicked, this, [this] { ImprimirClick(); });
 }
@@ -261,11 +262,11 @@ void TAvaliacaoPage::buildControls()
 void TAvaliacaoPage::classChanged()
 {
     const auto c = chosenClass();
-    SpinTaxa->setEnabled(!c);
+    EditTaxa->setEnabled(!c);
     if (c) {
-        // The spin box shows the class's rate, the start for "Outra taxa".
-        const QSignalBlocker quiet(SpinTaxa);
-        SpinTaxa->setValue(metabolicRate(*c));
+        // The field shows the class's rate, the start for "Outra taxa".
+        const QSignalBlocker quiet(EditTaxa);
+        EditTaxa->setValue(metabolicRate(*c));
     }
     recompute();
 }
@@ -288,8 +289,8 @@ AssessmentOptions TAvaliacaoPage::options() const
     default: o.criterion = LimitCriterion::Nr15;
     }
     const auto c = chosenClass();
-    o.metabolicRateW = c ? metabolicRate(*c) : SpinTaxa->value();
-    o.clothingIncrement = SpinVestimenta->value();
+    o.metabolicRateW = c ? metabolicRate(*c) : EditTaxa->value();
+    o.clothingIncrement = EditVestimenta->value();
     o.unit = ComboUnidade->currentIndex() == 1 ? RecordedUnit::Fahrenheit : RecordedUnit::Celsius;
     return o;
 }
@@ -337,6 +338,7 @@ void TAvaliacaoPage::showResult()
         r.meanTenths ? QStringLiteral("%1 (%2)").arg(tenthsText(*r.meanTenths), indexName(r.options.index)) : none;
     if (r.meanTenths && r.assessedTenths && r.options.clothingIncrement > 0)
         mean += QStringLiteral("; com a vestimenta, %1").arg(tenthsText(*r.assessedTenths));
+    mean += shortMeanMark(r);
     LabelMedia->setText(mean);
     LabelLimite->setText(r.limitTenths ? tenthsText(*r.limitTenths) : none);
     LabelMargem->setText(r.marginTenths ? tenthsText(*r.marginTenths) : none);

@@ -2,7 +2,9 @@
 // The viewer's page "Avaliação": the heat-stress assessment of the test shown
 // (assessment/HeatAssessment.h). The operator chooses the index, the
 // criterion, the metabolic rate (a class 0–4 or a value in W), the clothing
-// increment and the unit the test was recorded in; the page shows the worst
+// increment and the unit the test was recorded in (the number fields take the
+// comma or the point and refuse what they cannot read, forms/DecimalField.h);
+// the page shows the worst
 // hour's start and end, the records used and left out, the mean, the limit,
 // the margin and the verdict, and shades the worst hour on the viewer's chart
 // ("Grafico").
@@ -36,7 +38,7 @@
 
 class QAreaSeries;
 class QComboBox;
-class QDoubleSpinBox;
+class DecimalField;
 class QLabel;
 class QLineSeries;
 class QPrinter;
@@ -82,12 +84,12 @@ public:
     std::function<bool(QPrinter &)> askPrinter;
 
     // Controls
-    QComboBox *ComboIndice = nullptr;         // IBUTGi, IBUTGe
-    QComboBox *ComboCriterio = nullptr;       // NR-15, ISO 7243 acclimatised, not acclimatised
-    QComboBox *ComboClasse = nullptr;         // classes 0–4, then "Outra taxa (W)"
-    QDoubleSpinBox *SpinTaxa = nullptr;       // M in W, editable with "Outra taxa (W)"
-    QDoubleSpinBox *SpinVestimenta = nullptr; // °C
-    QComboBox *ComboUnidade = nullptr;        // °C, °F
+    QComboBox *ComboIndice = nullptr;       // IBUTGi, IBUTGe
+    QComboBox *ComboCriterio = nullptr;     // NR-15, ISO 7243 acclimatised, not acclimatised
+    QComboBox *ComboClasse = nullptr;       // classes 0–4, then "Outra taxa (W)"
+    DecimalField *EditTaxa = nullptr;       // M in W (50 to 1000), editable with "Outra taxa (W)"
+    DecimalField *EditVestimenta = nullptr; // °C (0 to 12)
+    QComboBox *ComboUnidade = nullptr;      // °C, °F
     QLabel *LabelInicio = nullptr;
     QLabel *LabelFim = nullptr;
     QLabel *LabelLinhas = nullptr;

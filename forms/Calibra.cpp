@@ -1,8 +1,9 @@
 #include "forms/Calibra.h"
 
+#include "control/CalibrationConfirm.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
-#include "control/CommandQueue.h"
+#include "forms/InputBox.h"
 #include "forms/Notice.h"
 #include "link/Commands.h"
 
@@ -17,6 +18,12 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString initialFieldText = QStringLiteral("0");
+
+} // namespace
 
 TForm2::TForm2(CommandQueue &line, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -58,8 +65,8 @@ QWidget *TForm2::buildPage(const QString &caption, QLineEdit *&reference, QLineE
                            QPushButton *&adjust, QPushButton *&zero)
 {
     auto *sheet = new QWidget;
-    reference = new QLineEdit(QStringLiteral("0"), sheet);
-    reading = new QLineEdit(QStringLiteral("0"), sheet);
+    reference = new QLineEdit(initialFieldText, sheet);
+    reading = new QLineEdit(initialFieldText, sheet);
     reading->setReadOnly(true);
     read = new QPushButton(QStringLiteral("LER"), sheet);
     adjust = new QPushButton(QStringLiteral("Ajustar OFFSET"), sheet);
@@ -132,13 +139,22 @@ void TForm2::BitBtn3Click()
 void TForm2::BitBtn1Click()
 {
     const Page page = shownPage();
-    // A field that is not a number throws before anything is sent.
-    line.sendWhenFree(ConfigCommand::adjustOffset(shownChannel(), page.reference->text(), page.reading->text()),
-                      confirmation());
+    // Untouched since the dialog opened: the operator typed no reference.
+    const bool unchanged = !page.reference->isModified() && page.reference->text() == initialFieldText;
+    InputBoxPrompt operatorSide(this);
+    // A field that is not a number throws before anything is asked or sent.
+    const std::optional<QByteArray> command =
+        confirmAdjustOffset(shownChannel(), {page.reference->text(), unchanged}, page.reading->text(), operatorSide);
+    if (!command)
+        return;
+    line.sendWhenFree(*command, confirmation());
 }
 
 void TForm2::BitBtn2Click()
 {
+    InputBoxPrompt operatorSide(this);
+    if (!confirmZeroOffset(shownChannel(), operatorSide))
+        return;
     line.sendWhenFree(ConfigCommand::zeroOffset(shownChannel()), confirmation());
 }
 

@@ -7,11 +7,14 @@
 //
 // Created fresh after the maintenance password, shown at once on the "GLO"
 // page with every field "0", destroyed when it closes; while it is open the
-// main window takes no input. Commands go out through the scheduler's queue,
-// once the line is free; the confirmation "Parâmetro calibrado." follows
-// every one written, before any reply, and one that could not be written
-// (the port closed or gone) says so instead. A field that is not a number
-// goes to the default error report and nothing is sent.
+// main window takes no input. "Ajustar OFFSET" and "Zerar OFFSET" first ask
+// the operator (control/CalibrationConfirm.h): an empty or untouched reference
+// is refused with the reason, and nothing goes out before a yes. Commands go
+// out through the scheduler's queue, once the line is free; the confirmation
+// "Parâmetro calibrado." follows every one written, before any reply, and one
+// that could not be written (the port closed or gone) says so instead. A
+// field that is not a number goes to the default error report and nothing is
+// sent.
 
 #include "core/DialogSinks.h"
 #include "control/CommandQueue.h"
@@ -43,10 +46,10 @@ public:
     // The buttons' handlers; the buttons run them through guarded(), so what
     // they throw goes to the default error report.
     void BitBtn3Click(); // "LER" (BitBtn3, BitBtn4, BitBtn7)
-    // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8). Throws AppError, sending
-    // nothing and confirming nothing, when a field is not a number.
+    // "Ajustar OFFSET" (BitBtn1, BitBtn5, BitBtn8). Throws AppError, asking,
+    // sending and confirming nothing, when a field is not a number.
     void BitBtn1Click();
-    void BitBtn2Click(); // "Zerar OFFSET" (BitBtn2, BitBtn6, BitBtn9)
+    void BitBtn2Click(); // "Zerar OFFSET" (BitBtn2, BitBtn6, BitBtn9), after a yes
 
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr; // WET, DRY, GLO

@@ -1,5 +1,7 @@
 #include "forms/ErrorReport.h"
 
+#include "forms/QtTranslation.h"
+
 #include <QLocale>
 #include <QMessageBox>
 
@@ -66,6 +68,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     QLocale numbers(QLocale::Portuguese, QLocale::Brazil);
     numbers.setNumberOptions(QLocale::OmitGroupSeparator);
     QLocale::setDefault(numbers);
+    installQtPortuguese(*this);
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

@@ -5,8 +5,9 @@
 // (forms/Guarded.h); showErrorReport is the same box for code that catches on
 // purpose. TApplication::notify is the last resort for anything that escapes
 // an event handler all the same: it logs the error and reports it.
-// TApplication also fixes the number format of the whole program: decimal
-// comma, no thousands separator.
+// TApplication also fixes the number format of the whole program (decimal
+// comma, no thousands separator) and loads Qt's Portuguese texts
+// (forms/QtTranslation.h).
 
 #include <QApplication>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "forms/InputBox.h"
 
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -23,20 +23,18 @@ TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const 
         Edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"
                                            " lineedit-password-mask-delay: 0;"));
     }
-    OkButton = new QPushButton(QStringLiteral("OK"), this);
+    // The standard buttons speak the language of Qt's installed translation.
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    OkButton = buttons->button(QDialogButtonBox::Ok);
     OkButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    CancelButton = buttons->button(QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Prompt);
     layout->addWidget(Edit);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     setMinimumWidth(300);
     Edit->setFocus();
 }
@@ -62,4 +60,18 @@ void InputBoxPrompt::showMessage(const QString &text, const QString &caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool InputBoxPrompt::askYesNo(const QString &question)
+{
+    QMessageBox box(QMessageBox::Question, warningCaption, question, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+void InputBoxPrompt::tell(const QString &message)
+{
+    showMessage(message, warningCaption);
 }

@@ -6,10 +6,10 @@
 // the query sequence and its replies still reach the dialog.
 //
 // "Confirma" sends "@i0+" (seconds) or "@i1+" (minutes, also when no unit is
-// checked) with the trimmed interval text; a text longer than 3 characters is
-// refused with "Parâmetro de tempo inválido." and nothing is sent. Either
-// way the dialog closes. The command goes out once the line is free; nothing
-// confirms it.
+// checked) with the trimmed interval text; anything but a whole number from 1
+// to 999 (empty, "0", letters, four digits) is refused with "Parâmetro de
+// tempo inválido." and nothing is sent. Either way the dialog closes. The
+// command goes out once the line is free; nothing confirms it.
 
 #include "core/DialogSinks.h"
 

@@ -388,7 +388,7 @@ void TForm1::Apagarmemria1Click()
 void TForm1::ZerarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
-    zeroOffsets(state, prompt, scheduler, notice());
+    zeroOffsets(state, prompt, prompt, scheduler, notice());
 }
 
 void TForm1::AjustarRelgio1Click()

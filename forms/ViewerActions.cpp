@@ -1,14 +1,17 @@
 #include "forms/ViewerActions.h"
 
 #include "core/AppError.h"
+#include "core/SaveFolder.h"
 #include "core/SharedState.h"
 #include "forms/DesktopFileOpener.h"
 #include "forms/Relatorio.h"
 #include "forms/Visualizar.h"
 #include "recordings/SpreadsheetExport.h"
 #include "recordings/TestFile.h"
+#include "recordings/TestFileName.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -20,9 +23,19 @@ namespace {
 const QString kFilters = QStringLiteral("Arquivos de testes (*.tvq);;Todos arquivos (*)");
 const QString kSuffix = QStringLiteral("tvq");
 
-QString runFileDialog(QWidget *parent, const QString &title, QFileDialog::AcceptMode mode)
+// Wide enough for the name, size, type and date columns of the list view.
+constexpr QSize fileDialogSize(820, 480);
+
+QString runFileDialog(QWidget *parent, const QString &title, QFileDialog::AcceptMode mode,
+                      const QString &proposed = QString())
 {
     QFileDialog dialog(parent, title, QString(), kFilters);
+    dialog.setMinimumSize(fileDialogSize);
+    if (!proposed.isEmpty()) {
+        const QFileInfo where(proposed);
+        dialog.setDirectory(where.absolutePath());
+        dialog.selectFile(where.fileName());
+    }
     dialog.setAcceptMode(mode);
     dialog.setDefaultSuffix(kSuffix);
     if (mode == QFileDialog::AcceptSave) {
@@ -42,8 +55,8 @@ QString runFileDialog(QWidget *parent, const QString &title, QFileDialog::Accept
 ViewerFileSeams platformSeams()
 {
     ViewerFileSeams seams;
-    seams.chooseSavePath = [](QWidget *parent) {
-        return runFileDialog(parent, QStringLiteral("Salvar arquivo como..."), QFileDialog::AcceptSave);
+    seams.chooseSavePath = [](QWidget *parent, const QString &proposed) {
+        return runFileDialog(parent, QStringLiteral("Salvar arquivo como..."), QFileDialog::AcceptSave, proposed);
     };
     seams.chooseOpenPath = [](QWidget *parent) {
         return runFileDialog(parent, QStringLiteral("Carregar arquivo de teste"), QFileDialog::AcceptOpen);
@@ -75,10 +88,18 @@ ViewerFileSeams &viewerFileSeams()
 
 void saveViewerTest(TForm5 &viewer)
 {
-    const QString path = viewerFileSeams().chooseSavePath(&viewer);
+    const QString proposed =
+        QDir(lastSaveFolder()).filePath(proposedTestFileName(viewer.headerField(1), viewer.table()));
+    const QString path = viewerFileSeams().chooseSavePath(&viewer, proposed);
     if (path.isEmpty())
         return;
     const TestFileLoss loss = saveTestFile(path, viewerHeader(viewer), viewer.table());
+    try {
+        rememberSaveFolder(QFileInfo(path).absolutePath());
+    } catch (const std::exception &e) {
+        // The test is saved; only the next dialog's folder is lost.
+        qWarning("the folder of the saved test is not kept: %s", e.what());
+    }
     // The file is in place; the operator learns what became "?" in it.
     if (loss.any()) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), loss.message(), QMessageBox::Ok, &viewer);

@@ -3,8 +3,8 @@
 // new viewer ("Carregar teste" and `vestara FILE.tvq`).
 //
 // The toolbar: "Salvar dados" asks for a file name and writes the test file
-// (recordings/TestFile.h) atomically, then tells what the code page could not
-// hold; "Exportar EXCEL" writes a workbook and hands it to the desktop
+// (recordings/TestFile.h) atomically, keeps its folder for the next save, then
+// tells what the code page could not hold; "Exportar EXCEL" writes a workbook and hands it to the desktop
 // (recordings/SpreadsheetExport.h); "Imprimir" opens a new report window
 // (forms/Relatorio.h) at every press. The "Não existe testes" check before
 // save and export is the viewer's own. Their errors go to the default error
@@ -27,8 +27,10 @@ struct ViewerFileSeams {
     // The save dialog "Salvar arquivo como..." and the open dialog "Carregar
     // arquivo de teste", over the filters "Arquivos de testes (*.tvq)" and
     // "Todos arquivos (*)". They return the chosen path, or an empty text
-    // when the user cancelled.
-    std::function<QString(QWidget *parent)> chooseSavePath;
+    // when the user cancelled. The save dialog opens on the proposed path:
+    // the last folder saved in (core/SaveFolder.h) and the test's own name
+    // (recordings/TestFileName.h).
+    std::function<QString(QWidget *parent, const QString &proposed)> chooseSavePath;
     std::function<QString(QWidget *parent)> chooseOpenPath;
     // Hands a written workbook to the user's spreadsheet application.
     std::shared_ptr<FileOpener> opener;

@@ -5,6 +5,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/ImageList1.h"
+#include "recordings/ViewerTable.h"
 #include "recordings/ViewerTableModel.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
@@ -35,6 +37,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -152,7 +155,10 @@ void TForm5::buildToolbar()
     ToolButton2 = toolButton("ToolButton2", ImageListEntry::Save, "Salvar dados", ToolBar1);
     ToolButton1 = toolButton("ToolButton1", ImageListEntry::Print, "Imprimir", ToolBar1);
     ToolButton4 = toolButton("ToolButton4", ImageListEntry::Spreadsheet, "Exportar EXCEL", ToolBar1);
-    ToolButton7 = toolButton("ToolButton7", ImageListEntry::RaiseAxis, nullptr, ToolBar1);
+    ToolButton7 = toolButton("ToolButton7", ImageListEntry::RaiseAxis,
+                             "Subir 10 graus o topo da escala de temperatura do gráfico (a escala deixa de "
+                             "acompanhar os valores)",
+                             ToolBar1);
 
     ToolBar1->addWidget(ToolButton2);
     ToolBar1->addSeparator();
@@ -168,6 +174,19 @@ void TForm5::buildToolbar()
     connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
     connect(ToolButton4, &QToolButton::clicked, this, [this] { ToolButton4Click(); });
     connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
+
+    // The keys users try first, anywhere in the viewer.
+    const std::pair<QKeySequence, std::function<void()>> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_S), [this] { ToolButton2Click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { ToolButton1Click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), [this] { ToolButton4Click(); }},
+        {QKeySequence(Qt::Key_Escape), [this] { close(); }},
+    };
+    for (const auto &[key, run] : keys) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, run);
+    }
 }
 
 QWidget *TForm5::buildDataPage()
@@ -535,7 +554,9 @@ void TForm5::Imprimir1Click()
 
 void TForm5::refuseWithoutRecords(const std::function<void()> &hook)
 {
-    if (shared().viewerRecordCount == 0) {
+    // What this viewer shows decides, not viewerRecordCount: an earlier
+    // viewer's download leaves that above 0 for an empty viewer opened later.
+    if (!holdsRecords()) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Aviso"), QStringLiteral("Não existe testes"),
                         QMessageBox::Ok, this);
         box.exec();
@@ -548,6 +569,15 @@ void TForm5::refuseWithoutRecords(const std::function<void()> &hook)
     } catch (const std::exception &e) {
         showErrorReport(QString::fromUtf8(e.what()));
     }
+}
+
+bool TForm5::holdsRecords() const
+{
+    const ViewerTable &records = table();
+    for (int r = 1; r < records.rowCount(); ++r)
+        if (const ViewerTable::Row *cells = records.row(r); cells && !cells->isBlank())
+            return true;
+    return false;
 }
 
 void TForm5::ToolButton2Click()

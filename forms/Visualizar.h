@@ -23,7 +23,9 @@
 //
 // The toolbar's save, report and export go through the hooks onSave,
 // onPrintReport and onExport; while a hook is unset its button does nothing
-// (after the "Não existe testes" check for save and export). The program
+// (after the "Não existe testes" check for save and export, which asks
+// whether this viewer's table holds a record). Ctrl+S, Ctrl+P and Ctrl+E
+// press "Salvar dados", "Imprimir" and "Exportar EXCEL"; Esc closes the viewer. The program
 // opens its viewers through openViewer (forms/ViewerActions.h), which plugs
 // in the real actions; an error a hook throws goes to the default error
 // report.
@@ -81,10 +83,13 @@ public:
     const ViewerTable &table() const;
 
     // Plugged in by the file, report and export code.
-    std::function<void()> onSave;        // ToolButton2, when viewerRecordCount > 0
+    std::function<void()> onSave;        // ToolButton2, when holdsRecords()
     std::function<void()> onPrintReport; // ToolButton1, always
-    std::function<void()> onExport;      // ToolButton4, when viewerRecordCount > 0
+    std::function<void()> onExport;      // ToolButton4, when holdsRecords()
     std::function<void()> onClosed;      // when the window closes
+
+    // A row of the table below the titles holds text.
+    bool holdsRecords() const;
 
     // Toolbar and chart menu handlers.
     void ToolButton2Click();

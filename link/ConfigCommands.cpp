@@ -46,7 +46,15 @@ QString intervalText(const QString &editText)
 std::optional<QByteArray> sampleInterval(const QString &editText, bool seconds)
 {
     const QString t = intervalText(editText);
-    if (t.size() > maxIntervalLength)
+    if (t.isEmpty() || t.size() > maxIntervalLength)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : t) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value < minInterval || value > maxInterval)
         return std::nullopt;
     return Command::setSampleRate(seconds, t);
 }

@@ -25,12 +25,16 @@ QByteArray clockNow();
 // trailing blanks and control characters (every character up to the blank).
 QString intervalText(const QString &editText);
 
-// The longest interval text the meter takes (0 to 999 when numeric).
+// The longest interval text the meter takes, and the range of intervals it
+// records at (seconds or minutes): an interval of 0 would stop its recording.
 inline constexpr qsizetype maxIntervalLength = 3;
+inline constexpr int minInterval = 1;
+inline constexpr int maxInterval = 999;
 
-// "@i0+" t CR LF when seconds, "@i1+" t CR LF otherwise, t = intervalText().
-// Only the length is checked: an empty or non-numeric text goes out as it is.
-// Nothing (nullopt) when t is longer than maxIntervalLength.
+// "@i0+" t CR LF when seconds, "@i1+" t CR LF otherwise, t = intervalText()
+// as typed (leading zeros kept). Nothing (nullopt) when t is longer than
+// maxIntervalLength or is not a whole number of decimal digits from
+// minInterval to maxInterval: empty, "0", a sign, letters.
 std::optional<QByteArray> sampleInterval(const QString &editText, bool seconds);
 
 // The calibration channels, numbered as the meter numbers them; the

@@ -53,6 +53,17 @@ bool appendText(QStringView text, QByteArray &out, bool cell)
     return replaced > 0;
 }
 
+// A header field holds one line of the file: each line break in it (CR LF,
+// CR or LF) is written as " / ", so the lines' words stay apart.
+QString oneLine(const QString &text)
+{
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString joined = text;
+    joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return joined.replace(QLatin1Char('\n'), QStringLiteral(" / "));
+}
+
 // ---- Errors --------------------------------------------------------------
 
 QString causeOf(int error, QFileDevice::FileError kind)
@@ -203,7 +214,7 @@ QByteArray encodeTestFile(const TestHeader &header, const ViewerTable &table, Te
         out.append("[CAB");
         out.append(char('1' + f));
         out.append('=');
-        lost.headerFields[size_t(f)] = appendText(header[size_t(f)], out, false);
+        lost.headerFields[size_t(f)] = appendText(oneLine(header[size_t(f)]), out, false);
         out.append("]\r\n");
     }
     for (int r = 1; r < rows; ++r) {

@@ -536,6 +536,35 @@ private slots:
         QCOMPARE(verdictText(r), FETCHED(QString, text));
     }
 
+    // Less than an hour of records gives a mean but no verdict, whichever
+    // side of the limit that mean lies.
+    void shortTestsGiveNoVerdict_data()
+    {
+        QTest::addColumn<int>("minutes"); // records a minute apart
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("25 minutes below the limit")
+            << 25 << "25" << Verdict::ShortTest
+            << "Sem conclusão: o teste cobre só 25 min; a avaliação pede os 60 minutos mais críticos.";
+        QTest::newRow("59 minutes above the limit")
+            << 59 << "33" << Verdict::ShortTest
+            << "Sem conclusão: o teste cobre só 59 min; a avaliação pede os 60 minutos mais críticos.";
+        QTest::newRow("a whole hour gives the verdict")
+            << 60 << "25" << Verdict::Within
+            << "Dentro do limite: IBUTGi de 25,0 °C não ultrapassa o limite de 28,2 °C (margem de 3,2 °C).";
+    }
+    void shortTestsGiveNoVerdict()
+    {
+        QFETCH(QString, value);
+        const AssessmentResult r = assessTest(
+            tableOf(series("10/03/26", "08:00:00", FETCHED(int, minutes), 60, [&](int) { return value; })), options());
+        QCOMPARE(r.verdict, FETCHED(Verdict, verdict));
+        QCOMPARE(verdictText(r), FETCHED(QString, text));
+        QCOMPARE(r.meanTenths.value_or(None), value.toInt() * 10);
+        QCOMPARE(r.limitTenths.value_or(None), 282);
+    }
+
     void fahrenheitTestsAreAssessedInCelsius()
     {
         AssessmentOptions o = options();

@@ -6,6 +6,7 @@
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
 #include "forms/Avaliacao.h"
+#include "forms/DecimalField.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
 #include "support/ModalCatcher.h"
@@ -14,7 +15,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLegend>
@@ -121,8 +121,8 @@ void choose(TAvaliacaoPage &page, const Choice &c)
     page.ComboCriterio->setCurrentIndex(c.criterion);
     page.ComboClasse->setCurrentIndex(c.rateItem);
     if (c.rateItem == 5)
-        page.SpinTaxa->setValue(c.watts);
-    page.SpinVestimenta->setValue(c.increment);
+        page.EditTaxa->setValue(c.watts);
+    page.EditVestimenta->setValue(c.increment);
 }
 
 } // namespace
@@ -139,6 +139,9 @@ private slots:
     void downloadedTestIsAssessed();
     void choicesRecompute_data();
     void choicesRecompute();
+    void numberFields_data();
+    void numberFields();
+    void shortTestIsMarked();
     void shadingFollowsTheChartsNumbering_data();
     void shadingFollowsTheChartsNumbering();
     void shadingFollowsPointsThatComeLater();
@@ -274,7 +277,80 @@ void AvaliacaoTest::choicesRecompute()
     QCOMPARE(page.LabelLimite->text(), limit);
     QCOMPARE(int(page.result().verdict), verdict);
     QCOMPARE(page.LabelConclusao->text(), verdictText);
-    QCOMPARE(page.SpinTaxa->isEnabled(), choice.rateItem == 5);
+    QCOMPARE(page.EditTaxa->isEnabled(), choice.rateItem == 5);
+}
+
+// What the operator types into the number fields: the comma or the point,
+// shown with the comma; what does not read or lies out of bounds is refused
+// with a message and the previous value stays.
+void AvaliacaoTest::numberFields_data()
+{
+    QTest::addColumn<bool>("rate"); // EditTaxa, else EditVestimenta
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::newRow("a decimal point is half a degree, not five") << false << "0.5"
+                                                                << "0,5" << 0.5 << "";
+    QTest::newRow("text that does not read is refused")
+        << false << "meio"
+        << "0" << 0.0
+        << "Acréscimo pela vestimenta: \"meio\" não é um número. Use a vírgula ou o ponto como separador decimal, "
+           "como em 0,5. Continua 0 °C.";
+    QTest::newRow("more than 12 °C is refused")
+        << false << "13"
+        << "0" << 0.0 << "Acréscimo pela vestimenta: 13 °C está fora da faixa de 0 a 12 °C. Continua 0 °C.";
+    QTest::newRow("a rate in watts") << true << "1000"
+                                     << "1000" << 1000.0 << "";
+    QTest::newRow("a thousand with a point is one watt, refused")
+        << true << "1.000"
+        << "300" << 300.0 << "Taxa metabólica: 1 W está fora da faixa de 50 a 1000 W. Continua 300 W.";
+}
+
+void AvaliacaoTest::numberFields()
+{
+    QFETCH(bool, rate);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(double, value);
+    QFETCH(QString, message);
+    TForm5 viewer;
+    TAvaliacaoPage &page = *viewer.TabSheet4;
+    download(viewer);
+    page.ComboClasse->setCurrentIndex(5); // "Outra taxa (W)"
+    DecimalField *field = rate ? page.EditTaxa : page.EditVestimenta;
+    QStringList refusals;
+    field->refuse = [&](const QString &m) { refusals << m; };
+    const int before = page.recomputeCount();
+    field->setText(typed);
+    QCOMPARE(field->commit(), message.isEmpty());
+    QCOMPARE(field->text(), shown);
+    QCOMPARE(field->value(), value);
+    QCOMPARE(rate ? page.options().metabolicRateW : page.options().clothingIncrement, value);
+    if (message.isEmpty()) {
+        QVERIFY(refusals.isEmpty());
+        QCOMPARE(page.recomputeCount(), before + (value == (rate ? 300.0 : 0.0) ? 0 : 1));
+    } else {
+        QCOMPARE(refusals.size(), 1);
+        QVERIFY2(refusals[0].contains(message), qPrintable(refusals[0]));
+        QCOMPARE(page.recomputeCount(), before);
+    }
+}
+
+// A test shorter than an hour: the mean is shown as what it is, no verdict.
+void AvaliacaoTest::shortTestIsMarked()
+{
+    TForm5 viewer;
+    TAvaliacaoPage &page = *viewer.TabSheet4;
+    for (int j = 0; j < 25; ++j)
+        writeRecord(viewer, j, j + 1, j);
+    page.recompute();
+    QCOMPARE(page.result().verdict, Verdict::ShortTest);
+    QCOMPARE(page.LabelConclusao->text(),
+             QStringLiteral("Sem conclusão: o teste cobre só 25 min; a avaliação pede os 60 minutos mais críticos."));
+    QCOMPARE(page.LabelMedia->text(), QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
+    QCOMPARE(page.LabelMargem->text(), QStringLiteral("—"));
+    QCOMPARE(page.LabelConclusao->styleSheet(), QString());
 }
 
 void AvaliacaoTest::shadingFollowsTheChartsNumbering_data()

@@ -194,9 +194,6 @@ void CalibraTest::notANumber_data()
     QTest::newRow("a decimal point in the reference") << "25.5"
                                                       << "0"
                                                       << "'25.5' is not a valid floating point value.";
-    QTest::newRow("an empty reference") << ""
-                                        << "24,5"
-                                        << "'' is not a valid floating point value.";
     QTest::newRow("a reading that is not a number") << "25"
                                                     << "--"
                                                     << "'--' is not a valid floating point value.";

@@ -92,9 +92,13 @@ void ConfigCommandsTest::sampleInterval_data()
     QTest::newRow("three digits are the most") << "999" << false << QByteArray("@i1+999\r\n");
     QTest::newRow("four digits are refused") << "1000" << true << QByteArray();
     QTest::newRow("blanks inside count towards the length") << "1 00" << true << QByteArray();
-    QTest::newRow("an empty field sends no number") << "" << false << QByteArray("@i1+\r\n");
-    QTest::newRow("only blanks is an empty number") << "   " << true << QByteArray("@i0+\r\n");
-    QTest::newRow("three letters go out as they are") << "abc" << true << QByteArray("@i0+abc\r\n");
+    QTest::newRow("an empty field is refused") << "" << false << QByteArray();
+    QTest::newRow("only blanks is refused") << "   " << true << QByteArray();
+    QTest::newRow("three letters are refused") << "abc" << true << QByteArray();
+    QTest::newRow("zero would stop the recording and is refused") << "0" << true << QByteArray();
+    QTest::newRow("zero with leading zeros is refused") << "000" << false << QByteArray();
+    QTest::newRow("a sign is refused") << "+5" << false << QByteArray();
+    QTest::newRow("one is the shortest interval") << "1" << true << QByteArray("@i0+1\r\n");
     QTest::newRow("leading zeros are kept") << "005" << false << QByteArray("@i1+005\r\n");
 }
 

@@ -12,6 +12,7 @@
 #include "forms/ViewerActions.h"
 #include "forms/Visualizar.h"
 #include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 #include "support/TestData.h"
@@ -69,6 +70,14 @@ class ConfigWiringTest : public QObject {
         w->Timer1.stop();
         w->PageControl1->setCurrentWidget(w->TabSheet3);
         return w;
+    }
+
+    // The calibration dialog, opened from the menu with the maintenance password.
+    static TForm2 *openCalibration(TForm1 &w, ModalCatcher &catcher)
+    {
+        catcher.entries = QStringList{"k4lt0x"};
+        w.AjustarOFFSET1->trigger();
+        return Form2;
     }
 
     QByteArray written() const { return platform->device() ? platform->device()->written() : QByteArray(); }
@@ -246,10 +255,8 @@ private slots:
     {
         ModalCatcher catcher;
         auto w = openWindow();
-        catcher.entries = QStringList{"k4lt0x"};
-        w->AjustarOFFSET1->trigger();
-        QVERIFY(Form2);
-        TForm2 *dialog = Form2;
+        TForm2 *dialog = openCalibration(*w, catcher);
+        QVERIFY(dialog);
         dialog->BitBtn7->click(); // "LER" on "GLO"
         QCOMPARE(written(), QByteArray("@M\r\n"));
         feed(*w, ":W24.5D25.0G30.2\r\n");
@@ -262,6 +269,37 @@ private slots:
         QCOMPARE(catcher.texts(), QStringList{"Parâmetro calibrado."});
         dialog->close();
         QVERIFY(w->isEnabled());
+    }
+
+    // Nothing reaches the line before the operator's yes, and a no sends
+    // nothing at all.
+    void calibrationWaitsForTheOperatorsYes()
+    {
+        ModalCatcher catcher;
+        auto w = openWindow();
+        TForm2 *dialog = openCalibration(*w, catcher);
+        QVERIFY(dialog);
+        QByteArrayList onTheLineWhenAsked;
+        QList<bool> replies{false, true, true};
+        catcher.answer = [&](const QString &) {
+            onTheLineWhenAsked << written();
+            return replies.takeFirst();
+        };
+        dialog->BitBtn8->click(); // "Ajustar OFFSET" on "GLO", the reference as it opened
+        QVERIFY(catcher.questions.isEmpty());
+        QCOMPARE(catcher.boxes.size(), 1);
+        takeLine(shared(), "@M\r\n"); // the reading a "LER" asked for
+        feed(*w, ":W24.5D25.0G24.5\r\n");
+        dialog->Edit5->setText(QStringLiteral("25"));
+        dialog->BitBtn8->click(); // no
+        dialog->BitBtn8->click(); // yes
+        feed(*w, ":c\r\n");       // the meter's answer frees the line
+        dialog->BitBtn9->click(); // "Zerar OFFSET", yes
+        QCOMPARE(catcher.questions, (QStringList{"Aplicar offset de 0,5 °C ao globo?",
+                                                 "Aplicar offset de 0,5 °C ao globo?", "Zerar o offset do globo?"}));
+        QCOMPARE(onTheLineWhenAsked, (QByteArrayList{"", "", "@c3>3F000000\r\n"}));
+        QCOMPARE(written(), QByteArray("@c3>3F000000\r\n@z3\r\n"));
+        QCOMPARE(catcher.texts().mid(1), (QStringList{"Parâmetro calibrado.", "Parâmetro calibrado."}));
     }
 
     void zeroOffsetsFromTheMenu()

@@ -81,7 +81,7 @@ class EndToEndIntegrityTest : public QObject {
     QByteArray savedViewer(const QString &name)
     {
         const QString path = scratch.filePath(name);
-        viewerFileSeams().chooseSavePath = [path](QWidget *) { return path; };
+        viewerFileSeams().chooseSavePath = [path](QWidget *, const QString &) { return path; };
         saveViewerTest(*Form5);
         return fileBytes(path);
     }

@@ -77,11 +77,12 @@ void TaxaTest::confirm_data()
     QTest::newRow("blanks around the interval are removed, seconds send unit 0")
         << " 15 " << Unit::Seconds << QByteArray("@i0+15\r\n");
     QTest::newRow("minutes send unit 1") << "5" << Unit::Minutes << QByteArray("@i1+5\r\n");
-    QTest::newRow("no unit checked sends unit 1") << "0" << Unit::None << QByteArray("@i1+0\r\n");
+    QTest::newRow("no unit checked sends unit 1") << "7" << Unit::None << QByteArray("@i1+7\r\n");
     QTest::newRow("999 is accepted") << "999" << Unit::Seconds << QByteArray("@i0+999\r\n");
     QTest::newRow("1000 is refused") << "1000" << Unit::Seconds << QByteArray();
-    QTest::newRow("an empty field sends the unit and nothing else") << "" << Unit::Minutes << QByteArray("@i1+\r\n");
-    QTest::newRow("three letters are sent as they are") << "abc" << Unit::Seconds << QByteArray("@i0+abc\r\n");
+    QTest::newRow("an empty field is refused") << "" << Unit::Minutes << QByteArray();
+    QTest::newRow("three letters are refused") << "abc" << Unit::Seconds << QByteArray();
+    QTest::newRow("zero, the meter's unanswered default, is refused") << "0" << Unit::None << QByteArray();
 }
 
 void TaxaTest::confirm()

@@ -20,6 +20,21 @@ private slots:
         QCOMPARE(replaced, 0);
     }
 
+    // Every byte 0x80-0x9F against its character written out, so that a
+    // swapped pair in the code page's table cannot pass.
+    void highBytesAreTheCharactersWrittenOut()
+    {
+        const QString written = QStringLiteral("€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F" // 0x80-0x8F
+                                               "\u0090‘’“”•–—˜™š›œ\u009DžŸ");    // 0x90-0x9F
+        QCOMPARE(written.size(), 32);
+        for (int i = 0; i < 32; ++i) {
+            const unsigned char byte = 0x80 + i;
+            QVERIFY2(windows1252::toUnicode(byte) == written[i].unicode(), qPrintable(QString::number(byte, 16)));
+            QCOMPARE(windows1252::encode(written.mid(i, 1)), QByteArray(1, char(byte)));
+        }
+        QCOMPARE(windows1252::decode(windows1252::encode(written)), written);
+    }
+
     void bytesMeanTheirCharacters_data()
     {
         QTest::addColumn<int>("byte");

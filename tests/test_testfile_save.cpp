@@ -6,7 +6,9 @@
 #include "core/SharedState.h"
 #include "core/ViewerSink.h"
 #include "recordings/TestFile.h"
+#include "recordings/TestFileName.h"
 #include "recordings/ViewerTable.h"
+#include "support/TestData.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -200,6 +202,44 @@ private slots:
         QVERIFY(loss.message().endsWith(QStringLiteral("em: Testes.")));
     }
 
+    void proposedName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("date"); // of the first record; none when empty
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("the name and the first record's date") << "Forno 2"
+                                                              << "01/02/2024"
+                                                              << "Forno 2 01-02-2024.tvq";
+        QTest::newRow("a blank name is Teste") << "  "
+                                               << "01/02/2024"
+                                               << "Teste 01-02-2024.tvq";
+        QTest::newRow("no record, no date") << "Forno"
+                                            << ""
+                                            << "Forno.tvq";
+    }
+
+    void proposedName()
+    {
+        QFETCH(QString, date);
+        ViewerTable table;
+        if (!date.isEmpty()) {
+            table.setCell(1, 1, QStringLiteral("08:00:00"));
+            table.setCell(1, 7, date);
+            table.setCell(2, 7, QStringLiteral("02/02/2024"));
+        }
+        QCOMPARE(proposedTestFileName(FETCHED(QString, name), table), FETCHED(QString, proposed));
+    }
+
+    void remarksKeepTheirLinesApart()
+    {
+        TestHeader header;
+        header[3] = QStringLiteral("linha um\r\nlinha dois\nlinha três\r");
+        TestFileLoss loss;
+        const QByteArray bytes = encodeTestFile(header, ViewerTable(), &loss);
+        QVERIFY(bytes.contains("[CAB4=linha um / linha dois / linha tr\xEAs / ]\r\n"));
+        QVERIFY(!loss.any());
+    }
+
     void lineAndFieldBreaksInTextsCannotCorruptTheFile()
     {
         QTemporaryDir dir;
@@ -213,13 +253,14 @@ private slots:
         table.setCell(1, 2, QStringLiteral("24,7"));
         table.setCell(2, 1, QStringLiteral("08:01"));
         const TestFileLoss loss = saveTestFile(path, header, table);
-        QCOMPARE(loss.headerFields, (std::array<bool, 4>{true, true, true, false}));
+        // A line break in a header field is written as " / ", which loses nothing.
+        QCOMPARE(loss.headerFields, (std::array<bool, 4>{false, true, false, false}));
         QVERIFY(loss.cells);
 
         SharedState state;
         HeaderRecorder viewer;
         QVERIFY(loadTestFile(path, viewer, state));
-        QCOMPARE(viewer.header, (std::array<QString, 4>{"a?b", "c?d", "e?f", "g\th"}));
+        QCOMPARE(viewer.header, (std::array<QString, 4>{"a / b", "c?d", "e / f", "g\th"}));
         QCOMPARE(viewer.cells.value(0), QStringLiteral("08?00"));
         QCOMPARE(viewer.cells.value(1), QStringLiteral("24,7"));
         QCOMPARE(viewer.cells.value(7), QStringLiteral("08:01"));

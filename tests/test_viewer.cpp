@@ -83,6 +83,8 @@ private slots:
 
     void toolbarRefusesWithoutRecords_data();
     void toolbarRefusesWithoutRecords();
+    void keysPressTheToolbar_data();
+    void keysPressTheToolbar();
     void reportOpensWithoutCheck();
     void hookErrorGoesToTheErrorReport();
     void toolbarIcons();
@@ -320,21 +322,28 @@ void ViewerTest::chartTakesPointsInBulk()
 void ViewerTest::toolbarRefusesWithoutRecords_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("records"); // viewerRecordCount
+    QTest::addColumn<int>("shown");   // records in this viewer's table
     QTest::addColumn<bool>("refused");
-    QTest::newRow("save before any test was shown") << "ToolButton2" << 0 << true;
-    QTest::newRow("export before any test was shown") << "ToolButton4" << 0 << true;
-    QTest::newRow("save after a test of 25 records") << "ToolButton2" << 25 << false;
-    QTest::newRow("export after a test of 25 records") << "ToolButton4" << 25 << false;
+    QTest::newRow("save before any test was shown") << "ToolButton2" << 0 << 0 << true;
+    QTest::newRow("export before any test was shown") << "ToolButton4" << 0 << 0 << true;
+    QTest::newRow("save after a test of 25 records") << "ToolButton2" << 25 << 25 << false;
+    QTest::newRow("export after a test of 25 records") << "ToolButton4" << 25 << 25 << false;
+    QTest::newRow("save on an empty viewer after an earlier test") << "ToolButton2" << 25 << 0 << true;
+    QTest::newRow("export on an empty viewer after an earlier test") << "ToolButton4" << 25 << 0 << true;
+    QTest::newRow("a file read in: viewerRecordCount is not asked") << "ToolButton2" << 0 << 3 << false;
 }
 
 void ViewerTest::toolbarRefusesWithoutRecords()
 {
     QFETCH(QString, button);
     QFETCH(int, records);
+    QFETCH(int, shown);
     QFETCH(bool, refused);
     shared().viewerRecordCount = records;
     TForm5 viewer;
+    for (int r = 1; r <= shown; ++r)
+        viewer.setViewerCell(r, 1, QStringLiteral("08:00:00"));
     int saves = 0, exports = 0;
     viewer.onSave = [&] { ++saves; };
     viewer.onExport = [&] { ++exports; };
@@ -353,6 +362,44 @@ void ViewerTest::toolbarRefusesWithoutRecords()
     QCOMPARE(shared().viewerRecordCount, records);
 }
 
+// The keys users try first press the toolbar's buttons; Esc closes.
+void ViewerTest::keysPressTheToolbar_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("pressed");
+    QTest::newRow("Ctrl+S saves") << "Ctrl+S"
+                                  << "save";
+    QTest::newRow("Ctrl+P prints the report") << "Ctrl+P"
+                                              << "report";
+    QTest::newRow("Ctrl+E exports") << "Ctrl+E"
+                                    << "export";
+    QTest::newRow("Esc closes the viewer") << "Esc"
+                                           << "close";
+}
+
+void ViewerTest::keysPressTheToolbar()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, pressed);
+    OpenViewer open;
+    open.viewer->setViewerCell(1, 1, QStringLiteral("08:00:00"));
+    QStringList hooks;
+    open.viewer->onSave = [&] { hooks << "save"; };
+    open.viewer->onPrintReport = [&] { hooks << "report"; };
+    open.viewer->onExport = [&] { hooks << "export"; };
+    open.viewer->show();
+    QApplication::setActiveWindow(open.viewer);
+    QVERIFY(QTest::qWaitForWindowActive(open.viewer));
+    QTest::keySequence(open.viewer, QKeySequence(key));
+    if (pressed == "close") {
+        QVERIFY(hooks.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(open.viewer.isNull(), 5000);
+        QVERIFY(open.mainWindow.isEnabled());
+    } else {
+        QCOMPARE(hooks, QStringList{pressed});
+    }
+}
+
 void ViewerTest::reportOpensWithoutCheck()
 {
     TForm5 viewer; // viewerRecordCount is 0
@@ -364,6 +411,7 @@ void ViewerTest::reportOpensWithoutCheck()
     // Unset hooks: the buttons do nothing.
     viewer.onPrintReport = nullptr;
     shared().viewerRecordCount = 3;
+    viewer.setViewerCell(1, 1, QStringLiteral("08:00:00"));
     QTest::mouseClick(viewer.ToolButton1, Qt::LeftButton);
     QTest::mouseClick(viewer.ToolButton2, Qt::LeftButton);
 }
@@ -372,6 +420,7 @@ void ViewerTest::hookErrorGoesToTheErrorReport()
 {
     shared().viewerRecordCount = 1;
     TForm5 viewer;
+    viewer.setViewerCell(1, 1, QStringLiteral("08:00:00"));
     viewer.onSave = [] { throw std::runtime_error("Disco cheio"); };
     ModalCatcher catcher;
     QTest::mouseClick(viewer.ToolButton2, Qt::LeftButton);
@@ -390,7 +439,9 @@ void ViewerTest::toolbarIcons()
     } buttons[] = {{viewer.ToolButton2, 3, "Salvar dados"},
                    {viewer.ToolButton1, 12, "Imprimir"},
                    {viewer.ToolButton4, 6, "Exportar EXCEL"},
-                   {viewer.ToolButton7, 1, ""}};
+                   {viewer.ToolButton7, 1,
+                    "Subir 10 graus o topo da escala de temperatura do gráfico (a escala deixa de acompanhar os "
+                    "valores)"}};
     for (const auto &b : buttons) {
         QCOMPARE(b.button->toolTip(), QString::fromUtf8(b.toolTip));
         QCOMPARE(b.button->icon().cacheKey() != 0, true);

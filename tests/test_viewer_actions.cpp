@@ -18,9 +18,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -94,12 +96,14 @@ class ViewerActionsTest : public QObject {
     ViewerFileSeams platformSeams;
     int saveDialogs = 0, openDialogs = 0;
     QString savePath, openPath; // what the dialogs answer; empty = cancelled
+    QStringList proposedPaths;  // what the save dialog was opened on
 
     void answerDialogs()
     {
         ViewerFileSeams &seams = viewerFileSeams();
-        seams.chooseSavePath = [this](QWidget *) {
+        seams.chooseSavePath = [this](QWidget *, const QString &proposed) {
             ++saveDialogs;
+            proposedPaths << proposed;
             return savePath;
         };
         seams.chooseOpenPath = [this](QWidget *) {
@@ -128,6 +132,7 @@ private slots:
         shared() = SharedState();
         opener = std::make_shared<RecordingOpener>();
         saveDialogs = openDialogs = 0;
+        proposedPaths.clear();
         savePath.clear();
         openPath.clear();
         answerDialogs();
@@ -188,6 +193,25 @@ private slots:
         QCOMPARE(readAll(savePath), readAll(QFINDTESTDATA("data/tvq/three_records.tvq")));
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"teste.tvq"});
+    }
+
+    // The dialog opens on the test's own name, in the folder of the last save,
+    // which the settings file keeps.
+    void saveProposesTheTestsNameInTheLastFolder()
+    {
+        TForm5 *viewer = openViewer(nullptr);
+        fillAsDownloaded(*viewer);
+        QVERIFY(QDir().mkpath(dir->filePath("medições")));
+        savePath = dir->filePath("medições/forno.tvq");
+        ModalCatcher catcher;
+        QTest::mouseClick(viewer->ToolButton2, Qt::LeftButton);
+        QTest::mouseClick(viewer->ToolButton2, Qt::LeftButton);
+        QCOMPARE(proposedPaths.size(), 2);
+        QCOMPARE(QFileInfo(proposedPaths[0]).fileName(), kHeader[0] + QStringLiteral(" 01-02-2024.tvq"));
+        QVERIFY(QFileInfo(proposedPaths[0]).absolutePath() != dir->filePath("medições"));
+        QCOMPARE(proposedPaths[1], dir->filePath("medições/") + kHeader[0] + QStringLiteral(" 01-02-2024.tvq"));
+        QSettings kept(dir->filePath("config/Tavenor/Quorvin.conf"), QSettings::IniFormat);
+        QCOMPARE(kept.value("UltimaPasta").toString(), dir->filePath("medições"));
     }
 
     void saveCancelledWritesNothing()

@@ -1,5 +1,6 @@
 #include "support/ModalCatcher.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -26,6 +27,13 @@ void ModalCatcher::poll()
     if (!modal)
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        QAbstractButton *yes = box->button(QMessageBox::Yes);
+        QAbstractButton *no = box->button(QMessageBox::No);
+        if (yes && no) {
+            questions << box->text();
+            (!answer || answer(box->text()) ? yes : no)->click();
+            return;
+        }
         boxes.append({box->windowTitle(), box->text(), int(box->icon())});
         box->accept();
         return;
