@@ -44,7 +44,7 @@ struct ComBatch {
     };
 
     TComEvents events;
-    bool readAhead = false; // the event thread did the reading below
+    bool readAhead = false;         // the event thread did the reading below
     uint32_t errorFlags = 0;        // the error step's status read
     Failure errorStepFailure;       // ... when it failed
     uint32_t receiveErrorFlags = 0; // the receive step's status read
