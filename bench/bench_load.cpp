@@ -25,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -54,6 +55,13 @@ QByteArray temperature(int i)
 {
     const int t = 200 + i % 150;
     return QByteArray::number(t / 10) + ',' + QByteArray::number(t % 10);
+}
+
+// The heap in use, as malloc counts it.
+double heapBytes()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks + m.hblkhd);
 }
 
 // A file as the writer makes it, built without the writer.
@@ -128,6 +136,36 @@ void BM_LoadIntoViewer(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * kRecords);
 }
 BENCHMARK(BM_LoadIntoViewer)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);
+
+// page: 1 the table is shown, 2 the chart.
+void BM_LoadedBytesPerRecord(benchmark::State &state)
+{
+    const int page = int(state.range(0));
+    QTemporaryDir dir;
+    const QString small = writeFile(dir, "pequeno.tvq", fileBytes(3));
+    const QString large = writeFile(dir, "teste.tvq", fileBytes(kRecords));
+    bool ok = true;
+    auto heldWhileShown = [&](const QString &path) {
+        TForm5 viewer;
+        viewer.PageControl1->setCurrentIndex(page);
+        viewer.show();
+        ok = loadIntoViewer(viewer, path) && ok;
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(viewer.PageControl1->currentWidget()->grab());
+        return heapBytes();
+    };
+    double perRecord = 0;
+    for (auto _ : state) {
+        const double few = heldWhileShown(small);
+        const double many = heldWhileShown(large);
+        perRecord = (many - few) / (kRecords - 3);
+    }
+    if (!ok)
+        state.SkipWithError("the records were not read");
+    state.counters["bytes_per_record"] = perRecord;
+    state.counters["peak_rss_mb"] = peakRssMb();
+}
+BENCHMARK(BM_LoadedBytesPerRecord)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // "Salvar dados" from a viewer holding the loaded test: encoding, the
 // temporary file, its sync and the rename.

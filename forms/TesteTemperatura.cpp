@@ -56,7 +56,8 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     , scheduler(state, *this, portSelection, windowSlots().viewer)
 {
     ComTerminal1.setComPort(&ComPort1);
-    ComTerminal1.OnChar = [this](QObject *sender, char ch) { ComTerminal1Char(sender, ch); };
+    // What one read returned, byte by byte into the parser as ComTerminal1Char does.
+    ComTerminal1.OnChars = [this](QObject *, QByteArrayView bytes) { scheduler.received(parser, bytes); };
 
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);

@@ -165,7 +165,7 @@ public:
     QTimer Timer1; // polling scheduler
     QTimer Timer2; // port search
     TComPort ComPort1;
-    TComTerminal ComTerminal1; // hands every received byte to ComTerminal1Char
+    TComTerminal ComTerminal1; // hands the received bytes to the parser, read by read
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,6 +5,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/ImageList1.h"
+#include "recordings/ChartEnvelope.h"
 #include "recordings/ViewerTable.h"
 #include "recordings/ViewerTableModel.h"
 
@@ -275,15 +276,20 @@ QWidget *TForm5::buildChartPage()
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
     for (size_t i = 0; i < Series.size(); ++i) {
-        auto *series = new QLineSeries;
-        series->setName(QLatin1StringView(seriesLooks[i].title));
-        series->setPen(QPen(QColor(seriesLooks[i].colour), 1));
-        series->setPointsVisible(false);
-        series->setPointLabelsVisible(false);
-        chart->addSeries(series);
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-        Series[i] = series;
+        auto look = [&](QLineSeries *series) {
+            series->setName(QLatin1StringView(seriesLooks[i].title));
+            series->setPen(QPen(QColor(seriesLooks[i].colour), 1));
+            series->setPointsVisible(false);
+            series->setPointLabelsVisible(false);
+        };
+        Series[i] = new QLineSeries(this);
+        look(Series[i]);
+        auto *drawn = new QLineSeries;
+        look(drawn);
+        chart->addSeries(drawn);
+        drawn->attachAxis(axisX);
+        drawn->attachAxis(axisY);
+        drawnSeries[i] = drawn;
     }
     applyAxisRanges();
 
@@ -456,6 +462,7 @@ void TForm5::flushChart()
         QLineSeries *series = Series[i];
         QList<QPointF> all = series->points();
         mergeSorted(all, points);
+        drawnSeries[i]->replace(chartEnvelope(all, chartEnvelopeRuns));
         series->replace(all);
     }
     lastChartFlushMs = cost.elapsed();

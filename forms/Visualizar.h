@@ -118,6 +118,8 @@ public:
     static constexpr int chartRefreshMs = 250;
     // The chart's hand-overs take at most about 1/chartCostFactor of the time.
     static constexpr int chartCostFactor = 10;
+    // Runs of points a drawn series is reduced to (a plot is narrower).
+    static constexpr int chartEnvelopeRuns = 2000;
 
     // Controls
     QToolBar *ToolBar1 = nullptr;
@@ -137,7 +139,9 @@ public:
     QLineEdit *Edit5 = nullptr;
     QTableView *StringGrid1 = nullptr;
     QChartView *Chart1 = nullptr;
-    std::array<QLineSeries *, 3> Series{}; // Series1 "UMI", Series2 "SEC", Series3 "GLO"
+    // Series1 "UMI", Series2 "SEC", Series3 "GLO": every point. The chart
+    // draws their envelopes (recordings/ChartEnvelope.h), not these.
+    std::array<QLineSeries *, 3> Series{};
     QMenu *PopupMenu1 = nullptr;
     QAction *Imprimir1 = nullptr;
 
@@ -154,6 +158,7 @@ private:
     void flushChart();
     // Appends points to all, which is sorted by x, keeping it sorted.
     static void mergeSorted(QList<QPointF> &all, const QList<QPointF> &points);
+    std::array<QLineSeries *, 3> drawnSeries{}; // what the chart shows of Series
     void applyAxisRanges();
     void showRecordCount();
     void refuseWithoutRecords(const std::function<void()> &hook);

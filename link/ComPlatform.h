@@ -65,7 +65,9 @@ enum class ComWaitResult {
 
 // One open device. Destroying it releases the device if close() was not
 // called. All calls come from the thread that opened it, except waitEvent
-// (the event thread) and raiseStop (any thread).
+// (the event thread), status and read (either thread, one at a time: the
+// event thread reads while some link takes the bytes, the opening thread
+// otherwise) and raiseStop (any thread).
 class ComDevice {
 public:
     virtual ~ComDevice() = default;

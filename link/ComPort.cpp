@@ -279,7 +279,7 @@ bool TCustomComPort::stillOpen(quint64 generation) const
     return connected && device && openCount == generation;
 }
 
-bool TCustomComPort::processBatch(TComEvents batch) noexcept
+bool TCustomComPort::processBatch(const ComBatch &batch) noexcept
 {
     const quint64 generation = openCount;
     if (!stillOpen(generation))
@@ -311,22 +311,33 @@ bool TCustomComPort::processBatch(TComEvents batch) noexcept
 // The steps of a batch in their fixed order. Each step runs only while the
 // port is still the one that was open when the batch began: a handler may
 // close it.
-void TCustomComPort::processSteps(TComEvents batch, quint64 generation)
+void TCustomComPort::processSteps(const ComBatch &batch, quint64 generation)
 {
-    if (batch.testFlag(evError)) {
-        ComStatus st;
-        if (int e = device->status(st))
-            throw EComPort(CError_ClearComFailed, e);
-        checkLineErrors(st.errors);
+    const TComEvents events = batch.events;
+    if (events.testFlag(evError)) {
+        if (batch.readAhead) {
+            if (batch.errorStepFailure)
+                throw EComPort(batch.errorStepFailure.code, batch.errorStepFailure.error);
+            checkLineErrors(batch.errorFlags);
+        } else {
+            ComStatus st;
+            if (int e = device->status(st))
+                throw EComPort(CError_ClearComFailed, e);
+            checkLineErrors(st.errors);
+        }
     }
-    if (batch.testFlag(evRxChar) && stillOpen(generation))
-        receive();
+    if (events.testFlag(evRxChar) && stillOpen(generation)) {
+        if (batch.readAhead)
+            receiveReadAhead(batch, generation);
+        else
+            receive();
+    }
     // evTxEmpty, evBreak, evRing: their events are not used.
     for (TComEvent modemEvent : {evCTS, evDSR})
-        if (batch.testFlag(modemEvent) && stillOpen(generation))
+        if (events.testFlag(modemEvent) && stillOpen(generation))
             readModemLines();
     // evRxFlag: not used.
-    if (batch.testFlag(evRLSD) && stillOpen(generation))
+    if (events.testFlag(evRLSD) && stillOpen(generation))
         readModemLines();
     // evRx80Full: nothing acts on it.
 }
@@ -336,6 +347,18 @@ void TCustomComPort::checkLineErrors(uint32_t flags)
     const TComErrors errors = flagsToErrors(flags, parity.Check());
     if (errors && OnError)
         OnError(this, errors);
+}
+
+void TCustomComPort::receiveReadAhead(const ComBatch &batch, quint64 generation)
+{
+    if (batch.receiveFailure)
+        throw EComPort(batch.receiveFailure.code, batch.receiveFailure.error);
+    if (!batch.bytes.isEmpty())
+        handToLinks(batch.bytes);
+    // The status read clears the error flags: errors that came with these
+    // bytes are reported rather than lost.
+    if (batch.receiveErrorFlags && stillOpen(generation))
+        checkLineErrors(batch.receiveErrorFlags);
 }
 
 void TCustomComPort::receive()
@@ -351,22 +374,27 @@ void TCustomComPort::receive()
             if (int e = device->read(bytes.data(), st.inQueue, got))
                 throw EComPort(CError_ReadFailed, e);
             bytes.truncate(got);
-            if (got > 0 && linksTakeBytes) {
-                if (OnRxBuf)
-                    OnRxBuf(this, bytes.constData(), int(got));
-                const QList<TComLink *> current = links;
-                for (TComLink *link : current)
-                    if (link->OnRxBuf && links.contains(link))
-                        link->OnRxBuf(this, bytes.constData(), int(got));
-            }
+            if (got > 0 && linksTakeBytes)
+                handToLinks(bytes);
         } else {
             OnRxChar(this, int(st.inQueue));
         }
     }
-    // The status read clears the error flags: errors that came with these
-    // bytes are reported rather than lost.
     if (st.errors && stillOpen(generation))
         checkLineErrors(st.errors);
+}
+
+// OnRxBuf, then the links in registration order. A link that a handler
+// unregisters meanwhile gets nothing more.
+void TCustomComPort::handToLinks(const QByteArray &bytes)
+{
+    const int count = int(bytes.size());
+    if (OnRxBuf)
+        OnRxBuf(this, bytes.constData(), count);
+    const QList<TComLink *> current = links;
+    for (TComLink *link : current)
+        if (link->OnRxBuf && links.contains(link))
+            link->OnRxBuf(this, bytes.constData(), count);
 }
 
 void TCustomComPort::readModemLines()

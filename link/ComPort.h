@@ -17,10 +17,12 @@
 #include <QList>
 #include <QObject>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
 class TComThread;
+struct ComBatch;
 
 class TCustomComPort : public QObject {
     Q_OBJECT
@@ -101,10 +103,13 @@ private:
 
     // One batch of line events, on the GUI thread. False when an error
     // ended it; the event thread then ends.
-    bool processBatch(TComEvents batch) noexcept;
-    void processSteps(TComEvents batch, quint64 generation);
+    bool processBatch(const ComBatch &batch) noexcept;
+    void processSteps(const ComBatch &batch, quint64 generation);
     void checkLineErrors(uint32_t flags);
+    // The receive step: reads on this thread, unless the event thread has.
     void receive();
+    void receiveReadAhead(const ComBatch &batch, quint64 generation);
+    void handToLinks(const QByteArray &bytes);
     void readModemLines();
     bool stillOpen(quint64 generation) const;
 
@@ -116,7 +121,9 @@ private:
     bool closing = false;
     quint64 openCount = 0; // tells one opening from the next
     QList<TComLink *> links;
-    bool linksTakeBytes = false;
+    // Some link takes received bytes: the event thread then reads them.
+    // Written on the GUI thread, read by the event thread.
+    std::atomic<bool> linksTakeBytes = false;
 
     TBaudRate baudRate = br19200;
     uint32_t customBaudRate = 19200;

@@ -2,8 +2,11 @@
 
 #include "link/ComPort.h"
 
-TCustomComTerminal::TCustomComTerminal(QObject *parent) : QObject(parent), screen(Rows * Columns, ' ')
+#include <algorithm>
+
+TCustomComTerminal::TCustomComTerminal(QObject *parent) : QObject(parent)
 {
+    screen.fill(' ');
     link.OnRxBuf = [this](QObject *, const char *buffer, int count) { rxBuf(buffer, count); };
 }
 
@@ -27,6 +30,12 @@ void TCustomComTerminal::rxBuf(const char *buffer, int count)
 {
     if (OnStrRecieved)
         OnStrRecieved(this, QByteArray(buffer, count));
+    if (OnChars) {
+        for (int i = 0; i < count; ++i)
+            putChar(buffer[i]);
+        OnChars(this, QByteArrayView(buffer, count));
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         putChar(buffer[i]);
         if (OnChar)
@@ -37,13 +46,16 @@ void TCustomComTerminal::rxBuf(const char *buffer, int count)
 void TCustomComTerminal::ResetScreen()
 {
     screen.fill(' ');
+    top = 0;
     column = 0;
     row = 0;
 }
 
 QByteArray TCustomComTerminal::screenRow(int r) const
 {
-    return screen.mid((r - 1) * Columns, Columns);
+    if (r < 1 || r > Rows)
+        return {};
+    return QByteArray(screen.data() + (top + r - 1) % Rows * Columns, Columns);
 }
 
 void TCustomComTerminal::newLine()
@@ -52,8 +64,9 @@ void TCustomComTerminal::newLine()
         ++row;
         return;
     }
-    screen.remove(0, Columns);
-    screen.append(QByteArray(Columns, ' '));
+    // Scrolls: the top row becomes the new, blank bottom row.
+    top = (top + 1) % Rows;
+    std::fill_n(rowStart(Rows - 1), Columns, ' ');
 }
 
 // A plain teletype: printable bytes (those above 127 too) are written at the
@@ -73,6 +86,6 @@ void TCustomComTerminal::putChar(char ch)
         column = 0;
         newLine();
     }
-    screen[row * Columns + column] = ch;
+    rowStart(row)[column] = ch;
     ++column;
 }

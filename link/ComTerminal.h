@@ -5,13 +5,19 @@
 // characters, control characters, NUL and bytes above 127 alike. Nothing is
 // interpreted, appended or masked. It also keeps an 80 by 24 character
 // screen of its own that is never shown.
+//
+// An owner that would rather not pay a call per byte sets OnChars instead:
+// it gets what one read returned, once those bytes are on the screen, and
+// takes them one by one itself. OnChar is then not called.
 
 #include "link/ComLink.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 
 class TCustomComPort;
@@ -31,6 +37,9 @@ public:
 
     // TChScreenEvent: sender, one byte.
     std::function<void(QObject *sender, char ch)> OnChar;
+    // Sender and the bytes of one read (valid during the call), in place of
+    // OnChar.
+    std::function<void(QObject *sender, QByteArrayView bytes)> OnChars;
     // Each received buffer as one text, before its bytes go to OnChar.
     std::function<void(QObject *sender, const QByteArray &text)> OnStrRecieved;
 
@@ -46,10 +55,14 @@ private:
     void rxBuf(const char *buffer, int count);
     void putChar(char ch);
     void newLine();
+    char *rowStart(int screenRow) { return screen.data() + (top + screenRow) % Rows * Columns; }
 
     TComLink link;
     QPointer<TCustomComPort> port;
-    QByteArray screen; // Rows * Columns blanks
+    // Rows * Columns characters, blank at first. Screen row r is stored at
+    // row (top + r) % Rows, so that scrolling moves no text.
+    std::array<char, Rows * Columns> screen;
+    int top = 0;
     int column = 0;
     int row = 0;
 };

@@ -6,40 +6,116 @@
 #include <QMetaObject>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
-// What the two threads share about the batch in flight.
+namespace {
+
+// The reading of a batch's error and receive steps, in their order: each
+// status read returns and clears the error flags, so both sets travel with
+// the batch. A failure ends the reading where it happened.
+void readAhead(ComDevice &device, ComBatch &b)
+{
+    b.readAhead = true;
+    ComStatus st;
+    if (b.events.testFlag(evError)) {
+        if (int e = device.status(st)) {
+            b.errorStepFailure = {CError_ClearComFailed, e};
+            return;
+        }
+        b.errorFlags = st.errors;
+    }
+    if (!b.events.testFlag(evRxChar))
+        return;
+    if (int e = device.status(st)) {
+        b.receiveFailure = {CError_ClearComFailed, e};
+        return;
+    }
+    b.receiveErrorFlags = st.errors;
+    if (st.inQueue == 0)
+        return;
+    b.bytes.resize(qsizetype(st.inQueue));
+    uint32_t got = 0;
+    if (int e = device.read(b.bytes.data(), st.inQueue, got)) {
+        b.receiveFailure = {CError_ReadFailed, e};
+        b.bytes.clear();
+        return;
+    }
+    b.bytes.truncate(qsizetype(got));
+}
+
+// Bytes and nothing else: such batches may be joined.
+bool onlyBytes(const ComBatch &b)
+{
+    return b.readAhead && b.events == TComEvents(evRxChar) && !b.errorFlags && !b.receiveErrorFlags && !b.failed();
+}
+
+} // namespace
+
+// What the two threads share: the batches handed over and not yet taken.
 struct TComThread::HandOff {
     TCustomComPort *port;
     std::mutex mutex;
     std::condition_variable changed;
-    bool pending = false;    // a batch waits for the GUI thread
-    bool processing = false; // the GUI thread is inside it
+    std::deque<ComBatch> queue;
+    qsizetype queuedBytes = 0;
+    quint64 handedOver = 0;  // batches queued so far (joined ones count once)
+    quint64 processed = 0;   // batches the GUI thread has finished
+    bool posted = false;     // a call to processPending() is on its way
+    bool processing = false; // the GUI thread is inside a batch
     bool failed = false;     // processing raised an error: the thread ends
     bool stopping = false;
-    TComEvents batch;
 
     explicit HandOff(TCustomComPort *port) : port(port) {}
 
-    // GUI thread: processes the pending batch, if any and not already begun.
+    // Event thread, under the lock: queues the batch, joining it to the last
+    // one when both hold only bytes. Returns its number.
+    quint64 push(ComBatch &&b)
+    {
+        queuedBytes += b.bytes.size();
+        if (!queue.empty() && onlyBytes(b) && onlyBytes(queue.back())) {
+            queue.back().bytes.append(b.bytes);
+            return handedOver;
+        }
+        queue.push_back(std::move(b));
+        return ++handedOver;
+    }
+
+    // GUI thread: processes the queued batches in order, unless a batch is
+    // already being processed further up the stack.
     void processPending()
     {
-        TComEvents events;
-        {
-            std::lock_guard lock(mutex);
-            if (!pending || processing)
+        for (;;) {
+            ComBatch b;
+            {
+                std::lock_guard lock(mutex);
+                if (processing || stopping)
+                    return;
+                if (queue.empty()) {
+                    posted = false;
+                    return;
+                }
+                processing = true;
+                b = std::move(queue.front());
+                queue.pop_front();
+                queuedBytes -= b.bytes.size();
+            }
+            const bool ok = port->processBatch(b);
+            {
+                std::lock_guard lock(mutex);
+                processing = false;
+                ++processed;
+                if (!ok) {
+                    failed = true;
+                    queue.clear();
+                    queuedBytes = 0;
+                    posted = false;
+                }
+            }
+            changed.notify_all();
+            if (!ok)
                 return;
-            processing = true;
-            events = batch;
         }
-        const bool ok = port->processBatch(events);
-        {
-            std::lock_guard lock(mutex);
-            processing = false;
-            pending = false;
-            failed = failed || !ok;
-        }
-        changed.notify_all();
     }
 };
 
@@ -69,22 +145,45 @@ void TComThread::run()
             continue;
         {
             std::lock_guard lock(h.mutex);
-            if (h.stopping)
+            if (h.stopping || h.failed)
                 break;
-            h.pending = true;
-            h.batch = maskToEvents(mask);
+        }
+        ComBatch b;
+        b.events = maskToEvents(mask);
+        if (h.port->linksTakeBytes)
+            readAhead(device, b);
+        const bool readHere = b.readAhead;
+        const bool deviceFailed = b.failed();
+        quint64 number;
+        bool post;
+        {
+            std::lock_guard lock(h.mutex);
+            if (h.stopping || h.failed)
+                break;
+            number = h.push(std::move(b));
+            post = !h.posted;
+            h.posted = true;
         }
         // The port as context: if it is destroyed the call is dropped; if
         // this thread is gone by then, the hand-off is too.
-        QMetaObject::invokeMethod(
-            h.port,
-            [weak] {
-                if (auto alive = weak.lock())
-                    alive->processPending();
-            },
-            Qt::QueuedConnection);
+        if (post)
+            QMetaObject::invokeMethod(
+                h.port,
+                [weak] {
+                    if (auto alive = weak.lock())
+                        alive->processPending();
+                },
+                Qt::QueuedConnection);
+        if (deviceFailed)
+            break; // the GUI thread raises the failure; nothing more is read
+        // A batch left unread waits for the GUI thread to read it: poll()
+        // would report the same bytes again.
         std::unique_lock lock(h.mutex);
-        h.changed.wait(lock, [&h] { return !h.pending || h.stopping; });
+        h.changed.wait(lock, [&h, readHere, number] {
+            if (h.stopping || h.failed)
+                return true;
+            return readHere ? h.queuedBytes < MaxQueuedBytes : h.processed >= number;
+        });
         if (h.stopping || h.failed)
             break;
     }
@@ -97,13 +196,7 @@ void TComThread::stop()
     if (!thread.joinable())
         return;
     const std::shared_ptr<HandOff> h = handOff;
-    bool drain;
-    {
-        std::lock_guard lock(h->mutex);
-        drain = h->pending && !h->processing;
-    }
-    if (drain)
-        h->processPending();
+    h->processPending(); // what was handed over, unless called from inside it
     {
         std::lock_guard lock(h->mutex);
         h->stopping = true;

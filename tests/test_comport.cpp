@@ -2,9 +2,13 @@
 // them, the opening and closing sequences, errors, links and the processing
 // of line-event batches.
 
+#include "core/SharedState.h"
 #include "link/ComPort.h"
 #include "link/ComTerminal.h"
+#include "link/ReplyParser.h"
+#include "link/ReplyTurn.h"
 #include "support/FakeComPlatform.h"
+#include "support/RecordingSink.h"
 
 #include <QtTest>
 
@@ -96,6 +100,8 @@ private slots:
     void rxEventWithoutBytesReadsNothing();
     void batchPendingAtCloseIsProcessedFirst();
     void resetScreen();
+    void chunksSplitAnywhereReachTheParserAsBytes();
+    void deviceLostBetweenChunks();
 };
 
 void TestComPort::lineSettings_data()
@@ -561,6 +567,79 @@ void TestComPort::resetScreen()
     QCOMPARE(rig.terminal.screenRow(2), QByteArray(80, ' '));
     QCOMPARE(rig.terminal.cursorColumn(), 1);
     QCOMPARE(rig.terminal.cursorRow(), 1);
+}
+
+namespace {
+
+// What the parser writes for the bytes, fed one by one. Each frame answers a
+// request of its own: the line is taken for a frame's letter when the frame
+// opens on a free line.
+struct ParserRig {
+    SharedState state;
+    RecordingSink sink;
+    ReplyParser parser{state, sink, sink.windows};
+    qsizetype fed = 0;
+    bool colon = false;
+
+    void feed(QByteArrayView bytes)
+    {
+        for (char ch : bytes) {
+            if (colon && state.readyToSend)
+                takeLine(state, QByteArray("@") + (ch == 'W' ? 'M' : ch) + "\r\n");
+            colon = ch == ':';
+            parser.feed(ch);
+        }
+        fed += bytes.size();
+    }
+};
+
+// A live frame, a stored record and a line of noise with NUL and a byte
+// above 127.
+const QByteArray replies = QByteArray(":W25.3D26.1G31.0\r\n:A REG[1000]12/05/24 10:10:30 UMI=24.7\001 SEC=25.1"
+                                      "\001 GLO=30.0\001 FIM C\r\nx\0\xE9\r\n",
+                                      90);
+
+} // namespace
+
+void TestComPort::chunksSplitAnywhereReachTheParserAsBytes()
+{
+    ParserRig reference;
+    reference.feed(replies);
+    QVERIFY(reference.sink.calls.size() > 8);
+    for (qsizetype split = 0; split <= replies.size(); ++split) {
+        Rig rig;
+        ParserRig target;
+        rig.terminal.OnChars = [&](QObject *, QByteArrayView bytes) { target.feed(bytes); };
+        rig.port.Open();
+        rig.device().receive(replies.left(split));
+        rig.device().receive(replies.mid(split));
+        // Woken by the hand-off itself: a polling wait would take most of the test.
+        QDeadlineTimer deadline(5000);
+        while (target.fed < replies.size() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCOMPARE(target.fed, replies.size());
+        QCOMPARE(target.sink.calls, reference.sink.calls);
+        QCOMPARE(rig.terminal.screenRow(2).left(5), QByteArray(":A RE"));
+    }
+}
+
+void TestComPort::deviceLostBetweenChunks()
+{
+    Rig rig;
+    rig.port.Open();
+    rig.terminal.OnChar = [&](QObject *, char ch) { rig.events << QStringLiteral("char %1").arg(ch); };
+    rig.events.clear();
+    rig.device().receive("ab");
+    QTRY_COMPARE(rig.events.size(), 2);
+    // The device goes away with the rest of the reply: the bytes before it
+    // arrived once, the loss is reported as an I/O error, nothing follows.
+    rig.platform->failures.insert(QStringLiteral("read"), EIO);
+    rig.device().receive("cd");
+    QTRY_COMPARE(rig.events.size(), 3);
+    rig.platform->failures.clear();
+    rig.device().receive("ef");
+    QTest::qWait(50);
+    QCOMPARE(rig.events, QStringList({"char a", "char b", QStringLiteral("error %1").arg(int(ceIO), 0, 16)}));
 }
 
 QTEST_GUILESS_MAIN(TestComPort)

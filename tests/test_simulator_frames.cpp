@@ -14,8 +14,10 @@
 
 namespace {
 
-// An expected reply of "" means the meter stays silent.
-constexpr int kSilenceMs = 250;
+// An expected reply of "" means the meter stays silent. A reply that came
+// later than this wait would still show: as the reply to the next request, or
+// in the bytes left over at the end.
+constexpr int kSilenceMs = 100;
 
 struct Exchange {
     QByteArray request;

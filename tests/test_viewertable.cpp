@@ -4,6 +4,7 @@
 // readers see buffered chart points without the chart taking them.
 #include "forms/Avaliacao.h"
 #include "forms/Visualizar.h"
+#include "recordings/ChartEnvelope.h"
 #include "recordings/ViewerTable.h"
 #include "recordings/ViewerTableModel.h"
 
@@ -27,6 +28,8 @@ private slots:
     void recordsArrivingEveryTurnAreAnnouncedAtMostEvery200ms();
     void readersSeeBufferedPointsWithoutTheChartTakingThem();
     void assessmentPageShownAssessesWhatArrivedAtOnce();
+    void chartEnvelope_data();
+    void chartEnvelope();
 };
 
 void ViewerTableTest::cellsReadBackAsWritten_data()
@@ -180,6 +183,44 @@ void ViewerTableTest::assessmentPageShownAssessesWhatArrivedAtOnce()
     // Nothing more is due.
     QTest::qWait(TAvaliacaoPage::RecomputeIntervalMs + 100);
     QCOMPARE(page.recomputeCount(), before + 1);
+}
+
+void ViewerTableTest::chartEnvelope_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<int>("kept"); // -1: every point
+    QTest::newRow("as many points as four per run are drawn as they are") << 40 << 10 << -1;
+    QTest::newRow("a long series keeps at most four points a run") << 100000 << 2000 << 8000;
+    QTest::newRow("a run of one point keeps it once") << 41 << 10 << 41;
+}
+
+// A saw tooth, a spike up and one down: the envelope keeps both ends, the
+// extremes and the x order.
+void ViewerTableTest::chartEnvelope()
+{
+    QFETCH(int, count);
+    QFETCH(int, runs);
+    QFETCH(int, kept);
+    QList<QPointF> points;
+    for (int i = 0; i < count; ++i)
+        points.append(QPointF(i + 1, 20 + i % 7));
+    points[count / 3].setY(99);
+    points[count / 2].setY(-5);
+    const QList<QPointF> drawn = ::chartEnvelope(points, runs);
+    if (kept < 0) {
+        QCOMPARE(drawn, points);
+        return;
+    }
+    QVERIFY(drawn.size() <= kept);
+    QCOMPARE(drawn.first(), points.first());
+    QCOMPARE(drawn.last(), points.last());
+    QVERIFY(drawn.contains(points[count / 3]));
+    QVERIFY(drawn.contains(points[count / 2]));
+    for (qsizetype i = 1; i < drawn.size(); ++i)
+        QVERIFY(drawn[i - 1].x() < drawn[i].x());
+    for (const QPointF &p : drawn)
+        QCOMPARE(points[qsizetype(p.x()) - 1], p); // x is the place + 1
 }
 
 QTEST_MAIN(ViewerTableTest)

@@ -1,17 +1,29 @@
 // Any bytes as a test file: the reader must neither crash nor place anything
 // outside the table, and what it keeps must stay bounded by the input (a
-// record number of 2^31-1 is placed sparsely). The table it filled is then
-// written out again.
+// record number of 2^31-1 is placed sparsely): the heap the filled table
+// holds may grow by at most KeptPerInputByte per input byte. The table is
+// then written out again.
+//
+// Inputs are kept short (scripts/test passes -max_len): the reader's cost
+// grows with the input, and short inputs give the fuzzer many more runs. The
+// per-byte bound above catches memory out of proportion at any length.
 #include "core/SharedState.h"
 #include "core/ViewerSink.h"
 #include "recordings/TestFile.h"
 #include "recordings/ViewerTable.h"
+
+#include <sanitizer/allocator_interface.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
+
+// A record line takes at least 5 bytes ("{R1-" and its line end) and costs
+// a row of the table, its texts and the growth slack of the row store.
+constexpr size_t KeptPerInputByte = 256;
+constexpr size_t KeptAtLeast = 64 * 1024;
 
 struct CheckingViewer : NullViewerSink {
     explicit CheckingViewer(size_t inputSize) : inputSize(inputSize) {}
@@ -47,7 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     SharedState state;
     CheckingViewer viewer(size);
+    const size_t heapBefore = __sanitizer_get_current_allocated_bytes();
     readTestFile(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), viewer, state);
+    const size_t heapAfter = __sanitizer_get_current_allocated_bytes();
+    if (heapAfter > heapBefore && heapAfter - heapBefore > KeptAtLeast + size * KeptPerInputByte)
+        std::abort();
     if (viewer.table.rowCount() > int(viewer.cells) + ViewerTable::InitialRowCount)
         std::abort();
     const QByteArray written = encodeTestFile(viewer.header, viewer.table);
