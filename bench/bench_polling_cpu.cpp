@@ -2,7 +2,9 @@
 // (simulator at 19200 baud): on "Medições" the live poll (one request a
 // second); on "Testes" the test list read ("Ler Testes": "@T", "@R" n per
 // test, "@F", on 10 ms ticks) started again each time it ends, so that the
-// page is measured at work and not idling. CPU time, not wall time, so that a
+// page is measured at work; and "Testes" idle, with nothing to do, where the
+// wake-ups (voluntary context switches of the whole process) are counted
+// too. CPU time, not wall time, so that a
 // loaded machine changes the figure little. The simulator runs in its own
 // process and is not counted. VESTARA_POLL_SECONDS sets the length of each
 // run (default 60).
@@ -26,7 +28,16 @@ double processCpuSeconds()
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void pollFor(benchmark::State &st, bool livePage)
+long processWakeUps()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw;
+}
+
+enum class Page { Medicoes, Testes, TestesIdle };
+
+void pollFor(benchmark::State &st, Page page)
 {
     const int seconds =
         qEnvironmentVariableIsSet("VESTARA_POLL_SECONDS") ? qEnvironmentVariableIntValue("VESTARA_POLL_SECONDS") : 60;
@@ -40,9 +51,9 @@ void pollFor(benchmark::State &st, bool livePage)
     shared() = SharedState();
     TForm1 w;
     w.show();
-    w.PageControl1->setCurrentWidget(livePage ? w.TabSheet1 : w.TabSheet3);
+    w.PageControl1->setCurrentWidget(page == Page::Medicoes ? w.TabSheet1 : w.TabSheet3);
     QTimer again; // "Ler Testes" once more whenever the last read has ended
-    if (!livePage) {
+    if (page == Page::Testes) {
         QObject::connect(&again, &QTimer::timeout, &w, [&w] {
             if (!shared().sequenceActive)
                 w.LerTestes1Click();
@@ -55,10 +66,12 @@ void pollFor(benchmark::State &st, bool livePage)
         settle.exec();
         const int requestsBefore = int(sim.requests().size());
         const double cpu0 = processCpuSeconds();
+        const long wakeUps0 = processWakeUps();
         QEventLoop loop;
         QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
         loop.exec();
         const double cpu = processCpuSeconds() - cpu0;
+        st.counters["wakeups_per_second"] = double(processWakeUps() - wakeUps0) / seconds;
         st.SetIterationTime(seconds);
         st.counters["cpu_percent"] = 100.0 * cpu / seconds;
         st.counters["cpu_seconds"] = cpu;
@@ -68,15 +81,20 @@ void pollFor(benchmark::State &st, bool livePage)
 
 void BM_PollingCpuMedicoes(benchmark::State &st)
 {
-    pollFor(st, true);
+    pollFor(st, Page::Medicoes);
 }
 void BM_PollingCpuTestes(benchmark::State &st)
 {
-    pollFor(st, false);
+    pollFor(st, Page::Testes);
+}
+void BM_PollingCpuTestesIdle(benchmark::State &st)
+{
+    pollFor(st, Page::TestesIdle);
 }
 
 BENCHMARK(BM_PollingCpuMedicoes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_PollingCpuTestes)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_PollingCpuTestesIdle)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
 
