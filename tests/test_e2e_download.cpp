@@ -13,6 +13,7 @@
 
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -234,6 +235,31 @@ private slots:
         QCOMPARE(w->TreeView1->topLevelItem(2)->text(0), QStringLiteral("Teste 3 -> Registros = 400"));
         QCOMPARE(sequenceRequests(sim).mid(after.size()),
                  (QByteArrayList{"@T\r\n", "@R0\r\n", "@R1\r\n", "@R2\r\n", "@F\r\n"}));
+    }
+
+    // After "Memória apagada..." the tree, "Realizados" and the memory gauge
+    // show the empty meter: the list is read again, no erased test remains
+    // to be double-clicked.
+    void erasingTheMemoryShowsTheEmptyMeter()
+    {
+        SimulatorProcess sim;
+        QVERIFY(sim.start({"--sizes", "10,0,25", "--memory", "100"}));
+        auto w = mainWindow(sim);
+        QVERIFY(w);
+        QVERIFY(readTestList(*w, 3));
+        QCOMPARE(w->Edit2->text(), QStringLiteral("3"));
+        ModalCatcher boxes;
+        boxes.entries = QStringList{"k4lt0x"};
+        w->Apagarmemria1->trigger();
+        QTRY_COMPARE(boxes.texts(), QStringList{"Memória apagada..."});
+        QTRY_VERIFY_WITH_TIMEOUT(sequenceRequests(sim).endsWith("@F\r\n") &&
+                                     w->statusText(2) == QStringLiteral("Leitura finalizada."),
+                                 10000);
+        QCOMPARE(w->TreeView1->topLevelItemCount(), 1); // a meter without tests still answers for test 0
+        QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
+        QCOMPARE(w->Edit2->text(), QStringLiteral("0"));
+        QCOMPARE(w->ProgressBar1->value(), 100); // all of the memory free
+        QCOMPARE(sequenceRequests(sim).mid(5), (QByteArrayList{"@X\r\n", "@T\r\n", "@R0\r\n", "@F\r\n"}));
     }
 
     // The meter goes away after 8 records: the viewer stays with them and its
