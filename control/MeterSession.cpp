@@ -15,8 +15,8 @@ MeterSession::MeterSession(SharedState &state, MeterView &view, WindowSlots &win
     comTerminal.OnChars = [this](QObject *, QByteArrayView bytes) { received(bytes); };
     timer1.setInterval(PollScheduler::IntervalAtStart);
     timer2.setInterval(100);
-    QObject::connect(&timer1, &QTimer::timeout, &timer1, [this] { tick(); });
-    QObject::connect(&timer2, &QTimer::timeout, &timer2, [this] { searchStep(); });
+    QObject::connect(&timer1, &QTimer::timeout, &timer1, [this] { this->view.runTimerWork([this] { tick(); }); });
+    QObject::connect(&timer2, &QTimer::timeout, &timer2, [this] { this->view.runTimerWork([this] { searchStep(); }); });
 }
 
 MeterSession::~MeterSession()

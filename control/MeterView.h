@@ -35,4 +35,7 @@ public:
     {
         QMetaObject::invokeMethod(context, std::move(work), Qt::QueuedConnection);
     }
+    // Runs the work of a timer's tick; the main window runs it inside its
+    // error boundary.
+    virtual void runTimerWork(const std::function<void()> &work) { work(); }
 };

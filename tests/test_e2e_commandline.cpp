@@ -55,6 +55,15 @@ class EndToEndCommandLineTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> config;
 
+    // The simulator with `fault`, COM<comNumber> mapped to it and "Porta" 1.
+    bool startMeter(SimulatorProcess &sim, const QStringList &fault = {}, int comNumber = 1, int replyTimeoutMs = 0)
+    {
+        if (sim.start(meter + fault) && sim.writeSettings(config->path(), comNumber, 1, replyTimeoutMs))
+            return true;
+        qWarning("%s", qPrintable(sim.errorText()));
+        return false;
+    }
+
 private slots:
     void init()
     {
@@ -66,8 +75,7 @@ private slots:
     void listsTheTestsAndTheMemory()
     {
         SimulatorProcess sim;
-        QVERIFY2(sim.start(meter), qPrintable(sim.errorText()));
-        QVERIFY(sim.writeSettings(config->path(), 1, 1));
+        QVERIFY(startMeter(sim));
         const ClientRun run = runClientToEnd({"--listar"}, config->path());
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.out.startsWith("Teste 1: 10 registros\nTeste 2: 0 registros\nTeste 3: 30 registros\nMemória: "),
@@ -81,8 +89,7 @@ private slots:
     void downloadsTheFileSalvarDadosWrites()
     {
         SimulatorProcess sim;
-        QVERIFY2(sim.start(meter), qPrintable(sim.errorText()));
-        QVERIFY(sim.writeSettings(config->path(), 2, 1));
+        QVERIFY(startMeter(sim, {}, 2));
         const QString cli = config->filePath("linha de comando.tvq");
         const ClientRun run = runClientToEnd({"--baixar", "3", "--saida", cli, "--porta", "COM2"}, config->path());
         QCOMPARE(run.exitCode, 0);
@@ -99,8 +106,7 @@ private slots:
     void aSilentMeterEndsTheDownloadWithStatusOne()
     {
         SimulatorProcess sim;
-        QVERIFY2(sim.start(meter + QStringList{"--silent-after", "8"}), qPrintable(sim.errorText()));
-        QVERIFY(sim.writeSettings(config->path(), 1, 1, 200));
+        QVERIFY(startMeter(sim, {"--silent-after", "8"}, 1, 200));
         const QString path = config->filePath("t.tvq");
         const ClientRun run = runClientToEnd({"--baixar", "3", "--saida", path}, config->path());
         QCOMPARE(run.exitCode, 1);
@@ -113,8 +119,7 @@ private slots:
     void setsTheClock()
     {
         SimulatorProcess sim;
-        QVERIFY2(sim.start(meter), qPrintable(sim.errorText()));
-        QVERIFY(sim.writeSettings(config->path(), 1, 1));
+        QVERIFY(startMeter(sim));
         const ClientRun run = runClientToEnd({"--relogio"}, config->path());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QStringLiteral("Relógio ajustado.\n"));
