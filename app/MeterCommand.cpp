@@ -17,7 +17,7 @@ namespace {
 
 // The session's window: it shows nothing, keeps what the command prints and
 // follows the sequences to their end.
-class HeadlessMeter : public MeterView, public SettingsUi {
+class HeadlessMeter : public MeterView {
 public:
     HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform)
         : line(line)
@@ -83,7 +83,7 @@ private:
 
 int HeadlessMeter::run()
 {
-    session.start(*this, line.portNumber);
+    session.start(line.portNumber);
     if (!session.port().Connected()) {
         const QString hint = panels[int(StatusPanel::Activity)];
         fail(hint.isEmpty() ? QStringLiteral("Não foi possível abrir a porta COM%1.").arg(state.portNumber) : hint);

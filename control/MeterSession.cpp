@@ -24,9 +24,9 @@ MeterSession::~MeterSession()
     comTerminal.OnChars = nullptr;
 }
 
-void MeterSession::start(SettingsUi &ui, int portNumber)
+void MeterSession::start(int portNumber)
 {
-    startSession(s, ui, *this, portSelection, portNumber);
+    startSession(s, view, *this, portSelection, portNumber);
     timer1.start();
 }
 

@@ -22,8 +22,6 @@
 
 #include <memory>
 
-class SettingsUi;
-
 class MeterSession : private SchedulerHost, private PortSelectionView {
 public:
     // The port uses the operating system's serial devices unless a platform
@@ -34,10 +32,10 @@ public:
     MeterSession(const MeterSession &) = delete;
     MeterSession &operator=(const MeterSession &) = delete;
 
-    // Resets the link state, reads the settings (messages through ui), opens
-    // the stored port, or portNumber (1..96) when one is given, and starts the
-    // poll timer.
-    void start(SettingsUi &ui, int portNumber = 0);
+    // Resets the link state, reads the settings (messages through the view),
+    // opens the stored port, or portNumber (1..96) when one is given, and
+    // starts the poll timer.
+    void start(int portNumber = 0);
     // Stops both timers and closes the port (an error is logged).
     void stop() noexcept;
 

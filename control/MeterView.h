@@ -1,12 +1,14 @@
 #pragma once
 // What the meter session shows: the status bar, the live values, the test
 // list and the download progress, the menus a sequence locks and the meter's
-// messages. The main window implements it, and so does the command line's
-// host, which shows nothing but prints what it needs. The poll and search
-// timers and the terminal are the session's own and are not here.
+// messages, and what reading the settings has to tell. The main window
+// implements it, and so does the command line's host, which shows nothing but
+// prints what it needs. The poll and search timers and the terminal are the
+// session's own and are not here.
 
 #include "control/LiveDisplay.h"
 #include "core/MainWindowSink.h"
+#include "core/Settings.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -14,7 +16,7 @@
 
 #include <functional>
 
-class MeterView : public MainWindowSink, public LiveReadingsView {
+class MeterView : public MainWindowSink, public LiveReadingsView, public SettingsUi {
 public:
     virtual bool liveReadingsPageShown() = 0;             // live polling runs only then
     virtual void setOptionsMenuEnabled(bool enabled) = 0; // "Opções"

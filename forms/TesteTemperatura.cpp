@@ -309,7 +309,7 @@ void TForm1::FormCreate()
     for (QLabel *label : {Label6, Label7, Label8, Label9, Label10, Label11})
         label->clear();
     TreeView1->clear();
-    meter.start(*this); // and Timer1 with it
+    meter.start(); // and Timer1 with it
     Image2->hide();
     Image4->show();
     setWindowTitle(kCaption);

@@ -2,10 +2,9 @@
 // The main window: pages "Medições" and "Testes", the main menu and the status
 // bar. It owns the controls and forwards their events to the logic in the
 // libraries; the link to the meter (port, terminal, parser, scheduler, port
-// selection, Timer1 and Timer2) is its meter session's. It is the session's
-// view and the settings' messages. The viewer and the dialogs are reached
-// through their window slots (forms/Forms.h), commands through the session's
-// scheduler.
+// selection, Timer1 and Timer2) is its meter session's, and the window is
+// the session's one view. The viewer and the dialogs are reached through their
+// window slots (forms/Forms.h), commands through the session's scheduler.
 
 #include "control/MeterSession.h"
 #include "control/MeterView.h"
@@ -36,7 +35,7 @@ class TVrLabel;
 class TVrProgressBar;
 class TvrThermoMeter;
 
-class TForm1 : public QMainWindow, public MeterView, public SettingsUi {
+class TForm1 : public QMainWindow, public MeterView {
     Q_OBJECT
 public:
     // The port uses the operating system's serial devices unless a platform
