@@ -1,9 +1,47 @@
 #include "app/CommandLine.h"
 
+#include <QRegularExpression>
+
+namespace {
+
+CommandLine error(const QString &message)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.message = message;
+    return line;
+}
+
+// "COM3", "com3" or "3": 1..96; 0 when it is none of these.
+int portNumber(const QString &text)
+{
+    static const QRegularExpression shape(QStringLiteral("^(?:[Cc][Oo][Mm])?([0-9]{1,2})$"));
+    const QRegularExpressionMatch m = shape.match(text);
+    const int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+    return n >= 1 && n <= 96 ? n : 0;
+}
+
+// The checks that need every argument read.
+CommandLine finish(CommandLine line, bool portGiven)
+{
+    if (line.meterCommand() && !line.testFile.isEmpty())
+        return error(QStringLiteral("Um arquivo de teste não pode ser aberto junto com um comando do medidor."));
+    if (portGiven && !line.meterCommand())
+        return error(QStringLiteral("--porta só vale com --listar, --baixar ou --relogio."));
+    if (!line.outputFile.isEmpty() && line.action != CommandLine::Action::DownloadTest)
+        return error(QStringLiteral("--saida só vale com --baixar."));
+    if (line.action == CommandLine::Action::DownloadTest && line.outputFile.isEmpty())
+        return error(QStringLiteral("--baixar precisa de --saida ARQUIVO.tvq."));
+    return line;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine line;
     bool optionsEnded = false;
+    bool portGiven = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args[i];
         if (!optionsEnded && arg == QLatin1String("--")) {
@@ -18,32 +56,73 @@ CommandLine parseCommandLine(const QStringList &args)
             line.action = CommandLine::Action::Version;
             return line;
         }
-        // A lone "-" is not a file name we can open; anything else starting
-        // with "-" is an option we do not know.
         if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
-            line.action = CommandLine::Action::Error;
-            line.message = QStringLiteral("Opção desconhecida: %1").arg(arg);
-            return line;
+            const bool command = arg == QLatin1String("--listar") || arg == QLatin1String("--baixar") ||
+                                 arg == QLatin1String("--relogio");
+            const bool takesValue =
+                arg == QLatin1String("--baixar") || arg == QLatin1String("--saida") || arg == QLatin1String("--porta");
+            // A lone "-" is not a file name we can open; anything else
+            // starting with "-" is an option we do not know.
+            if (!command && !takesValue)
+                return error(QStringLiteral("Opção desconhecida: %1").arg(arg));
+            if (command && line.meterCommand())
+                return error(QStringLiteral("Só um comando do medidor de cada vez: --listar, --baixar ou --relogio."));
+            QString value;
+            if (takesValue) {
+                if (++i >= args.size())
+                    return error(QStringLiteral("Falta o valor de %1.").arg(arg));
+                value = args[i];
+            }
+            if (arg == QLatin1String("--listar")) {
+                line.action = CommandLine::Action::ListTests;
+            } else if (arg == QLatin1String("--relogio")) {
+                line.action = CommandLine::Action::SetClock;
+            } else if (arg == QLatin1String("--baixar")) {
+                static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+                line.testNumber = digits.match(value).hasMatch() ? value.toInt() : 0;
+                if (line.testNumber < 1)
+                    return error(QStringLiteral("Número de teste inválido: %1 (o primeiro teste é 1).").arg(value));
+                line.action = CommandLine::Action::DownloadTest;
+            } else if (arg == QLatin1String("--saida")) {
+                if (value.isEmpty())
+                    return error(QStringLiteral("Falta o valor de --saida."));
+                line.outputFile = value;
+            } else {
+                line.portNumber = portNumber(value);
+                if (line.portNumber == 0)
+                    return error(QStringLiteral("Porta inválida: %1 (use COM1 a COM96).").arg(value));
+                portGiven = true;
+            }
+            continue;
         }
-        if (!line.testFile.isEmpty()) {
-            line.action = CommandLine::Action::Error;
-            line.message = QStringLiteral("Só um arquivo de teste pode ser aberto de cada vez.");
-            return line;
-        }
+        if (!line.testFile.isEmpty())
+            return error(QStringLiteral("Só um arquivo de teste pode ser aberto de cada vez."));
         line.testFile = arg;
     }
-    return line;
+    return finish(line, portGiven);
 }
 
 QString helpText()
 {
     return QStringLiteral("Uso: vestara [opções] [arquivo.tvq]\n"
+                          "       vestara --listar [--porta COMn]\n"
+                          "       vestara --baixar N --saida ARQUIVO.tvq [--porta COMn]\n"
+                          "       vestara --relogio [--porta COMn]\n"
                           "Cliente do medidor de estresse térmico (IBUTG) Tavenor: leituras ao vivo,\n"
                           "testes armazenados, arquivos de teste, relatórios e configuração do medidor.\n"
                           "\n"
                           "Opções:\n"
                           "  -h, --help       mostra esta ajuda e sai\n"
                           "  -v, --version    mostra a versão e sai\n"
+                          "\n"
+                          "Comandos do medidor (sem janela):\n"
+                          "  --listar         lista os testes do medidor e o uso da memória\n"
+                          "  --baixar N       baixa o teste N (o primeiro é 1) para o arquivo de --saida\n"
+                          "  --saida ARQUIVO  o arquivo de teste (.tvq) que --baixar grava\n"
+                          "  --relogio        acerta o relógio do medidor pelo do computador\n"
+                          "  --porta COMn     a porta serial; sem ela, a das configurações\n"
+                          "  Saída: 0 feito, 1 o medidor não respondeu ou o teste não veio inteiro,\n"
+                          "  2 erro de uso.\n"
                           "\n"
                           "Argumentos:\n"
                           "  arquivo.tvq      teste gravado a abrir no visualizador ao iniciar\n"

@@ -1,12 +1,15 @@
 #include "app/CommandLine.h"
+#include "app/MeterCommand.h"
 #include "forms/ErrorReport.h"
 #include "forms/TesteTemperatura.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTextStream>
 #include <QTimer>
 
 #include <csignal>
@@ -96,7 +99,8 @@ int main(int argc, char **argv)
     // whatever it had not saved.
     std::signal(SIGXFSZ, SIG_IGN);
 
-    // Read before the window system starts: --help and --version need no display.
+    // Read before the window system starts: --help, --version and the meter
+    // commands need no display.
     const CommandLine line = parseCommandLine(arguments(argc, argv));
     switch (line.action) {
     case CommandLine::Action::Help: print(stdout, helpText()); return 0;
@@ -104,6 +108,15 @@ int main(int argc, char **argv)
     case CommandLine::Action::Error:
         print(stderr, line.message + QStringLiteral("\nUse --help para ver as opções.\n"));
         return 2;
+    case CommandLine::Action::ListTests:
+    case CommandLine::Action::DownloadTest:
+    case CommandLine::Action::SetClock: {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("VESTARA"));
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runMeterCommand(line, out, err);
+    }
     case CommandLine::Action::Run: break;
     }
 

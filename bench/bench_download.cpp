@@ -112,7 +112,7 @@ template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const 
     w.PageControl1->setCurrentWidget(w.TabSheet3);
     w.show();
     qint64 received = 0;
-    w.ComTerminal1.OnStrRecieved = [&received](QObject *, const QByteArray &text) { received += text.size(); };
+    w.session().terminal().OnStrRecieved = [&received](QObject *, const QByteArray &text) { received += text.size(); };
 
     w.LerTestes1->trigger();
     if (!runUntil([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000)) {

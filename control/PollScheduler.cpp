@@ -5,13 +5,6 @@
 #include "link/ReplyParser.h"
 #include "link/ReplyTurn.h"
 
-namespace {
-
-const QString noReplyText = QStringLiteral("Sem resposta do medidor");
-const QString finishedText = QStringLiteral("Leitura finalizada.");
-
-} // namespace
-
 void PollScheduler::Timer1Timer()
 {
     watchReply();
@@ -106,7 +99,7 @@ void PollScheduler::replyArrived()
     retries = 0;
     if (noReplyShown) {
         noReplyShown = false;
-        if (host.statusText(StatusPanel::Activity) == noReplyText)
+        if (host.statusText(StatusPanel::Activity) == noReplyNotice)
             host.setStatusText(StatusPanel::Activity, activityBeforeNotice);
     }
 }
@@ -123,7 +116,7 @@ void PollScheduler::replyTimedOut()
         activityBeforeNotice = host.statusText(StatusPanel::Activity);
         noReplyShown = true;
     }
-    host.setStatusText(StatusPanel::Activity, noReplyText);
+    host.setStatusText(StatusPanel::Activity, noReplyNotice);
     if (step == noStep || !s.sequenceActive)
         return;
     if (retries < maxRetries) {
@@ -169,15 +162,15 @@ void PollScheduler::interruptSequence(int32_t step, Cause cause)
     }
     if (step == Download || step == DownloadHeader || step == DownloadRecord || step == DownloadFetch)
         viewer.get().appendViewerCaption(QStringLiteral(" - %1 Registros (interrompido)").arg(s.recordIndex));
-    const QString why = cause == Cause::NoReply ? QStringLiteral("sem resposta do medidor")
-                                                : QStringLiteral("medidor desconectado");
+    const QString why =
+        cause == Cause::NoReply ? QStringLiteral("sem resposta do medidor") : QStringLiteral("medidor desconectado");
     host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura interrompida %1: %2.").arg(where, why));
 }
 
 void PollScheduler::startSequence(Step firstStep)
 {
     endSequence();
-    finishText = finishedText;
+    finishText = finishedNotice;
     s.downloadStep = firstStep;
     s.sequenceActive = true;
     host.setPollInterval(IntervalWaiting);

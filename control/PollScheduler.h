@@ -69,6 +69,10 @@ public:
 
     // How often a sequence sends a timed-out request again before it ends.
     static constexpr int maxRetries = 3;
+    // Panel 2 while a request has gone unanswered past the time-out.
+    static inline const QString noReplyNotice = QStringLiteral("Sem resposta do medidor");
+    // Panel 2 once a sequence has ended whole.
+    static inline const QString finishedNotice = QStringLiteral("Leitura finalizada.");
 
     PollScheduler(SharedState &state, SchedulerHost &host, CommandSender &sender, ViewerSlot &viewer)
         : s(state)

@@ -5,7 +5,7 @@
 #include "link/ReplyParser.h"
 #include "link/ReplyTurn.h"
 
-void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports)
+void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports, int portNumber)
 {
     state.replyState = ReplyParser::Idle;
     state.pollIndex = 0;
@@ -15,6 +15,8 @@ void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, P
     state.sequenceActive = false;
     freeLine(state);
     readSettings(state, ui);
+    if (portNumber != 0)
+        state.portNumber = portNumber;
     view.setStatusText(StatusPanel::Port, QStringLiteral("Comm%1").arg(state.portNumber));
     view.setPortChecked(state.portNumber >= 1 && state.portNumber <= 4 ? state.portNumber : 0);
     ports.openStoredPort();

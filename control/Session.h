@@ -31,8 +31,10 @@ private:
 // Resets the parser, the poll and the search, reads the settings (messages
 // through ui), shows the stored port ("Comm" + number) with its menu item
 // checked (none outside 1..4), and opens it; a port that does not open leaves
-// every item unchecked.
-void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports);
+// every item unchecked. A portNumber other than 0 takes the place of the
+// stored one for this run (the command line's --porta); it is not stored.
+void startSession(SharedState &state, SettingsUi &ui, PortSelectionView &view, PortSelection &ports,
+                  int portNumber = 0);
 
 // Closes the port (an error is logged) and writes the settings. A write that
 // fails is reported through the saver and the run ends all the same: the

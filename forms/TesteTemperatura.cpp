@@ -9,8 +9,8 @@
 #include "forms/InputBox.h"
 #include "forms/Notice.h"
 #include "forms/Taxa.h"
-#include "forms/Visualizar.h"
 #include "forms/ViewerActions.h"
+#include "forms/Visualizar.h"
 #include "link/Commands.h"
 #include "link/ConfigCommands.h"
 #include "widgets/TVrLabel.h"
@@ -49,16 +49,10 @@ QLabel *fixedLabel(QWidget *parent, const QString &text, QRect geometry)
 
 TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     : QMainWindow(parent)
-    , ComPort1(nullptr, std::move(platform))
     , state(shared())
-    , portSelection(state, ComPort1, *this)
-    , parser(state, *this, windowSlots())
-    , scheduler(state, *this, portSelection, windowSlots().viewer)
+    , meter(state, *this, windowSlots(), std::move(platform))
+    , scheduler(meter.scheduler())
 {
-    ComTerminal1.setComPort(&ComPort1);
-    // What one read returned, byte by byte into the parser as ComTerminal1Char does.
-    ComTerminal1.OnChars = [this](QObject *, QByteArrayView bytes) { scheduler.received(parser, bytes); };
-
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -84,11 +78,7 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     setCentralWidget(central);
     buildStatusBar();
 
-    Timer1.setInterval(PollScheduler::IntervalAtStart);
-    Timer2.setInterval(100);
-    // Every slot runs inside the error boundary.
-    connect(&Timer1, &QTimer::timeout, this, guarded(this, [this] { Timer1Timer(); }));
-    connect(&Timer2, &QTimer::timeout, this, guarded(this, [this] { portSelection.Timer2Timer(); }));
+    // Every slot runs inside the error boundary (the timers' too: runTimerWork).
     connect(Senhas1, &QAction::triggered, this, guarded(this, [this] { Senhas1Click(); }));
     connect(Sair1, &QAction::triggered, this, guarded(this, [this] { close(); }));
     connect(Apagarmemria1, &QAction::triggered, this, guarded(this, [this] { Apagarmemria1Click(); }));
@@ -98,9 +88,9 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     connect(AjustarOFFSET1, &QAction::triggered, this, guarded(this, [this] { AjustarOFFSET1Click(); }));
     QAction *const portItems[] = {Comm11, Comm21, Comm31, Comm41};
     for (int k = 1; k <= 4; ++k)
-        connect(portItems[k - 1], &QAction::triggered, this, guarded(this, [this, k] { portSelection.CommClick(k); }));
-    connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Procurar1Click(); }));
-    connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { portSelection.Desconectar1Click(); }));
+        connect(portItems[k - 1], &QAction::triggered, this, guarded(this, [this, k] { CommClick(k); }));
+    connect(Procurar1, &QAction::triggered, this, guarded(this, [this] { Procurar1Click(); }));
+    connect(Desconectar1, &QAction::triggered, this, guarded(this, [this] { Desconectar1Click(); }));
     connect(LerTestes1, &QAction::triggered, this, guarded(this, [this] { LerTestes1Click(); }));
     // A double-click anywhere on the tree, or Enter, downloads the selected test.
     TreeView1->viewport()->installEventFilter(this);
@@ -117,7 +107,6 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
             w->installEventFilter(this);
 
     FormCreate();
-    Timer1.start();
 }
 
 TForm1::~TForm1()
@@ -320,7 +309,7 @@ void TForm1::FormCreate()
     for (QLabel *label : {Label6, Label7, Label8, Label9, Label10, Label11})
         label->clear();
     TreeView1->clear();
-    startSession(state, *this, *this, portSelection);
+    meter.start(); // and Timer1 with it
     Image2->hide();
     Image4->show();
     setWindowTitle(kCaption);
@@ -328,7 +317,37 @@ void TForm1::FormCreate()
 
 void TForm1::Timer1Timer()
 {
-    scheduler.Timer1Timer();
+    meter.tick();
+}
+
+void TForm1::Timer2Timer()
+{
+    meter.searchStep();
+}
+
+void TForm1::Procurar1Click()
+{
+    meter.ports().Procurar1Click();
+}
+
+void TForm1::Desconectar1Click()
+{
+    meter.ports().Desconectar1Click();
+}
+
+void TForm1::CommClick(int k)
+{
+    meter.ports().CommClick(k);
+}
+
+void TForm1::ComPort1AfterOpen()
+{
+    meter.ports().ComPort1AfterOpen();
+}
+
+void TForm1::ComPort1AfterClose()
+{
+    meter.ports().ComPort1AfterClose();
 }
 
 void TForm1::Senhas1Click()
@@ -474,7 +493,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormClose()
 {
     closeDialogs();
-    endSession(state, settingsSaver, portSelection);
+    endSession(state, settingsSaver, meter.ports());
 }
 
 void TForm1::closeDialogs()
@@ -494,12 +513,12 @@ QString TForm1::statusText(StatusPanel panel) const
 
 CommandSender &TForm1::commandSender()
 {
-    return portSelection;
+    return meter.ports();
 }
 
 void TForm1::ComTerminal1Char(QObject *, char ch)
 {
-    scheduler.received(parser, ch);
+    meter.received(QByteArrayView(&ch, 1));
 }
 
 QLabel *TForm1::maxMinLabel(MaxMinLabel label) const
@@ -547,20 +566,9 @@ bool TForm1::liveReadingsPageShown()
     return PageControl1->currentWidget() == TabSheet1;
 }
 
-void TForm1::resetTerminalScreen()
-{
-    ComTerminal1.ResetScreen();
-}
-
 void TForm1::setOptionsMenuEnabled(bool enabled)
 {
     Opes1->setEnabled(enabled);
-}
-
-void TForm1::setPollInterval(int milliseconds)
-{
-    if (Timer1.interval() != milliseconds)
-        Timer1.setInterval(milliseconds);
 }
 
 void TForm1::clearTestTree()
@@ -602,6 +610,11 @@ void TForm1::postStep(QObject *context, std::function<void()> work)
     QMetaObject::invokeMethod(context, guarded(this, std::move(work)), Qt::QueuedConnection);
 }
 
+void TForm1::runTimerWork(const std::function<void()> &work)
+{
+    runGuarded(work);
+}
+
 TVrLabel *TForm1::valueLabel(ValueLabel label) const
 {
     switch (label) {
@@ -641,14 +654,6 @@ void TForm1::setPortChecked(int k)
     QAction *const items[] = {Comm11, Comm21, Comm31, Comm41};
     for (int i = 0; i < 4; ++i)
         items[i]->setChecked(i + 1 == k);
-}
-
-void TForm1::setSearchTimerEnabled(bool enabled)
-{
-    if (enabled)
-        Timer2.start();
-    else
-        Timer2.stop();
 }
 
 void TForm1::plainMessage(const QString &text)

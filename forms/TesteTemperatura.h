@@ -1,27 +1,21 @@
 #pragma once
-// The main window: pages "Medições" and "Testes", the main menu, the status
-// bar, the two timers. It owns the controls and forwards their events to the
-// logic in the libraries. It implements only its own sinks: what the reply
-// parser, the scheduler, the port selection, the live display and the settings
-// write into the main window. The viewer and the dialogs are reached through
-// their window slots (forms/Forms.h), commands through commandSender().
+// The main window: pages "Medições" and "Testes", the main menu and the status
+// bar. It owns the controls and forwards their events to the logic in the
+// libraries; the link to the meter (port, terminal, parser, scheduler, port
+// selection, Timer1 and Timer2) is its meter session's, and the window is
+// the session's one view. The viewer and the dialogs are reached through their
+// window slots (forms/Forms.h), commands through the session's scheduler.
 
-#include "control/LiveDisplay.h"
-#include "control/PollScheduler.h"
-#include "control/PortSelection.h"
+#include "control/MeterSession.h"
+#include "control/MeterView.h"
 #include "control/ProtectedCommands.h"
 #include "control/Session.h"
-#include "core/MainWindowSink.h"
 #include "core/Settings.h"
 #include "core/SharedState.h"
-#include "link/ComPort.h"
-#include "link/ComTerminal.h"
-#include "link/ReplyParser.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QMainWindow>
-#include <QTimer>
 
 #include <memory>
 
@@ -41,11 +35,7 @@ class TVrLabel;
 class TVrProgressBar;
 class TvrThermoMeter;
 
-class TForm1 : public QMainWindow,
-               public MainWindowSink,
-               public SchedulerHost,
-               public PortSelectionView,
-               public SettingsUi {
+class TForm1 : public QMainWindow, public MeterView {
     Q_OBJECT
 public:
     // The port uses the operating system's serial devices unless a platform
@@ -60,6 +50,10 @@ public:
     QString statusText(StatusPanel panel) const override;
     QString statusText(int panel) const { return statusText(StatusPanel(panel)); }
 
+    // The link to the meter: ComPort1 is session().port(), ComTerminal1
+    // session().terminal(), Timer1 and Timer2 its poll and search timers.
+    MeterSession &session() { return meter; }
+
     // The one road by which dialogs and menu commands send to the meter: the
     // port selection, which writes nothing while the port is closed.
     CommandSender &commandSender();
@@ -69,6 +63,13 @@ public:
 
     // Timer1's tick: live polling, the sequence step, the display refresh.
     void Timer1Timer();
+    // Timer2's tick: the next step of the port search.
+    void Timer2Timer();
+    void Procurar1Click();
+    void Desconectar1Click();
+    void CommClick(int k); // Comm11Click .. Comm41Click
+    void ComPort1AfterOpen();
+    void ComPort1AfterClose();
 
     // Menu commands
     void Senhas1Click();
@@ -93,7 +94,7 @@ public:
     // report and no viewer stays open.
     void openTestFileAtStart(const QString &path);
 
-    // StatusSink (for the parser, the scheduler and the port selection)
+    // StatusSink (for the parser, the scheduler and the port selection, through the session)
     void setStatusText(StatusPanel panel, const QString &text) override;
 
     // MainWindowSink
@@ -108,11 +109,9 @@ public:
     void showMessage(const QString &text, const QString &caption) override;
     static constexpr int noticeQuietMs = 2000;
 
-    // SchedulerHost
+    // MeterView
     bool liveReadingsPageShown() override;
-    void resetTerminalScreen() override;
     void setOptionsMenuEnabled(bool enabled) override;
-    void setPollInterval(int milliseconds) override;
     void clearTestTree() override;
     void showTestCount(int count) override;
     void addTestNode(const QString &text) override;
@@ -120,10 +119,8 @@ public:
     void setDownloadPosition(int position) override;
     void setUnitMenuEnabled(bool enabled) override;
     void postStep(QObject *context, std::function<void()> work) override;
-
-    // PortSelectionView
+    void runTimerWork(const std::function<void()> &work) override;
     void setPortChecked(int k) override;
-    void setSearchTimerEnabled(bool enabled) override;
 
     // SettingsUi
     void plainMessage(const QString &text) override;
@@ -162,11 +159,6 @@ public:
     QAction *Comm11 = nullptr, *Comm21 = nullptr, *Comm31 = nullptr, *Comm41 = nullptr;
     QAction *Procurar1 = nullptr, *Desconectar1 = nullptr;
 
-    QTimer Timer1; // polling scheduler
-    QTimer Timer2; // port search
-    TComPort ComPort1;
-    TComTerminal ComTerminal1; // hands the received bytes to the parser, read by read
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     // Menu shortcuts win over the focused control: a field that would keep
@@ -192,10 +184,9 @@ private:
     TvrThermoMeter *gauge(int gaugeNumber) const;
 
     SharedState &state;
-    PortSelection portSelection;
+    MeterSession meter;
+    PollScheduler &scheduler; // the session's
     SettingsSaver settingsSaver{*this};
-    ReplyParser parser;
-    PollScheduler scheduler;
     QLabel *statusPanels[3] = {};
     QHash<QString, QDeadlineTimer> noticesShut; // open (forever) or just closed, by caption and text
 };

@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "support/ChildProcess.h"
+#include "support/SimulatorClientProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,6 @@
 
 namespace {
 
-const QString kClient = QStringLiteral(VESTARA_BIN_DIR "/vestara");
-
 QString actionName(CommandLine::Action action)
 {
     switch (action) {
@@ -22,39 +21,11 @@ QString actionName(CommandLine::Action action)
     case CommandLine::Action::Help: return QStringLiteral("help");
     case CommandLine::Action::Version: return QStringLiteral("version");
     case CommandLine::Action::Error: return QStringLiteral("error");
+    case CommandLine::Action::ListTests: return QStringLiteral("list");
+    case CommandLine::Action::DownloadTest: return QStringLiteral("download");
+    case CommandLine::Action::SetClock: return QStringLiteral("clock");
     }
     return {};
-}
-
-// The client with no display at all, settings in a folder of the test's.
-QProcessEnvironment bareEnvironment(const QString &config)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    return env;
-}
-
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Run runClient(const QStringList &args, const QString &config)
-{
-    QProcess client;
-    client.setProcessEnvironment(bareEnvironment(config));
-    client.start(kClient, args);
-    Run run;
-    if (!client.waitForFinished(30000)) {
-        endProcess(client);
-        return run;
-    }
-    run.exitCode = client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1;
-    run.out = QString::fromUtf8(client.readAllStandardOutput());
-    run.err = QString::fromUtf8(client.readAllStandardError());
-    return run;
 }
 
 } // namespace
@@ -122,6 +93,56 @@ private slots:
         QTEST(line.message, "message");
     }
 
+    // The meter commands: the action, then "port test output" as read, or
+    // the usage error's text.
+    void parseMeterCommand_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("--listar uses the stored port") << QStringList{"--listar"} << "list"
+                                                       << "0 0 ";
+        QTest::newRow("--porta names the port in any case") << QStringList{"--listar", "--porta", "com12"} << "list"
+                                                            << "12 0 ";
+        QTest::newRow("--porta takes a bare number too") << QStringList{"--porta", "3", "--relogio"} << "clock"
+                                                         << "3 0 ";
+        QTest::newRow("--baixar with --saida") << QStringList{"--baixar", "2", "--saida", "t 2.tvq"} << "download"
+                                               << "0 2 t 2.tvq";
+        QTest::newRow("test 0 does not exist") << QStringList{"--baixar", "0", "--saida", "t.tvq"} << "error"
+                                               << "Número de teste inválido: 0 (o primeiro teste é 1).";
+        QTest::newRow("a test number must be a number") << QStringList{"--baixar", "x", "--saida", "t.tvq"} << "error"
+                                                        << "Número de teste inválido: x (o primeiro teste é 1).";
+        QTest::newRow("--baixar needs --saida") << QStringList{"--baixar", "1"} << "error"
+                                                << "--baixar precisa de --saida ARQUIVO.tvq.";
+        QTest::newRow("--saida alone is an error") << QStringList{"--saida", "t.tvq", "--listar"} << "error"
+                                                   << "--saida só vale com --baixar.";
+        QTest::newRow("an option without its value") << QStringList{"--listar", "--porta"} << "error"
+                                                     << "Falta o valor de --porta.";
+        QTest::newRow("a port outside COM1..COM96") << QStringList{"--listar", "--porta", "COM97"} << "error"
+                                                    << "Porta inválida: COM97 (use COM1 a COM96).";
+        QTest::newRow("--porta without a command") << QStringList{"--porta", "COM1"} << "error"
+                                                   << "--porta só vale com --listar, --baixar ou --relogio.";
+        QTest::newRow("two commands at once")
+            << QStringList{"--listar", "--relogio"} << "error"
+            << "Só um comando do medidor de cada vez: --listar, --baixar ou --relogio.";
+        QTest::newRow("a test file with a command") << QStringList{"a.tvq", "--listar"} << "error"
+                                                    << "Um arquivo de teste não pode ser aberto junto com um comando "
+                                                       "do medidor.";
+    }
+
+    void parseMeterCommand()
+    {
+        QFETCH(QStringList, args);
+        args.prepend(QStringLiteral("vestara"));
+        const CommandLine line = parseCommandLine(args);
+        QTEST(actionName(line.action), "action");
+        const QString read =
+            line.action == CommandLine::Action::Error
+                ? line.message
+                : QStringLiteral("%1 %2 %3").arg(line.portNumber).arg(line.testNumber).arg(line.outputFile);
+        QTEST(read, "read");
+    }
+
     void texts()
     {
         QVERIFY(helpText().contains(QStringLiteral("--version")));
@@ -144,7 +165,7 @@ private slots:
     {
         QFETCH(QString, option);
         QTemporaryDir config;
-        const Run run = runClient({option}, config.path());
+        const ClientRun run = runClientToEnd({option}, config.path());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, option == "--help" ? helpText() : versionText());
         QCOMPARE(run.err, QString());
@@ -154,10 +175,10 @@ private slots:
     void clientRefusesAWrongOption()
     {
         QTemporaryDir config;
-        const Run run = runClient({"--porta", "COM1"}, config.path());
+        const ClientRun run = runClientToEnd({"--portas", "COM1"}, config.path());
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QString());
-        QCOMPARE(run.err, QStringLiteral("Opção desconhecida: --porta\nUse --help para ver as opções.\n"));
+        QCOMPARE(run.err, QStringLiteral("Opção desconhecida: --portas\nUse --help para ver as opções.\n"));
     }
 
     // The client started on a test file that is not there shows the default
@@ -174,10 +195,10 @@ private slots:
         }
         const QString missing = config.filePath("ausente.tvq");
         QProcess client;
-        QProcessEnvironment env = bareEnvironment(config.path());
+        QProcessEnvironment env = bareClientEnvironment(config.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         client.setProcessEnvironment(env);
-        client.start(kClient, {missing});
+        client.start(QStringLiteral(VESTARA_BIN_DIR "/vestara"), {missing});
         QVERIFY(client.waitForStarted(10000));
         const QByteArray expected = QStringLiteral("error report: Não foi possível abrir \"%1\"").arg(missing).toUtf8();
         QByteArray err;

@@ -33,7 +33,7 @@ namespace {
 void feed(TForm1 &w, const QByteArray &bytes)
 {
     for (char c : bytes)
-        w.ComTerminal1Char(&w.ComTerminal1, c);
+        w.ComTerminal1Char(&w.session().terminal(), c);
 }
 
 // The local date and time an "@H" command carries; invalid when it is not one.
@@ -67,7 +67,7 @@ class ConfigWiringTest : public QObject {
         platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1"};
         auto w = std::make_unique<TForm1>(nullptr, platform);
-        w->Timer1.stop();
+        w->session().pollTimer().stop();
         w->PageControl1->setCurrentWidget(w->TabSheet3);
         return w;
     }
@@ -109,7 +109,7 @@ private slots:
     {
         ModalCatcher catcher;
         auto w = openWindow();
-        QVERIFY(w->ComPort1.Connected());
+        QVERIFY(w->session().port().Connected());
         w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
         if (!FETCHED(bool, linkFree))
             w->commandSender().sendCommand("@M\r\n");
@@ -144,7 +144,7 @@ private slots:
         ModalCatcher catcher;
         auto w = openWindow();
         w->Desconectar1->trigger();
-        QVERIFY(!w->ComPort1.Connected());
+        QVERIFY(!w->session().port().Connected());
         platform->clearLog();
         w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
         w->AjustarRelgio1->trigger();

@@ -278,7 +278,7 @@ private slots:
         QVERIFY(readTestList(*w, 3));
 
         doubleClickNode(*w, 2);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->ComPort1.Connected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->session().port().Connected(), 10000);
         QVERIFY(Form5);
         QCOMPARE(w->statusText(1), QString());
         QCOMPARE(Form5->Edit5->text(), QStringLiteral("8"));

@@ -112,7 +112,7 @@ private slots:
         QVERIFY(sim.writeSettings(config.path(), 5, 5));
         TForm1 w;
         QCOMPARE(w.statusText(1), QStringLiteral("Conectado"));
-        QTRY_VERIFY_WITH_TIMEOUT(!w.ComPort1.Connected(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.session().port().Connected(), 8000);
         // Reported as a line error: the port closed, the link panel empty,
         // and the window still answering.
         QCOMPARE(w.statusText(0), QStringLiteral("Comm5"));

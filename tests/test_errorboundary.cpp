@@ -80,7 +80,7 @@ private slots:
         auto platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1", "COM2"};
         TForm1 w(nullptr, platform);
-        QVERIFY(w.ComPort1.Connected());
+        QVERIFY(w.session().port().Connected());
         platform->failures.insert(QStringLiteral("purge"), EIO);
 
         QAction *const items[] = {w.Desconectar1, w.Procurar1, w.Comm21};
@@ -103,7 +103,7 @@ private slots:
         // The window goes on: the next tick of Timer1 and the next menu command run.
         platform->failures.clear();
         w.Desconectar1->trigger();
-        QVERIFY(!w.ComPort1.Connected());
+        QVERIFY(!w.session().port().Connected());
         QCOMPARE(catcher.boxes.size(), 1);
     }
 

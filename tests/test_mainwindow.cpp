@@ -21,12 +21,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -48,7 +48,7 @@ QString menuLayout(QMenu *menu)
 void feed(TForm1 &w, const QByteArray &bytes)
 {
     for (char c : bytes)
-        w.ComTerminal1Char(&w.ComTerminal1, c);
+        w.ComTerminal1Char(&w.session().terminal(), c);
 }
 
 // The controls of the shown page that can hold the focus, in tab order:
@@ -96,7 +96,7 @@ private slots:
             TForm1 w(nullptr, platform);
             QCOMPARE(catcher.texts(), QStringList{"Não existe a chave no registro"});
             QVERIFY(platform->log().contains("open COM1"));
-            QVERIFY(!w.ComPort1.Connected());
+            QVERIFY(!w.session().port().Connected());
             QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
             QCOMPARE(w.windowTitle(), QStringLiteral("Tavenor - Instrumentos de Medição V1.02b"));
             QCOMPARE(w.statusText(0), QStringLiteral("Comm0"));
@@ -113,8 +113,8 @@ private slots:
             QCOMPARE(w.ProgressBar1->toolTip(), QStringLiteral("Memória disponível"));
             QVERIFY(w.Edit2->isReadOnly());
             QVERIFY(w.oC1->isChecked() && !w.oF1->isChecked());
-            QVERIFY(w.Timer1.isActive());
-            QVERIFY(!w.Timer2.isActive());
+            QVERIFY(w.session().pollTimer().isActive());
+            QVERIFY(!w.session().searchTimer().isActive());
             QVERIFY(!w.Image2->isVisibleTo(&w) && w.Image4->isVisibleTo(&w));
             QCOMPARE(shared().userPassword, QStringLiteral("pelko"));
             w.close();
@@ -134,14 +134,14 @@ private slots:
         auto platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1"};
         TForm1 w(nullptr, platform);
-        QVERIFY(w.ComPort1.Connected());
+        QVERIFY(w.session().port().Connected());
         shared().readyToSend = true;
         w.commandSender().sendCommand("@I\r\n");
         QCOMPARE(platform->device()->written(), QByteArray("@I\r\n"));
         QVERIFY(!shared().readyToSend);
         w.Desconectar1->trigger();
         w.commandSender().sendCommand("@u\r\n");
-        QVERIFY(!w.ComPort1.Connected());
+        QVERIFY(!w.session().port().Connected());
     }
 
     void closingDisconnectsAndSaves()
@@ -150,11 +150,11 @@ private slots:
         auto platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1"};
         TForm1 w(nullptr, platform);
-        QVERIFY(w.ComPort1.Connected());
+        QVERIFY(w.session().port().Connected());
         QCOMPARE(w.statusText(1), QStringLiteral("Conectado"));
         shared().portNumber = 4; // as a port search would leave it
         QVERIFY(w.close());
-        QVERIFY(!w.ComPort1.Connected());
+        QVERIFY(!w.session().port().Connected());
         QSettings ini(settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(ini.value("Porta").toInt(), 4);
     }
@@ -182,8 +182,8 @@ private slots:
         QVERIFY(catcher.boxes.isEmpty());
         QCOMPARE(w.statusText(0), QStringLiteral("Comm7"));
         QCOMPARE(w.statusText(1), QString());
-        QCOMPARE(w.ComPort1.Port(), QStringLiteral("COM7"));
-        QVERIFY(!w.ComPort1.Connected());
+        QCOMPARE(w.session().port().Port(), QStringLiteral("COM7"));
+        QVERIFY(!w.session().port().Connected());
         for (QAction *a : {w.Comm11, w.Comm21, w.Comm31, w.Comm41})
             QVERIFY(!a->isChecked());
         QCOMPARE(shared().userPassword, QStringLiteral("abc"));
@@ -292,8 +292,7 @@ private slots:
             << "Apagarmemria1" << QStringList{} << QStringList{"Ação não permitida"} << "pelko";
         QTest::newRow("zero offsets, user password refused")
             << "ZerarOFFSET1" << QStringList{"pelko"} << QStringList{"Ação não permitida"} << "pelko";
-        QTest::newRow("zero offsets, maintenance")
-            << "ZerarOFFSET1" << QStringList{"k4lt0x"} << notSent << "pelko";
+        QTest::newRow("zero offsets, maintenance") << "ZerarOFFSET1" << QStringList{"k4lt0x"} << notSent << "pelko";
         QTest::newRow("change password") << "Senhas1" << QStringList{"pelko", "nova", "nova"} << QStringList{}
                                          << "nova";
         QTest::newRow("change password, mismatch")
@@ -392,11 +391,11 @@ private slots:
         auto platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1"};
         TForm1 w(nullptr, platform);
-        QVERIFY(w.ComPort1.Connected());
+        QVERIFY(w.session().port().Connected());
         takeLine(shared(), QByteArray("@") + (broken[1] == 'W' ? 'M' : broken[1]) + "\r\n");
         feed(w, broken);
         w.Comm11->trigger();
-        QVERIFY(w.ComPort1.Connected());
+        QVERIFY(w.session().port().Connected());
         QCOMPARE(shared().replyState, 0);
         QVERIFY(shared().replyField.empty());
         QVERIFY(shared().readyToSend);
@@ -413,8 +412,8 @@ private slots:
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
-        QVERIFY(w.Timer1.isActive());
-        QCOMPARE(w.Timer1.interval(), 100);
+        QVERIFY(w.session().pollTimer().isActive());
+        QCOMPARE(w.session().pollTimer().interval(), 100);
     }
 
     void testListReadWithClosedPort()

@@ -36,3 +36,28 @@ QByteArray ClientProcess::output() const
 {
     return readWholeFile(scratch.filePath(QStringLiteral("output.log")));
 }
+
+QProcessEnvironment bareClientEnvironment(const QString &configHome)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    return env;
+}
+
+ClientRun runClientToEnd(const QStringList &args, const QString &configHome, int timeoutMs)
+{
+    QProcess client;
+    client.setProcessEnvironment(bareClientEnvironment(configHome));
+    client.start(QStringLiteral(VESTARA_BIN_DIR "/vestara"), args);
+    ClientRun run;
+    if (!client.waitForFinished(timeoutMs)) {
+        endProcess(client);
+        return run;
+    }
+    run.exitCode = client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1;
+    run.out = QString::fromUtf8(client.readAllStandardOutput());
+    run.err = QString::fromUtf8(client.readAllStandardError());
+    return run;
+}

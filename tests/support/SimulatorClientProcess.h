@@ -4,7 +4,9 @@
 // for end-to-end tests that watch the simulator's request log.
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class ClientProcess {
@@ -28,3 +30,15 @@ private:
     QProcess process;
     QTemporaryDir scratch;
 };
+
+// The client's environment with no display at all and its settings in
+// configHome.
+QProcessEnvironment bareClientEnvironment(const QString &configHome);
+
+struct ClientRun {
+    int exitCode = -1; // -1: crashed, or still running after the time limit
+    QString out, err;
+};
+
+// Runs the client with args and no display to its end (at most timeoutMs).
+ClientRun runClientToEnd(const QStringList &args, const QString &configHome, int timeoutMs = 30000);

@@ -1,0 +1,158 @@
+// The command line's meter commands on a session without any window, against
+// the scripted serial platform playing a meter: what they print and save,
+// the requests they send, and their exit status.
+#include "app/CommandLine.h"
+#include "app/MeterCommand.h"
+#include "support/FakeComPlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A meter with two stored tests of 2 and 3 records that answers the first
+// `answered` requests (all when negative) as soon as they are written.
+class ScriptedMeter {
+public:
+    ScriptedMeter(FakeComPlatform &platform, int answered) : platform(platform), answered(answered)
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this] { answer(); });
+        poll.start(1);
+    }
+
+    QByteArrayList requests;
+
+private:
+    QByteArray reply(const QByteArray &c)
+    {
+        if (c.startsWith("@r"))
+            selected = c.mid(2).trimmed().toInt();
+        if (c == "@T\r\n")
+            return ":T2\r\n";
+        if (c.startsWith("@R"))
+            return c.mid(2).trimmed() == "0" ? ":R2\r\n" : ":R3\r\n";
+        if (c == "@F\r\n")
+            return ":F T2000L1500\r\n";
+        if (c.startsWith("@t") || c.startsWith("@r") || c.startsWith("@H"))
+            return ":" + c.mid(1, 1) + "\r\n";
+        if (c == "@A\r\n")
+            return ":A[" + QByteArray::number(selected + 1) + "]01/01/24 10:00:0" + QByteArray::number(selected) +
+                   " =24.5\001=26\001=30.25\001C";
+        return {};
+    }
+
+    void answer()
+    {
+        FakeComDevice *device = platform.device();
+        if (!device)
+            return;
+        const QByteArray written = device->written();
+        qsizetype end;
+        while ((end = written.indexOf("\r\n", read)) >= 0) {
+            const QByteArray request = written.mid(read, end + 2 - read);
+            read = end + 2;
+            requests << request.trimmed();
+            if (answered < 0 || requests.size() <= answered)
+                device->receive(reply(request));
+        }
+    }
+
+    FakeComPlatform &platform;
+    const int answered;
+    qsizetype read = 0;
+    int selected = 0;
+    QTimer poll;
+};
+
+} // namespace
+
+class MeterCommandTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir config;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QVERIFY(QDir().mkpath(config.filePath("Tavenor")));
+        QFile ini(config.filePath("Tavenor/Quorvin.conf"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("Porta=2\nPassword=pelko\nTempoResposta=100\n");
+    }
+
+    void run_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("errEnd");
+        QTest::addColumn<QString>("requests");
+
+        const QString listRead = "@T @R0 @R1 @F";
+        QTest::newRow("the list read prints the tests and the memory")
+            << QStringList{"--listar"} << -1 << 0
+            << "Teste 1: 2 registros\nTeste 2: 3 registros\nMemória: 1500 livres de 2000\n"
+            << "" << listRead;
+        QTest::newRow("a download saves the test whole")
+            << QStringList{"--baixar", "2", "--saida", "@"} << -1 << 0 << ""
+            << "Teste 2: 3 de 3 registros\nTeste 2 gravado em @: 3 registros.\n"
+            << listRead + " @R1 @t1 @r0 @A @r1 @A @r2 @A";
+        QTest::newRow("a test the meter does not hold") << QStringList{"--baixar", "3", "--saida", "@"} << -1 << 1 << ""
+                                                        << "O medidor tem 2 testes: não há teste 3.\n"
+                                                        << listRead;
+        QTest::newRow("a meter that stops answering mid-download is asked again, then given up")
+            << QStringList{"--baixar", "2", "--saida", "@"} << 9 << 1 << ""
+            << "Teste 2: 1 de 3 registros\nLeitura interrompida no registro 2 de 3: sem resposta do medidor.\n"
+            << listRead + " @R1 @t1 @r0 @A @r1 @A @A @A @A";
+        QTest::newRow("the clock set and confirmed") << QStringList{"--relogio", "--porta", "COM3"} << -1 << 0 << ""
+                                                     << "Relógio ajustado.\n"
+                                                     << "@H";
+    }
+
+    void run()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, answered);
+        QFETCH(QString, errEnd);
+        QTemporaryDir scratch;
+        const QString saved = scratch.filePath("teste 2.tvq");
+        args.replaceInStrings("@", saved);
+        errEnd.replace("@", saved);
+        args.prepend("vestara");
+        const CommandLine line = parseCommandLine(args);
+        QVERIFY(line.meterCommand());
+
+        auto platform = std::make_shared<FakeComPlatform>();
+        ScriptedMeter meter(*platform, answered);
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QTEST(runMeterCommand(line, outStream, errStream, platform), "status");
+
+        QTEST(out, "out");
+        QVERIFY2(err.right(errEnd.size()) == errEnd, qPrintable(err));
+        QByteArrayList sent;
+        for (const QByteArray &r : meter.requests)
+            sent << (r.startsWith("@H") ? r.left(2) : r);
+        QTEST(QString::fromLatin1(sent.join(' ')), "requests");
+        QCOMPARE(platform->log().first(),
+                 line.portNumber == 3 ? QStringLiteral("open COM3") : QStringLiteral("open COM2"));
+
+        const bool whole = line.action == CommandLine::Action::DownloadTest && out.isEmpty() && err.contains("gravado");
+        QCOMPARE(QFile::exists(saved), whole);
+        if (whole) {
+            QFile file(saved);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            QCOMPARE(bytes.count("{R"), 3);
+            QVERIFY(bytes.contains("{R3-10:00:02\t24,5\t26\t30,25\t26,225\t25,8\t01/01/24\t}\r\n"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(MeterCommandTest)
+#include "test_meter_command.moc"
