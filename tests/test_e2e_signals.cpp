@@ -52,7 +52,9 @@ ClosedRun closeBySignal(const QString &config, int signal, std::function<void()>
     // Printed while the main window is created, after the handlers are set.
     QElapsedTimer waited;
     waited.start();
-    while (!run.output.contains("stored port not opened") && waited.elapsed() < 60000 &&
+    // Under a file-size limit the line may not come through the pipe in
+    // time; ten seconds are many times the window's creation.
+    while (!run.output.contains("stored port not opened") && waited.elapsed() < 10000 &&
            client.state() == QProcess::Running) {
         client.waitForReadyRead(1000);
         run.output += client.readAll();
