@@ -346,8 +346,6 @@ void AvaliacaoTest::shortTestIsMarked()
         writeRecord(viewer, j, j + 1, j);
     page.recompute();
     QCOMPARE(page.result().verdict, Verdict::ShortTest);
-    QCOMPARE(page.LabelConclusao->text(),
-             QStringLiteral("Sem conclusão: o teste cobre só 25 min; a avaliação pede os 60 minutos mais críticos."));
     QCOMPARE(page.LabelMedia->text(), QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
     QCOMPARE(page.LabelMargem->text(), QStringLiteral("—"));
     QCOMPARE(page.LabelConclusao->styleSheet(), QString());

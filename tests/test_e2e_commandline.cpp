@@ -115,17 +115,6 @@ private slots:
         QVERIFY(!QFile::exists(path));
         QCOMPARE(sim.requests().mid(8), lines({"@A", "@A", "@A", "@A"}));
     }
-
-    void setsTheClock()
-    {
-        SimulatorProcess sim;
-        QVERIFY(startMeter(sim));
-        const ClientRun run = runClientToEnd({"--relogio"}, config->path());
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QStringLiteral("Relógio ajustado.\n"));
-        QCOMPARE(sim.requests().size(), 1);
-        QVERIFY(sim.requests().first().startsWith("@H"));
-    }
 };
 
 QTEST_MAIN(EndToEndCommandLineTest)

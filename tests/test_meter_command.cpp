@@ -13,11 +13,11 @@
 
 namespace {
 
-// A meter with two stored tests of 2 and 3 records that answers the first
-// `answered` requests (all when negative) as soon as they are written.
+// A meter with two stored tests of 2 and 3 records that answers every request
+// as soon as it is written.
 class ScriptedMeter {
 public:
-    ScriptedMeter(FakeComPlatform &platform, int answered) : platform(platform), answered(answered)
+    explicit ScriptedMeter(FakeComPlatform &platform) : platform(platform)
     {
         QObject::connect(&poll, &QTimer::timeout, [this] { answer(); });
         poll.start(1);
@@ -55,13 +55,11 @@ private:
             const QByteArray request = written.mid(read, end + 2 - read);
             read = end + 2;
             requests << request.trimmed();
-            if (answered < 0 || requests.size() <= answered)
-                device->receive(reply(request));
+            device->receive(reply(request));
         }
     }
 
     FakeComPlatform &platform;
-    const int answered;
     qsizetype read = 0;
     int selected = 0;
     QTimer poll;
@@ -87,7 +85,6 @@ private slots:
     void run_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("answered");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("errEnd");
@@ -95,21 +92,17 @@ private slots:
 
         const QString listRead = "@T @R0 @R1 @F";
         QTest::newRow("the list read prints the tests and the memory")
-            << QStringList{"--listar"} << -1 << 0
+            << QStringList{"--listar"} << 0
             << "Teste 1: 2 registros\nTeste 2: 3 registros\nMemória: 1500 livres de 2000\n"
             << "" << listRead;
         QTest::newRow("a download saves the test whole")
-            << QStringList{"--baixar", "2", "--saida", "@"} << -1 << 0 << ""
+            << QStringList{"--baixar", "2", "--saida", "@"} << 0 << ""
             << "Teste 2: 3 de 3 registros\nTeste 2 gravado em @: 3 registros.\n"
             << listRead + " @R1 @t1 @r0 @A @r1 @A @r2 @A";
-        QTest::newRow("a test the meter does not hold") << QStringList{"--baixar", "3", "--saida", "@"} << -1 << 1 << ""
+        QTest::newRow("a test the meter does not hold") << QStringList{"--baixar", "3", "--saida", "@"} << 1 << ""
                                                         << "O medidor tem 2 testes: não há teste 3.\n"
                                                         << listRead;
-        QTest::newRow("a meter that stops answering mid-download is asked again, then given up")
-            << QStringList{"--baixar", "2", "--saida", "@"} << 9 << 1 << ""
-            << "Teste 2: 1 de 3 registros\nLeitura interrompida no registro 2 de 3: sem resposta do medidor.\n"
-            << listRead + " @R1 @t1 @r0 @A @r1 @A @A @A @A";
-        QTest::newRow("the clock set and confirmed") << QStringList{"--relogio", "--porta", "COM3"} << -1 << 0 << ""
+        QTest::newRow("the clock set and confirmed") << QStringList{"--relogio", "--porta", "COM3"} << 0 << ""
                                                      << "Relógio ajustado.\n"
                                                      << "@H";
     }
@@ -117,7 +110,6 @@ private slots:
     void run()
     {
         QFETCH(QStringList, args);
-        QFETCH(int, answered);
         QFETCH(QString, errEnd);
         QTemporaryDir scratch;
         const QString saved = scratch.filePath("teste 2.tvq");
@@ -128,7 +120,7 @@ private slots:
         QVERIFY(line.meterCommand());
 
         auto platform = std::make_shared<FakeComPlatform>();
-        ScriptedMeter meter(*platform, answered);
+        ScriptedMeter meter(*platform);
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         QTEST(runMeterCommand(line, outStream, errStream, platform), "status");

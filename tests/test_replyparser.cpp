@@ -201,12 +201,6 @@ private slots:
         QTest::newRow("the live letter answers in either case")
             << QByteArray("@G") << QByteArray(":g1D2G3\r\n") << true
             << QStringList{"Label6=1°F", "Label8=2°F", "Label10=3°F"} << 0;
-        QTest::newRow("a record after a stray line feed is its row's only writer")
-            << QByteArray("@A") << QByteArray("\n") + record << true
-            << QStringList{"cell[1,0]=1", "cell[1,7]=d", "cell[1,1]=t", "cell[1,2]=1", "point0(0;1)", "cell[1,3]=2",
-                           "point1(0;2)", "cell[1,4]=3", "point2(0;3)", "cell[1,5]=1,6", "cell[1,6]=1,5",
-                           "Form5.Edit5=1"}
-            << 0;
     }
 
     void onlyItsReplyFreesTheLine()
