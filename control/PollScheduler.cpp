@@ -197,6 +197,14 @@ void PollScheduler::cancelTestListRead()
     host.setStatusText(StatusPanel::Activity, QStringLiteral("Leitura cancelada."));
 }
 
+void PollScheduler::memoryErased()
+{
+    host.clearTestTree();
+    s.testCount = 0;
+    host.setTestCountText(QStringLiteral("0"));
+    startTestListRead();
+}
+
 void PollScheduler::startTestListRead()
 {
     host.setDownloadPosition(0);

@@ -98,6 +98,11 @@ public:
     // unit menu unlocked, panel 2 "Leitura cancelada.". Nothing while no
     // test-list read runs.
     void cancelTestListRead();
+
+    // The meter's memory has been erased: the tree and the test count show
+    // the empty meter at once, and the list is read again (for the memory
+    // gauge), never leaving an erased test to be double-clicked.
+    void memoryErased();
     bool testListReadRunning() const;
 
     // CommandQueue: the command goes out before the next live or sequence

@@ -395,14 +395,7 @@ Tell TForm1::notice()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    // Once "@X" is out the erased tests are gone: the tree and the counts
-    // show the empty meter, and the list is read again.
-    eraseMemory(state, prompt, scheduler, notice(), [this] {
-        TreeView1->clear();
-        state.testCount = 0;
-        setTestCountText(QStringLiteral("0"));
-        scheduler.startTestListRead();
-    });
+    eraseMemory(state, prompt, scheduler, notice(), [this] { scheduler.memoryErased(); });
 }
 
 void TForm1::ZerarOFFSET1Click()

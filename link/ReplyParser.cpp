@@ -44,15 +44,22 @@ std::optional<int32_t> plausibleCount(QByteArrayView field)
 
 } // namespace
 
-// A value of the maximum or minimum frame: its text, as it came, with the
-// unit of the frame's letter, held for its label.
+// A field of the maximum or minimum frame, up to its separator (either case).
 void ReplyParser::maxMinValue(char ch, char separator, State next)
 {
-    const bool ends = ch == separator || ch == separator + ('a' - 'A');
-    if (!ends) {
+    if (ch != separator && ch != separator + ('a' - 'A')) {
         s.replyField.push_back(ch);
         return;
     }
+    holdMaxMin();
+    s.replyState = next;
+    s.replyField.clear();
+}
+
+// The field's text, as it came, with the unit of the frame's letter, held
+// for its label.
+void ReplyParser::holdMaxMin()
+{
     const QByteArrayView field = trimField(toView(s.replyField));
     QString shown(field.size() + 2, Qt::Uninitialized);
     QChar *out = shown.data();
@@ -62,8 +69,6 @@ void ReplyParser::maxMinValue(char ch, char separator, State next)
     *out = QChar(frameFahrenheit ? 'F' : 'C');
     if (held.maxMinRead < 3)
         held.maxMin[held.maxMinRead++] = shown;
-    s.replyState = next;
-    s.replyField.clear();
 }
 
 void ReplyParser::writeMaxMin()
@@ -239,7 +244,7 @@ void ReplyParser::lineEnd()
         held.liveRead = 3;
         break;
     case MaxGlobe:
-    case MinGlobe: maxMinValue('\n', '\n', State(s.replyState)); break;
+    case MinGlobe: holdMaxMin(); break;
     default: break;
     }
 

@@ -110,6 +110,7 @@ private:
     void letter(char ch);
     void lineEnd();
     void maxMinValue(char ch, char separator, State next);
+    void holdMaxMin();
     void holdRecordField(int index, State next);
     void writeRecord();
     bool recordValue(int column, const std::string &field, long double &target, int series);
