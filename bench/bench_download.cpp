@@ -174,8 +174,8 @@ BENCHMARK(BM_DownloadTickDriven)->Iterations(1)->UseManualTime()->Unit(benchmark
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -101,8 +101,8 @@ BENCHMARK(BM_PollingCpuTestesIdle)->Iterations(1)->UseManualTime()->Unit(benchma
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

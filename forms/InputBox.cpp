@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
+InputBoxDialog::InputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
     : QDialog(parent)
 {
     setWindowTitle(caption);
@@ -39,14 +39,14 @@ TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const 
     Edit->setFocus();
 }
 
-QString TInputBoxDialog::entry() const
+QString InputBoxDialog::entry() const
 {
     return result() == QDialog::Accepted ? Edit->text() : QString();
 }
 
 QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
 {
-    TInputBoxDialog box(parent, caption, prompt, masked);
+    InputBoxDialog box(parent, caption, prompt, masked);
     box.exec();
     return box.entry();
 }

@@ -1,7 +1,7 @@
 #include "forms/Visualizar.h"
 
 #include "core/SharedState.h"
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/ImageList1.h"
@@ -118,7 +118,7 @@ TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
     TabSheet1 = buildDataPage();
     TabSheet2 = buildTablePage();
     TabSheet3 = buildChartPage();
-    TabSheet4 = new TAvaliacaoPage(*this);
+    TabSheet4 = new AssessmentPage(*this);
     PageControl1->addTab(TabSheet1, QStringLiteral("Dados"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Testes"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Grafico"));

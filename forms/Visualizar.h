@@ -54,7 +54,7 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class QValueAxis;
-class TAvaliacaoPage;
+class AssessmentPage;
 class ViewerTable;
 class ViewerTableModel;
 
@@ -131,7 +131,7 @@ public:
     QWidget *TabSheet1 = nullptr;        // "Dados"
     QWidget *TabSheet2 = nullptr;        // "Testes"
     QWidget *TabSheet3 = nullptr;        // "Grafico"
-    TAvaliacaoPage *TabSheet4 = nullptr; // "Avaliação": heat-stress assessment (forms/Avaliacao.h)
+    AssessmentPage *TabSheet4 = nullptr; // "Avaliação": heat-stress assessment (forms/AssessmentPage.h)
     QLineEdit *Edit1 = nullptr;
     QLineEdit *Edit2 = nullptr;
     QLineEdit *Edit3 = nullptr;

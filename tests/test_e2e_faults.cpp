@@ -25,7 +25,7 @@ namespace {
 
 const QString noReply = QStringLiteral("Sem resposta do medidor");
 constexpr int timeOutMs = 300; // TempoResposta in the settings the tests write
-constexpr int cycleMs = 3000; // "@M", "@G", "@B", one a second
+constexpr int cycleMs = 3000;  // "@M", "@G", "@B", one a second
 
 bool isLive(const QByteArray &r)
 {
@@ -237,8 +237,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndFaultsTest test;
     return QTest::qExec(&test, argc, argv);
 }

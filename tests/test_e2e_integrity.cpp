@@ -178,7 +178,8 @@ private slots:
             QCOMPARE(caption, QStringLiteral("Visualizar testes - 30 Registros"));
             QCOMPARE(saved, cleanFile);
         } else {
-            static const QRegularExpression shape(QStringLiteral("^Visualizar testes - (\\d+) Registros \\((\\w+)\\)$"));
+            static const QRegularExpression shape(
+                QStringLiteral("^Visualizar testes - (\\d+) Registros \\((\\w+)\\)$"));
             const QRegularExpressionMatch m = shape.match(caption);
             QVERIFY2(m.hasMatch(), qPrintable(caption));
             QVERIFY2(marked == "either" || m.captured(2) == marked, qPrintable(caption));
@@ -215,8 +216,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndIntegrityTest test;
     return QTest::qExec(&test, argc, argv);
 }

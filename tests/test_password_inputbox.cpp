@@ -13,10 +13,10 @@
 namespace {
 
 // Acts on the input box once it is open, from inside its modal loop.
-void whenOpen(std::function<void(TInputBoxDialog *)> act)
+void whenOpen(std::function<void(InputBoxDialog *)> act)
 {
     QTimer::singleShot(0, [act] {
-        auto *box = qobject_cast<TInputBoxDialog *>(QApplication::activeModalWidget());
+        auto *box = qobject_cast<InputBoxDialog *>(QApplication::activeModalWidget());
         QVERIFY(box);
         act(box);
     });
@@ -48,7 +48,7 @@ void TestPasswordInputBox::echoAndLimit_data()
 void TestPasswordInputBox::echoAndLimit()
 {
     QFETCH(bool, masked);
-    TInputBoxDialog box(nullptr, "Senha", "Digite a senha", masked);
+    InputBoxDialog box(nullptr, "Senha", "Digite a senha", masked);
     box.show();
     QCOMPARE(box.windowTitle(), QStringLiteral("Senha"));
     QCOMPARE(box.Prompt->text(), QStringLiteral("Digite a senha"));
@@ -78,7 +78,7 @@ void TestPasswordInputBox::result_data()
 void TestPasswordInputBox::result()
 {
     QFETCH(Close, close);
-    whenOpen([close](TInputBoxDialog *box) {
+    whenOpen([close](InputBoxDialog *box) {
         QTest::keyClicks(box->Edit, "abc");
         switch (close) {
         case Close::Ok: QTest::mouseClick(box->OkButton, Qt::LeftButton); break;

@@ -4,8 +4,8 @@
 // right x in both numberings, the recomputation while records arrive, and the
 // printed page read back with pdftotext.
 #include "core/SharedState.h"
+#include "forms/AssessmentPage.h"
 #include "forms/AssessmentPrint.h"
-#include "forms/Avaliacao.h"
 #include "forms/DecimalField.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
@@ -115,7 +115,7 @@ struct Choice {
     double increment = 0;
 };
 
-void choose(TAvaliacaoPage &page, const Choice &c)
+void choose(AssessmentPage &page, const Choice &c)
 {
     page.ComboIndice->setCurrentIndex(c.index);
     page.ComboCriterio->setCurrentIndex(c.criterion);
@@ -130,7 +130,7 @@ void choose(TAvaliacaoPage &page, const Choice &c)
 Q_DECLARE_METATYPE(Choice)
 Q_DECLARE_METATYPE(std::optional<double>)
 
-class AvaliacaoTest : public QObject {
+class AssessmentPageTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -155,12 +155,12 @@ private slots:
     void printFailureGoesToTheErrorReport();
 };
 
-void AvaliacaoTest::init()
+void AssessmentPageTest::init()
 {
     shared() = SharedState();
 }
 
-void AvaliacaoTest::pageFollowsTheChart()
+void AssessmentPageTest::pageFollowsTheChart()
 {
     TForm5 viewer;
     QCOMPARE(viewer.PageControl1->count(), 4);
@@ -185,10 +185,10 @@ void AvaliacaoTest::pageFollowsTheChart()
     QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
 }
 
-void AvaliacaoTest::downloadedTestIsAssessed()
+void AssessmentPageTest::downloadedTestIsAssessed()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     QTRY_COMPARE_WITH_TIMEOUT(page.result().recordsUsed, recordCount, 5000);
 
@@ -210,7 +210,7 @@ void AvaliacaoTest::downloadedTestIsAssessed()
     QCOMPARE(range->second, 119.0);
 }
 
-void AvaliacaoTest::choicesRecompute_data()
+void AssessmentPageTest::choicesRecompute_data()
 {
     QTest::addColumn<Choice>("choice");
     QTest::addColumn<QString>("start");
@@ -255,7 +255,7 @@ void AvaliacaoTest::choicesRecompute_data()
         << "Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 24,0 °C em 5,5 °C.";
 }
 
-void AvaliacaoTest::choicesRecompute()
+void AssessmentPageTest::choicesRecompute()
 {
     QFETCH(Choice, choice);
     QFETCH(QString, start);
@@ -265,7 +265,7 @@ void AvaliacaoTest::choicesRecompute()
     QFETCH(QString, verdictText);
 
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     page.recompute();
     QCOMPARE(page.result().verdict, Verdict::Exceeded); // the defaults: IBUTGi, NR-15, class 2
@@ -283,7 +283,7 @@ void AvaliacaoTest::choicesRecompute()
 // What the operator types into the number fields: the comma or the point,
 // shown with the comma; what does not read or lies out of bounds is refused
 // with a message and the previous value stays.
-void AvaliacaoTest::numberFields_data()
+void AssessmentPageTest::numberFields_data()
 {
     QTest::addColumn<bool>("rate"); // EditTaxa, else EditVestimenta
     QTest::addColumn<QString>("typed");
@@ -307,7 +307,7 @@ void AvaliacaoTest::numberFields_data()
         << "300" << 300.0 << "Taxa metabólica: 1 W está fora da faixa de 50 a 1000 W. Continua 300 W.";
 }
 
-void AvaliacaoTest::numberFields()
+void AssessmentPageTest::numberFields()
 {
     QFETCH(bool, rate);
     QFETCH(QString, typed);
@@ -315,7 +315,7 @@ void AvaliacaoTest::numberFields()
     QFETCH(double, value);
     QFETCH(QString, message);
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     page.ComboClasse->setCurrentIndex(5); // "Outra taxa (W)"
     DecimalField *field = rate ? page.EditTaxa : page.EditVestimenta;
@@ -338,10 +338,10 @@ void AvaliacaoTest::numberFields()
 }
 
 // A test shorter than an hour: the mean is shown as what it is, no verdict.
-void AvaliacaoTest::shortTestIsMarked()
+void AssessmentPageTest::shortTestIsMarked()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     for (int j = 0; j < 25; ++j)
         writeRecord(viewer, j, j + 1, j);
     page.recompute();
@@ -351,7 +351,7 @@ void AvaliacaoTest::shortTestIsMarked()
     QCOMPARE(page.LabelConclusao->styleSheet(), QString());
 }
 
-void AvaliacaoTest::shadingFollowsTheChartsNumbering_data()
+void AssessmentPageTest::shadingFollowsTheChartsNumbering_data()
 {
     QTest::addColumn<bool>("fromFile");
     QTest::addColumn<int>("index");
@@ -364,7 +364,7 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering_data()
     QTest::newRow("a file, outdoor index") << true << 1 << 31.0 << 90.0;
 }
 
-void AvaliacaoTest::shadingFollowsTheChartsNumbering()
+void AssessmentPageTest::shadingFollowsTheChartsNumbering()
 {
     QFETCH(bool, fromFile);
     QFETCH(int, index);
@@ -372,7 +372,7 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     QFETCH(double, lastX);
 
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     fromFile ? loadFile(viewer) : download(viewer);
     viewer.flushPending();
     page.ComboIndice->setCurrentIndex(index);
@@ -394,10 +394,10 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     QCOMPARE(wetAtFirst, wetOf(firstRecord));
 }
 
-void AvaliacaoTest::shadingFollowsPointsThatComeLater()
+void AssessmentPageTest::shadingFollowsPointsThatComeLater()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     // The table first, as a hidden chart may hold its points back.
     for (int j = 0; j < recordCount; ++j) {
         struct : NullViewerSink {
@@ -426,7 +426,7 @@ void AvaliacaoTest::shadingFollowsPointsThatComeLater()
     QCOMPARE(shadingOf(viewer)->upperSeries()->at(1).x(), 119.0);
 }
 
-void AvaliacaoTest::shadingSpansTheTemperatureAxis()
+void AssessmentPageTest::shadingSpansTheTemperatureAxis()
 {
     TForm5 viewer;
     download(viewer);
@@ -442,7 +442,7 @@ void AvaliacaoTest::shadingSpansTheTemperatureAxis()
     QVERIFY(axisY->max() > 35.3 + 5);
 }
 
-void AvaliacaoTest::rowOffset_data()
+void AssessmentPageTest::rowOffset_data()
 {
     QTest::addColumn<QStringList>("firstRows"); // UMI of rows 1, 2, ...
     QTest::addColumn<std::optional<double>>("smallestX");
@@ -459,7 +459,7 @@ void AvaliacaoTest::rowOffset_data()
     QTest::newRow("no point, no offset") << QStringList{"24"} << std::optional<double>() << std::optional<double>();
 }
 
-void AvaliacaoTest::rowOffset()
+void AssessmentPageTest::rowOffset()
 {
     QFETCH(QStringList, firstRows);
     QFETCH(std::optional<double>, smallestX);
@@ -472,10 +472,10 @@ void AvaliacaoTest::rowOffset()
     QCOMPARE(chartRowOffset(table, smallestX), offset);
 }
 
-void AvaliacaoTest::recordsArrivingRecomputeAtMostEvery200ms()
+void AssessmentPageTest::recordsArrivingRecomputeAtMostEvery200ms()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     const int before = page.recomputeCount();
     QElapsedTimer clock;
     clock.start();
@@ -498,15 +498,15 @@ void AvaliacaoTest::recordsArrivingRecomputeAtMostEvery200ms()
     QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
     const int passes = page.recomputeCount() - before;
     QVERIFY2(passes >= 2, qPrintable(QString::number(passes))); // it followed the download
-    QVERIFY2(passes <= elapsed / TAvaliacaoPage::RecomputeIntervalMs + 2,
+    QVERIFY2(passes <= elapsed / AssessmentPage::RecomputeIntervalMs + 2,
              qPrintable(QStringLiteral("%1 passes in %2 ms").arg(passes).arg(elapsed)));
 }
 
-void AvaliacaoTest::fahrenheitTestIsConverted()
+void AssessmentPageTest::fahrenheitTestIsConverted()
 {
     shared().fahrenheitUnit = 1; // the meter was last seen in °F
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     QCOMPARE(page.ComboUnidade->currentText(), QStringLiteral("°F"));
     download(viewer);
     page.recompute();
@@ -516,10 +516,10 @@ void AvaliacaoTest::fahrenheitTestIsConverted()
     QCOMPARE(page.LabelMedia->text(), QStringLiteral("29,5 °C (IBUTGi)"));
 }
 
-void AvaliacaoTest::formulasCarryTheNumbers()
+void AssessmentPageTest::formulasCarryTheNumbers()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     choose(page, Choice{0, 2, 1, 0, 1.5});
     const QStringList lines = page.LabelFormulas->text().split(QLatin1Char('\n'));
@@ -533,7 +533,7 @@ void AvaliacaoTest::formulasCarryTheNumbers()
                             "IBUTGi médio = Σ(IBUTGi·Δt) / 3600 s = 29,5 °C"));
 }
 
-void AvaliacaoTest::printsOneA4PageWithTheResult()
+void AssessmentPageTest::printsOneA4PageWithTheResult()
 {
     TForm5 viewer;
     viewer.setHeaderField(1, QStringLiteral("Forno 3"));
@@ -541,7 +541,7 @@ void AvaliacaoTest::printsOneA4PageWithTheResult()
     viewer.setHeaderField(3, QStringLiteral("Metalúrgica Exemplo"));
     viewer.setHeaderField(4, QStringLiteral("Medição junto ao forno"));
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("avaliacao.pdf"));
@@ -568,11 +568,11 @@ void AvaliacaoTest::printsOneA4PageWithTheResult()
     QVERIFY2(info.contains(QStringLiteral("(A4)")), qPrintable(info));
 }
 
-void AvaliacaoTest::printFailureGoesToTheErrorReport()
+void AssessmentPageTest::printFailureGoesToTheErrorReport()
 {
     TForm5 viewer;
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     bool asked = false;
     page.askPrinter = [&asked](QPrinter &printer) {
         asked = true;
@@ -593,5 +593,5 @@ void AvaliacaoTest::printFailureGoesToTheErrorReport()
     QCOMPARE(catcher.boxes.size(), 1);
 }
 
-QTEST_MAIN(AvaliacaoTest)
-#include "test_avaliacao.moc"
+QTEST_MAIN(AssessmentPageTest)
+#include "test_assessment_page.moc"

@@ -6,7 +6,7 @@
 // in one go, so that the set-up does not time the chart's own growth.
 // Run offscreen.
 #include "assessment/RecordTime.h"
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/Visualizar.h"
 
 #include <QApplication>
@@ -52,11 +52,11 @@ void download(TForm5 &viewer)
         viewer.Series[s]->replace(points[s]);
 }
 
-void BM_AvaliacaoRecompute(benchmark::State &state)
+void BM_AssessmentPageRecompute(benchmark::State &state)
 {
     TForm5 viewer;
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     int index = 0;
     for (auto _ : state) {
         index = 1 - index;
@@ -66,7 +66,7 @@ void BM_AvaliacaoRecompute(benchmark::State &state)
         state.SkipWithError("the page did not assess every record");
     state.SetItemsProcessed(int64_t(state.iterations()) * records);
 }
-BENCHMARK(BM_AvaliacaoRecompute)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssessmentPageRecompute)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -50,7 +50,7 @@ class ViewerTable;
 // nothing when the table has no readable temperature or the chart no point.
 std::optional<double> chartRowOffset(const ViewerTable &table, std::optional<double> smallestX);
 
-class TAvaliacaoPage : public QWidget {
+class AssessmentPage : public QWidget {
     Q_OBJECT
 public:
     static constexpr int RecomputeIntervalMs = 200;
@@ -60,7 +60,7 @@ public:
 
     // Reads viewer's table and draws on its chart; viewer outlives the page
     // (the page is one of its tabs).
-    explicit TAvaliacaoPage(TForm5 &viewer, QWidget *parent = nullptr);
+    explicit AssessmentPage(TForm5 &viewer, QWidget *parent = nullptr);
 
     AssessmentOptions options() const;
     std::optional<MetabolicClass> chosenClass() const; // nothing for a rate in W
