@@ -8,6 +8,7 @@
 #include "assessment/RecordTime.h"
 #include "forms/AssessmentPage.h"
 #include "forms/Visualizar.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -60,7 +61,7 @@ void BM_AssessmentPageRecompute(benchmark::State &state)
     int index = 0;
     for (auto _ : state) {
         index = 1 - index;
-        page.ComboIndice->setCurrentIndex(index); // recomputes at once
+        control<QComboBox>(page, "ComboIndice")->setCurrentIndex(index); // recomputes at once
     }
     if (page.result().recordsUsed != records || !page.shadedRange())
         state.SkipWithError("the page did not assess every record");

@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
+#include "forms/ControlNames.h"
 #include "forms/DecimalField.h"
 #include "forms/ErrorReport.h"
 #include "forms/Visualizar.h"
@@ -89,6 +90,25 @@ AssessmentPage::AssessmentPage(TForm5 &viewer, QWidget *parent) : QWidget(parent
 {
     setObjectName(QStringLiteral("TabSheet4"));
     buildControls();
+    nameControls({
+        NAMED_CONTROL(ComboIndice),
+        NAMED_CONTROL(ComboCriterio),
+        NAMED_CONTROL(ComboClasse),
+        NAMED_CONTROL(EditTaxa),
+        NAMED_CONTROL(EditVestimenta),
+        NAMED_CONTROL(ComboUnidade),
+        NAMED_CONTROL(LabelInicio),
+        NAMED_CONTROL(LabelFim),
+        NAMED_CONTROL(LabelLinhas),
+        NAMED_CONTROL(LabelRegistros),
+        NAMED_CONTROL(LabelMedia),
+        NAMED_CONTROL(LabelLimite),
+        NAMED_CONTROL(LabelMargem),
+        NAMED_CONTROL(LabelConclusao),
+        NAMED_CONTROL(LabelFormulas),
+        NAMED_CONTROL(LabelNotas),
+        NAMED_CONTROL(BotaoImprimir),
+    });
 
     askPrinter = [this](QPrinter &printer) {
         QPrintDialog dialog(&printer, this);

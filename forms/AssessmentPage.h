@@ -83,7 +83,16 @@ public:
     // Sets up the printer and says whether to print (the print dialog).
     std::function<bool(QPrinter &)> askPrinter;
 
-    // Controls
+signals:
+    void recomputed();
+
+protected:
+    // Shown with records assessed a while ago: assessed now, not when the
+    // interval ends.
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Controls, each named as its member (forms/ControlNames.h)
     QComboBox *ComboIndice = nullptr;       // IBUTGi, IBUTGe
     QComboBox *ComboCriterio = nullptr;     // NR-15, ISO 7243 acclimatised, not acclimatised
     QComboBox *ComboClasse = nullptr;       // classes 0–4, then "Outra taxa (W)"
@@ -102,15 +111,6 @@ public:
     QLabel *LabelNotas = nullptr;
     QPushButton *BotaoImprimir = nullptr;
 
-signals:
-    void recomputed();
-
-protected:
-    // Shown with records assessed a while ago: assessed now, not when the
-    // interval ends.
-    void showEvent(QShowEvent *event) override;
-
-private:
     void buildControls();
     void classChanged();
     void showResult();

@@ -1,5 +1,7 @@
 #include "forms/InputBox.h"
 
+#include "forms/ControlNames.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +38,7 @@ InputBoxDialog::InputBoxDialog(QWidget *parent, const QString &caption, const QS
     layout->addWidget(Edit);
     layout->addWidget(buttons);
     setMinimumWidth(300);
+    nameControls({NAMED_CONTROL(Prompt), NAMED_CONTROL(Edit), NAMED_CONTROL(OkButton), NAMED_CONTROL(CancelButton)});
     Edit->setFocus();
 }
 

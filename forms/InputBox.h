@@ -21,6 +21,8 @@ public:
     // The entry when accepted, the empty text otherwise.
     QString entry() const;
 
+private:
+    // Named as their members (forms/ControlNames.h).
     QLabel *Prompt = nullptr;
     QLineEdit *Edit = nullptr;
     QPushButton *OkButton = nullptr;

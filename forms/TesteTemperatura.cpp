@@ -3,6 +3,7 @@
 #include "control/ProtectedCommands.h"
 #include "control/Session.h"
 #include "forms/Calibra.h"
+#include "forms/ControlNames.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
@@ -77,6 +78,60 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     buildTestsPage();
     setCentralWidget(central);
     buildStatusBar();
+    nameControls({
+        NAMED_CONTROL(PageControl1),
+        NAMED_CONTROL(TabSheet1),
+        NAMED_CONTROL(TabSheet3),
+        NAMED_CONTROL(Panel1),
+        NAMED_CONTROL(vrThermoMeter1),
+        NAMED_CONTROL(vrThermoMeter2),
+        NAMED_CONTROL(vrThermoMeter3),
+        NAMED_CONTROL(VrLabel1),
+        NAMED_CONTROL(VrLabel2),
+        NAMED_CONTROL(VrLabel3),
+        NAMED_CONTROL(VrLabel4),
+        NAMED_CONTROL(VrLabel5),
+        NAMED_CONTROL(VrLabel6),
+        NAMED_CONTROL(VrLabel7),
+        NAMED_CONTROL(VrLabel8),
+        NAMED_CONTROL(VrLabel9),
+        NAMED_CONTROL(VrLabel10),
+        NAMED_CONTROL(VrProgressBar1),
+        NAMED_CONTROL(Label6),
+        NAMED_CONTROL(Label7),
+        NAMED_CONTROL(Label8),
+        NAMED_CONTROL(Label9),
+        NAMED_CONTROL(Label10),
+        NAMED_CONTROL(Label11),
+        NAMED_CONTROL(TreeView1),
+        NAMED_CONTROL(Edit2),
+        NAMED_CONTROL(ProgressBar1),
+        NAMED_CONTROL(CancelarLeitura),
+        NAMED_CONTROL(Image2),
+        NAMED_CONTROL(Image4),
+        NAMED_CONTROL(Arquivo1),
+        NAMED_CONTROL(Opes1),
+        NAMED_CONTROL(Unidade1),
+        NAMED_CONTROL(Comunicao1),
+        NAMED_CONTROL(PortaSerial1),
+        NAMED_CONTROL(Carregarteste1),
+        NAMED_CONTROL(Senhas1),
+        NAMED_CONTROL(Sair1),
+        NAMED_CONTROL(AjustarRelgio1),
+        NAMED_CONTROL(oC1),
+        NAMED_CONTROL(oF1),
+        NAMED_CONTROL(A1),
+        NAMED_CONTROL(LerTestes1),
+        NAMED_CONTROL(Apagarmemria1),
+        NAMED_CONTROL(ZerarOFFSET1),
+        NAMED_CONTROL(AjustarOFFSET1),
+        NAMED_CONTROL(Comm11),
+        NAMED_CONTROL(Comm21),
+        NAMED_CONTROL(Comm31),
+        NAMED_CONTROL(Comm41),
+        NAMED_CONTROL(Procurar1),
+        NAMED_CONTROL(Desconectar1),
+    });
 
     // Every slot runs inside the error boundary (the timers' too: runTimerWork).
     connect(Senhas1, &QAction::triggered, this, guarded(this, [this] { Senhas1Click(); }));

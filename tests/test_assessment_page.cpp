@@ -9,6 +9,7 @@
 #include "forms/DecimalField.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 
 #include <QAreaSeries>
@@ -117,12 +118,12 @@ struct Choice {
 
 void choose(AssessmentPage &page, const Choice &c)
 {
-    page.ComboIndice->setCurrentIndex(c.index);
-    page.ComboCriterio->setCurrentIndex(c.criterion);
-    page.ComboClasse->setCurrentIndex(c.rateItem);
+    control<QComboBox>(page, "ComboIndice")->setCurrentIndex(c.index);
+    control<QComboBox>(page, "ComboCriterio")->setCurrentIndex(c.criterion);
+    control<QComboBox>(page, "ComboClasse")->setCurrentIndex(c.rateItem);
     if (c.rateItem == 5)
-        page.EditTaxa->setValue(c.watts);
-    page.EditVestimenta->setValue(c.increment);
+        control<DecimalField>(page, "EditTaxa")->setValue(c.watts);
+    control<DecimalField>(page, "EditVestimenta")->setValue(c.increment);
 }
 
 } // namespace
@@ -180,7 +181,7 @@ void AssessmentPageTest::pageFollowsTheChart()
     // An empty test: no window, no verdict, no shading.
     const AssessmentResult &r = viewer.TabSheet4->result();
     QCOMPARE(r.verdict, Verdict::NoData);
-    QCOMPARE(viewer.TabSheet4->LabelInicio->text(), QStringLiteral("—"));
+    QCOMPARE(control<QLabel>(*viewer.TabSheet4, "LabelInicio")->text(), QStringLiteral("—"));
     QVERIFY(!viewer.TabSheet4->shadedRange());
     QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
 }
@@ -192,15 +193,15 @@ void AssessmentPageTest::downloadedTestIsAssessed()
     download(viewer);
     QTRY_COMPARE_WITH_TIMEOUT(page.result().recordsUsed, recordCount, 5000);
 
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
-    QCOMPARE(page.LabelFim->text(), QStringLiteral("01/02/26 01:00:00"));
-    QCOMPARE(page.LabelLinhas->text(), QStringLiteral("61 a 120"));
-    QCOMPARE(page.LabelRegistros->text(), QStringLiteral("180 usados, 0 deixados de fora"));
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("29,5 °C (IBUTGi)"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelFim")->text(), QStringLiteral("01/02/26 01:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelLinhas")->text(), QStringLiteral("61 a 120"));
+    QCOMPARE(control<QLabel>(page, "LabelRegistros")->text(), QStringLiteral("180 usados, 0 deixados de fora"));
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("29,5 °C (IBUTGi)"));
     // Class 2 (300 W) under NR-15: 56,7 - 11,5 log10 300 = 28,2.
-    QCOMPARE(page.LabelLimite->text(), QStringLiteral("28,2 °C"));
-    QCOMPARE(page.LabelMargem->text(), QStringLiteral("-1,3 °C"));
-    QCOMPARE(page.LabelConclusao->text(),
+    QCOMPARE(control<QLabel>(page, "LabelLimite")->text(), QStringLiteral("28,2 °C"));
+    QCOMPARE(control<QLabel>(page, "LabelMargem")->text(), QStringLiteral("-1,3 °C"));
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->text(),
              QStringLiteral("Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 28,2 °C em 1,3 °C."));
     // The chart takes its points when its page is shown, or on a flush.
     viewer.flushPending();
@@ -272,12 +273,12 @@ void AssessmentPageTest::choicesRecompute()
 
     // Each change of a control recomputes at once, without the event loop.
     choose(page, choice);
-    QCOMPARE(page.LabelInicio->text(), start);
-    QCOMPARE(page.LabelMedia->text(), mean);
-    QCOMPARE(page.LabelLimite->text(), limit);
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), start);
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), mean);
+    QCOMPARE(control<QLabel>(page, "LabelLimite")->text(), limit);
     QCOMPARE(int(page.result().verdict), verdict);
-    QCOMPARE(page.LabelConclusao->text(), verdictText);
-    QCOMPARE(page.EditTaxa->isEnabled(), choice.rateItem == 5);
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->text(), verdictText);
+    QCOMPARE(control<DecimalField>(page, "EditTaxa")->isEnabled(), choice.rateItem == 5);
 }
 
 // What the operator types into the number fields: the comma or the point,
@@ -317,8 +318,9 @@ void AssessmentPageTest::numberFields()
     TForm5 viewer;
     AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
-    page.ComboClasse->setCurrentIndex(5); // "Outra taxa (W)"
-    DecimalField *field = rate ? page.EditTaxa : page.EditVestimenta;
+    control<QComboBox>(page, "ComboClasse")->setCurrentIndex(5); // "Outra taxa (W)"
+    DecimalField *field =
+        rate ? control<DecimalField>(page, "EditTaxa") : control<DecimalField>(page, "EditVestimenta");
     QStringList refusals;
     field->refuse = [&](const QString &m) { refusals << m; };
     const int before = page.recomputeCount();
@@ -346,9 +348,10 @@ void AssessmentPageTest::shortTestIsMarked()
         writeRecord(viewer, j, j + 1, j);
     page.recompute();
     QCOMPARE(page.result().verdict, Verdict::ShortTest);
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
-    QCOMPARE(page.LabelMargem->text(), QStringLiteral("—"));
-    QCOMPARE(page.LabelConclusao->styleSheet(), QString());
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(),
+             QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
+    QCOMPARE(control<QLabel>(page, "LabelMargem")->text(), QStringLiteral("—"));
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->styleSheet(), QString());
 }
 
 void AssessmentPageTest::shadingFollowsTheChartsNumbering_data()
@@ -375,7 +378,7 @@ void AssessmentPageTest::shadingFollowsTheChartsNumbering()
     AssessmentPage &page = *viewer.TabSheet4;
     fromFile ? loadFile(viewer) : download(viewer);
     viewer.flushPending();
-    page.ComboIndice->setCurrentIndex(index);
+    control<QComboBox>(page, "ComboIndice")->setCurrentIndex(index);
     page.recompute();
 
     QAreaSeries *area = shadingOf(viewer);
@@ -411,7 +414,7 @@ void AssessmentPageTest::shadingFollowsPointsThatComeLater()
         writeRecord(cells, j, j + 1, j);
     }
     page.recompute();
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
     QVERIFY(!page.shadedRange());
     QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
     // The points reach the chart: the band follows without a recomputation.
@@ -495,7 +498,7 @@ void AssessmentPageTest::recordsArrivingRecomputeAtMostEvery200ms()
     const qint64 elapsed = clock.elapsed();
     // The last records are assessed without another change.
     QTRY_COMPARE_WITH_TIMEOUT(page.result().recordsUsed, recordCount, 5000);
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
     const int passes = page.recomputeCount() - before;
     QVERIFY2(passes >= 2, qPrintable(QString::number(passes))); // it followed the download
     QVERIFY2(passes <= elapsed / AssessmentPage::RecomputeIntervalMs + 2,
@@ -507,13 +510,13 @@ void AssessmentPageTest::fahrenheitTestIsConverted()
     shared().fahrenheitUnit = 1; // the meter was last seen in °F
     TForm5 viewer;
     AssessmentPage &page = *viewer.TabSheet4;
-    QCOMPARE(page.ComboUnidade->currentText(), QStringLiteral("°F"));
+    QCOMPARE(control<QComboBox>(page, "ComboUnidade")->currentText(), QStringLiteral("°F"));
     download(viewer);
     page.recompute();
     // 29,5 °F is -1,4 °C.
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("-1,4 °C (IBUTGi)"));
-    page.ComboUnidade->setCurrentIndex(0);
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("29,5 °C (IBUTGi)"));
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("-1,4 °C (IBUTGi)"));
+    control<QComboBox>(page, "ComboUnidade")->setCurrentIndex(0);
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("29,5 °C (IBUTGi)"));
 }
 
 void AssessmentPageTest::formulasCarryTheNumbers()
@@ -522,13 +525,13 @@ void AssessmentPageTest::formulasCarryTheNumbers()
     AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     choose(page, Choice{0, 2, 1, 0, 1.5});
-    const QStringList lines = page.LabelFormulas->text().split(QLatin1Char('\n'));
+    const QStringList lines = control<QLabel>(page, "LabelFormulas")->text().split(QLatin1Char('\n'));
     QCOMPARE(lines.value(0), QStringLiteral("IBUTG_max = 59,9 − 14,1·log₁₀(180) = 28,1 °C"));
     QCOMPARE(lines.value(1), QStringLiteral("IBUTGi médio = Σ(IBUTGi·Δt) / 3600 s = 29,5 °C"));
     QCOMPARE(lines.value(2), QStringLiteral("IBUTGi médio + acréscimo = 29,5 °C + 1,5 °C = 31,0 °C"));
     QCOMPARE(lines.value(3), QStringLiteral("margem = 28,1 °C − 31,0 °C = −2,9 °C"));
     choose(page, Choice{0, 0, 5, 50});
-    QCOMPARE(page.LabelFormulas->text(),
+    QCOMPARE(control<QLabel>(page, "LabelFormulas")->text(),
              QStringLiteral("IBUTG_max = 56,7 − 11,5·log₁₀(50): sem limite, M fora do Quadro 1 da NR-15 (100 a 606 W)\n"
                             "IBUTGi médio = Σ(IBUTGi·Δt) / 3600 s = 29,5 °C"));
 }
@@ -581,7 +584,7 @@ void AssessmentPageTest::printFailureGoesToTheErrorReport()
         return true;
     };
     ModalCatcher catcher;
-    QTest::mouseClick(page.BotaoImprimir, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "BotaoImprimir"), Qt::LeftButton);
     QVERIFY(asked);
     QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 5000);
     QCOMPARE(catcher.boxes[0].text, QStringLiteral("Não foi possível iniciar a impressão da avaliação."));
@@ -589,7 +592,7 @@ void AssessmentPageTest::printFailureGoesToTheErrorReport()
 
     // A cancelled dialog prints nothing and reports nothing.
     page.askPrinter = [](QPrinter &) { return false; };
-    QTest::mouseClick(page.BotaoImprimir, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "BotaoImprimir"), Qt::LeftButton);
     QCOMPARE(catcher.boxes.size(), 1);
 }
 

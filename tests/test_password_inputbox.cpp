@@ -2,6 +2,7 @@
 // 255-character limit, and Cancel giving the empty text.
 
 #include "forms/InputBox.h"
+#include "support/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -51,17 +52,17 @@ void TestPasswordInputBox::echoAndLimit()
     InputBoxDialog box(nullptr, "Senha", "Digite a senha", masked);
     box.show();
     QCOMPARE(box.windowTitle(), QStringLiteral("Senha"));
-    QCOMPARE(box.Prompt->text(), QStringLiteral("Digite a senha"));
-    QVERIFY(box.Edit->text().isEmpty());
-    QTest::keyClicks(box.Edit, "pel ko!");
-    QCOMPARE(box.Edit->text(), QStringLiteral("pel ko!"));
-    QTEST(box.Edit->displayText(), "shown");
+    QCOMPARE(control<QLabel>(box, "Prompt")->text(), QStringLiteral("Digite a senha"));
+    QVERIFY(control<QLineEdit>(box, "Edit")->text().isEmpty());
+    QTest::keyClicks(control<QLineEdit>(box, "Edit"), "pel ko!");
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text(), QStringLiteral("pel ko!"));
+    QTEST(control<QLineEdit>(box, "Edit")->displayText(), "shown");
 
-    box.Edit->clear();
-    QTest::keyClicks(box.Edit, QString(254, QLatin1Char('a')) + "bcd");
-    QCOMPARE(box.Edit->text(), QString(254, QLatin1Char('a')) + "b");
-    box.Edit->setText(QString(300, QChar(0xe1)));
-    QCOMPARE(box.Edit->text().size(), 255);
+    control<QLineEdit>(box, "Edit")->clear();
+    QTest::keyClicks(control<QLineEdit>(box, "Edit"), QString(254, QLatin1Char('a')) + "bcd");
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text(), QString(254, QLatin1Char('a')) + "b");
+    control<QLineEdit>(box, "Edit")->setText(QString(300, QChar(0xe1)));
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text().size(), 255);
 }
 
 void TestPasswordInputBox::result_data()
@@ -79,12 +80,12 @@ void TestPasswordInputBox::result()
 {
     QFETCH(Close, close);
     whenOpen([close](InputBoxDialog *box) {
-        QTest::keyClicks(box->Edit, "abc");
+        QTest::keyClicks(control<QLineEdit>(*box, "Edit"), "abc");
         switch (close) {
-        case Close::Ok: QTest::mouseClick(box->OkButton, Qt::LeftButton); break;
-        case Close::Cancel: QTest::mouseClick(box->CancelButton, Qt::LeftButton); break;
-        case Close::Escape: QTest::keyClick(box->Edit, Qt::Key_Escape); break;
-        case Close::Enter: QTest::keyClick(box->Edit, Qt::Key_Return); break;
+        case Close::Ok: QTest::mouseClick(control<QPushButton>(*box, "OkButton"), Qt::LeftButton); break;
+        case Close::Cancel: QTest::mouseClick(control<QPushButton>(*box, "CancelButton"), Qt::LeftButton); break;
+        case Close::Escape: QTest::keyClick(control<QLineEdit>(*box, "Edit"), Qt::Key_Escape); break;
+        case Close::Enter: QTest::keyClick(control<QLineEdit>(*box, "Edit"), Qt::Key_Return); break;
         case Close::WindowClose: box->close(); break;
         }
     });
