@@ -31,11 +31,11 @@
 // report.
 
 #include "core/ViewerSink.h"
+#include "forms/DialogLifecycle.h"
 
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -163,7 +163,7 @@ private:
     void showRecordCount();
     void refuseWithoutRecords(const std::function<void()> &hook);
 
-    QPointer<QWidget> mainWindow;
+    DialogLifecycle lifecycle;
     ViewerTableModel *model = nullptr;
     QChart *chart = nullptr;
     QValueAxis *axisX = nullptr;
@@ -178,7 +178,6 @@ private:
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;
     bool axisFixed = false;
-    bool closed = false;
     int pendingRecordCount = -1; // Edit5's next text, shown once per turn
     bool recordCountQueued = false;
 };
