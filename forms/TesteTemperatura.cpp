@@ -52,7 +52,6 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     : QMainWindow(parent)
     , state(shared())
     , meter(state, *this, windowSlots(), std::move(platform))
-    , scheduler(meter.scheduler())
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
@@ -416,7 +415,7 @@ void TForm1::Senhas1Click()
 
 void TForm1::LerTestes1Click()
 {
-    scheduler.startTestListRead();
+    meter.scheduler().startTestListRead();
 }
 
 void TForm1::TreeView1DblClick()
@@ -428,18 +427,18 @@ void TForm1::TreeView1DblClick()
             selected = i;
     if (selected < 0)
         return;
-    scheduler.startDownload(selected);
+    meter.scheduler().startDownload(selected);
     TForm5 *viewer = openViewer(this);
     // Closing the viewer ends the download into it.
     viewer->onClosed = [self = QPointer<TForm1>(this)] {
         if (self)
-            self->scheduler.stopSequence();
+            self->meter.scheduler().stopSequence();
     };
 }
 
 void TForm1::CancelarLeituraClick()
 {
-    scheduler.cancelTestListRead();
+    meter.scheduler().cancelTestListRead();
 }
 
 Tell TForm1::notice()
@@ -450,13 +449,13 @@ Tell TForm1::notice()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    eraseMemory(state, prompt, scheduler, notice(), [this] { scheduler.memoryErased(); });
+    eraseMemory(state, prompt, meter.scheduler(), notice(), [this] { meter.scheduler().memoryErased(); });
 }
 
 void TForm1::ZerarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
-    zeroOffsets(state, prompt, prompt, scheduler, notice());
+    zeroOffsets(state, prompt, prompt, meter.scheduler(), notice());
 }
 
 void TForm1::AjustarRelgio1Click()
@@ -465,22 +464,22 @@ void TForm1::AjustarRelgio1Click()
     // ajustado."; a command that cannot be written says so. The time is
     // taken when the command goes out.
     setStatusText(StatusPanel::Activity, QString());
-    scheduler.sendWhenFree([] { return ConfigCommand::clockNow(); }, tellIfNotWritten(notice()));
+    meter.scheduler().sendWhenFree([] { return ConfigCommand::clockNow(); }, tellIfNotWritten(notice()));
 }
 
 void TForm1::A1Click()
 {
     // The dialog disables this window until it closes; the query sequence
     // ("@I", then "@u") runs on the next free ticks and fills it in.
-    new TForm4(scheduler, this);
-    scheduler.startSequence(PollScheduler::SampleRate);
+    new TForm4(meter.scheduler(), this);
+    meter.scheduler().startSequence(PollScheduler::SampleRate);
 }
 
 void TForm1::AjustarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
     if (passwordGate(Protected::Calibrate, state.userPassword, prompt))
-        new TForm2(scheduler, this);
+        new TForm2(meter.scheduler(), this);
 }
 
 void TForm1::Carregar1Click()
@@ -495,14 +494,14 @@ void TForm1::openTestFileAtStart(const QString &path)
 
 void TForm1::oC1Click()
 {
-    scheduler.sendWhenFree(Command::unit(false));
+    meter.scheduler().sendWhenFree(Command::unit(false));
     oC1->setChecked(true);
     oF1->setChecked(false);
 }
 
 void TForm1::oF1Click()
 {
-    scheduler.sendWhenFree(Command::unit(true));
+    meter.scheduler().sendWhenFree(Command::unit(true));
     oF1->setChecked(true);
     oC1->setChecked(false);
 }

@@ -187,7 +187,6 @@ private:
 
     SharedState &state;
     MeterSession meter;
-    PollScheduler &scheduler; // the session's
     SettingsSaver settingsSaver{*this};
     QLabel *statusPanels[3] = {};
     QHash<QString, QDeadlineTimer> noticesShut; // open (forever) or just closed, by caption and text
