@@ -102,6 +102,7 @@ private slots:
     void resetScreen();
     void chunksSplitAnywhereReachTheParserAsBytes();
     void deviceLostBetweenChunks();
+    void screenSameForChunksAsForBytes();
     void gatheredBytesHandedOverTogether_data();
     void gatheredBytesHandedOverTogether();
 };
@@ -642,6 +643,29 @@ void TestComPort::deviceLostBetweenChunks()
     rig.device().receive("ef");
     QTest::qWait(50);
     QCOMPARE(rig.events, QStringList({"char a", "char b", QStringLiteral("error %1").arg(int(ceIO), 0, 16)}));
+}
+
+// The terminal writes a chunk's printable runs at once; the screen must be
+// the one its byte-by-byte path draws: wrapping, scrolling, control bytes.
+void TestComPort::screenSameForChunksAsForBytes()
+{
+    QByteArray stream;
+    for (int line = 0; line < 30; ++line)
+        stream += QByteArray(line * 7 % 170, char('A' + line % 26)) + "\t\x01\x7f\xe9x\by" + (line % 3 ? "\r\n" : "\n");
+    stream += QByteArray(200, '#') + "\rz";
+    Rig bytewise;
+    Rig chunked;
+    chunked.terminal.OnChars = [&](QObject *, QByteArrayView bytes) { chunked.received += bytes; };
+    for (Rig *rig : {&bytewise, &chunked}) {
+        rig->port.Open();
+        rig->device().receive(stream);
+        QTRY_COMPARE(rig->received.size(), stream.size());
+    }
+    for (int row = 1; row <= TComTerminal::Rows; ++row)
+        QCOMPARE(chunked.terminal.screenRow(row), bytewise.terminal.screenRow(row));
+    QCOMPARE(chunked.terminal.cursorColumn(), bytewise.terminal.cursorColumn());
+    QCOMPARE(chunked.terminal.cursorRow(), bytewise.terminal.cursorRow());
+    QCOMPARE(bytewise.terminal.screenRow(TComTerminal::Rows).left(2), QByteArray("z#"));
 }
 
 void TestComPort::gatheredBytesHandedOverTogether_data()
