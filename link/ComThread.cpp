@@ -198,9 +198,10 @@ void TComThread::run()
             readAhead(device, b);
         const bool readHere = b.readAhead;
         const bool deviceFailed = b.failed();
+        const bool gotBytes = !b.bytes.isEmpty();
         // Bytes alone, in the middle of a frame: held back for what follows.
-        const bool hold = readHere && onlyBytes(b) &&
-                          (b.bytes.isEmpty() ? heldSince.has_value() : !gathering.ends.contains(b.bytes.back()));
+        const bool hold =
+            readHere && onlyBytes(b) && (gotBytes ? !gathering.ends.contains(b.bytes.back()) : heldSince.has_value());
         quint64 number;
         bool full;
         {
@@ -213,7 +214,7 @@ void TComThread::run()
         const Clock::time_point now = Clock::now();
         if (hold && !heldSince)
             heldSince = now;
-        if (hold)
+        if (hold && gotBytes)
             lastBytes = now;
         if (!hold || full || now - *heldSince >= gathering.limit)
             announce();
