@@ -101,14 +101,16 @@ void BM_ReceivePathMixedStream(benchmark::State &st)
             parser.feed(ch);
         delivered += bytes.size();
     };
+    port.Gathering().ends = QByteArray(ReplyParser::frameEnds); // as the meter session sets it
     port.setPort(QStringLiteral("1"));
     port.setConnected(true);
     for (auto _ : st) {
         state.recordIndex = 0;
         const qint64 target = delivered + stream.size();
         platform->device()->receive(stream);
+        // Asleep until the hand-off wakes this thread, as the program's loop.
         while (delivered < target)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     port.setConnected(false);
     st.SetBytesProcessed(int64_t(st.iterations()) * stream.size());

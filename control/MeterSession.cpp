@@ -11,6 +11,7 @@ MeterSession::MeterSession(SharedState &state, MeterView &view, WindowSlots &win
     , replyParser(state, view, windows)
     , pollScheduler(state, *this, portSelection, windows.viewer)
 {
+    comPort.Gathering().ends = QByteArray(ReplyParser::frameEnds);
     comTerminal.setComPort(&comPort);
     comTerminal.OnChars = [this](QObject *, QByteArrayView bytes) { received(bytes); };
     timer1.setInterval(PollScheduler::IntervalAtStart);

@@ -8,6 +8,8 @@
 // number (errno) of the failure.
 
 #include <QString>
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -58,9 +60,10 @@ struct ComModemLines {
 };
 
 enum class ComWaitResult {
-    Event,   // a device event; the mask says which
-    Stopped, // the stop signal is set
-    Failed,  // the wait ended without a usable result; wait again
+    Event,    // a device event; the mask says which
+    Stopped,  // the stop signal is set
+    Failed,   // the wait ended without a usable result; wait again
+    TimedOut, // nothing within the time the wait was given
 };
 
 // One open device. Destroying it releases the device if close() was not
@@ -78,9 +81,10 @@ public:
     // Which events end a wait (EventMask bits); 0 ends a pending wait.
     virtual int setEventMask(uint32_t mask) = 0;
 
-    // Blocks until the stop signal or one of the masked events. Once the
-    // stop signal is raised every wait returns Stopped at once.
-    virtual ComWaitResult waitEvent(uint32_t &mask) = 0;
+    // Blocks until the stop signal or one of the masked events, or until
+    // timeout has passed (negative: no limit). Once the stop signal is raised
+    // every wait returns Stopped at once.
+    virtual ComWaitResult waitEvent(uint32_t &mask, std::chrono::microseconds timeout) = 0;
     virtual void raiseStop() = 0;
 
     // Returns and clears the error flags; gives the input queue's count.

@@ -86,7 +86,7 @@ void TCustomComPort::openPort()
         throw;
     }
     if (events)
-        thread = std::make_unique<TComThread>(*this, *device, eventsToMask(events));
+        thread = std::make_unique<TComThread>(*this, *device, eventsToMask(events), gathering);
     const quint64 generation = openCount;
     tellLinks(true);
     if (OnAfterOpen)

@@ -8,6 +8,7 @@
 // Every failing operation raises EComPort.
 
 #include "link/ComEvents.h"
+#include "link/ComGathering.h"
 #include "link/ComLink.h"
 #include "link/ComPlatform.h"
 #include "link/ComPortError.h"
@@ -79,6 +80,8 @@ public:
     TComFlowControl &FlowControl() { return flowControl; }
     TComTimeouts &Timeouts() { return timeouts; }
     TComBuffer &Buffer() { return buffer; }
+    // Takes effect at the next opening.
+    ComGathering &Gathering() { return gathering; }
     const TComParity &Parity() const { return parity; }
     const TComFlowControl &FlowControl() const { return flowControl; }
     const TComTimeouts &Timeouts() const { return timeouts; }
@@ -136,6 +139,7 @@ private:
     TComFlowControl flowControl{*this};
     TComTimeouts timeouts{*this};
     TComBuffer buffer{*this};
+    ComGathering gathering;
 };
 
 class TComPort : public TCustomComPort {

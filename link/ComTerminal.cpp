@@ -31,8 +31,7 @@ void TCustomComTerminal::rxBuf(const char *buffer, int count)
     if (OnStrRecieved)
         OnStrRecieved(this, QByteArray(buffer, count));
     if (OnChars) {
-        for (int i = 0; i < count; ++i)
-            putChar(buffer[i]);
+        putBytes(buffer, count);
         OnChars(this, QByteArrayView(buffer, count));
         return;
     }
@@ -69,6 +68,40 @@ void TCustomComTerminal::newLine()
     std::fill_n(rowStart(Rows - 1), Columns, ' ');
 }
 
+namespace {
+
+bool printable(uchar byte)
+{
+    return byte >= 32 && byte != 127;
+}
+
+} // namespace
+
+// putChar for every byte, a run of printable bytes copied at once.
+void TCustomComTerminal::putBytes(const char *bytes, int count)
+{
+    const char *const end = bytes + count;
+    while (bytes < end) {
+        if (!printable(uchar(*bytes))) {
+            putChar(*bytes++);
+            continue;
+        }
+        const char *run = bytes;
+        while (bytes < end && printable(uchar(*bytes)))
+            ++bytes;
+        while (run < bytes) {
+            if (column == Columns) {
+                column = 0;
+                newLine();
+            }
+            const int n = std::min(int(bytes - run), Columns - column);
+            std::copy_n(run, n, rowStart(row) + column);
+            column += n;
+            run += n;
+        }
+    }
+}
+
 // A plain teletype: printable bytes (those above 127 too) are written at the
 // cursor, CR, LF, BS and TAB move it, other control bytes leave no trace.
 void TCustomComTerminal::putChar(char ch)
@@ -80,7 +113,7 @@ void TCustomComTerminal::putChar(char ch)
     case '\b': column = std::max(column - 1, 0); return;
     case '\t': column = std::min((column / 8 + 1) * 8, Columns - 1); return;
     }
-    if (byte < 32 || byte == 127)
+    if (!printable(byte))
         return;
     if (column == Columns) {
         column = 0;

@@ -54,6 +54,7 @@ public:
 private:
     void rxBuf(const char *buffer, int count);
     void putChar(char ch);
+    void putBytes(const char *bytes, int count);
     void newLine();
     char *rowStart(int screenRow) { return screen.data() + (top + screenRow) % Rows * Columns; }
 

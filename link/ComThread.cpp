@@ -5,9 +5,11 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -119,8 +121,9 @@ struct TComThread::HandOff {
     }
 };
 
-TComThread::TComThread(TCustomComPort &port, ComDevice &device, uint32_t eventMask)
+TComThread::TComThread(TCustomComPort &port, ComDevice &device, uint32_t eventMask, const ComGathering &gathering)
     : device(device)
+    , gathering(gathering)
     , handOff(std::make_shared<HandOff>(&port))
 {
     device.setEventMask(eventMask);
@@ -134,14 +137,55 @@ TComThread::~TComThread()
 
 void TComThread::run()
 {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::microseconds;
     const std::weak_ptr<HandOff> weak = handOff;
     HandOff &h = *handOff;
+    // Bytes queued and not yet announced to the GUI thread: since when, and
+    // when the last of them came.
+    std::optional<Clock::time_point> heldSince;
+    Clock::time_point lastBytes;
+    const auto announce = [&] {
+        heldSince.reset();
+        {
+            std::lock_guard lock(h.mutex);
+            if (h.posted || h.queue.empty())
+                return;
+            h.posted = true;
+        }
+        // The port as context: if it is destroyed the call is dropped; if
+        // this thread is gone by then, the hand-off is too.
+        QMetaObject::invokeMethod(
+            h.port,
+            [weak] {
+                if (auto alive = weak.lock())
+                    alive->processPending();
+            },
+            Qt::QueuedConnection);
+    };
     for (;;) {
+        microseconds timeout{-1};
+        if (heldSince) {
+            // The rest of a frame comes a byte time apart: rather than wake
+            // for every byte, look again once the line has had time to send
+            // a few. The stop signal ends the pause.
+            const Clock::time_point until =
+                std::min({Clock::now() + gathering.look, lastBytes + gathering.quiet, *heldSince + gathering.limit});
+            std::unique_lock lock(h.mutex);
+            h.changed.wait_until(lock, until, [&h] { return h.stopping || h.failed; });
+            timeout = microseconds(0);
+        }
         uint32_t mask = 0;
-        const ComWaitResult result = device.waitEvent(mask);
+        const ComWaitResult result = device.waitEvent(mask, timeout);
         if (result == ComWaitResult::Stopped)
             break;
-        if (result == ComWaitResult::Failed)
+        if (result == ComWaitResult::TimedOut) {
+            const Clock::time_point now = Clock::now();
+            if (now >= lastBytes + gathering.quiet || now >= *heldSince + gathering.limit)
+                announce();
+            continue;
+        }
+        if (result != ComWaitResult::Event)
             continue;
         {
             std::lock_guard lock(h.mutex);
@@ -154,26 +198,26 @@ void TComThread::run()
             readAhead(device, b);
         const bool readHere = b.readAhead;
         const bool deviceFailed = b.failed();
+        const bool gotBytes = !b.bytes.isEmpty();
+        // Bytes alone, in the middle of a frame: held back for what follows.
+        const bool hold =
+            readHere && onlyBytes(b) && (gotBytes ? !gathering.ends.contains(b.bytes.back()) : heldSince.has_value());
         quint64 number;
-        bool post;
+        bool full;
         {
             std::lock_guard lock(h.mutex);
             if (h.stopping || h.failed)
                 break;
             number = h.push(std::move(b));
-            post = !h.posted;
-            h.posted = true;
+            full = h.queuedBytes >= MaxQueuedBytes;
         }
-        // The port as context: if it is destroyed the call is dropped; if
-        // this thread is gone by then, the hand-off is too.
-        if (post)
-            QMetaObject::invokeMethod(
-                h.port,
-                [weak] {
-                    if (auto alive = weak.lock())
-                        alive->processPending();
-                },
-                Qt::QueuedConnection);
+        const Clock::time_point now = Clock::now();
+        if (hold && !heldSince)
+            heldSince = now;
+        if (hold && gotBytes)
+            lastBytes = now;
+        if (!hold || full || now - *heldSince >= gathering.limit)
+            announce();
         if (deviceFailed)
             break; // the GUI thread raises the failure; nothing more is read
         // A batch left unread waits for the GUI thread to read it: poll()

@@ -6,10 +6,11 @@
 // While a registered link takes received bytes, the event thread also does
 // the batch's reading itself (the status reads of the error and receive steps
 // and one read of every byte queued) and hands over what that read returned,
-// a chunk, without waiting for the GUI thread: a byte costs one wake-up of
-// each thread, not a round trip. Chunks that pile up while the GUI thread is
-// busy are joined into one; past MaxQueuedBytes the event thread waits for
-// the GUI thread to catch up. Otherwise (nobody takes the bytes: OnRxChar
+// a chunk, without waiting for the GUI thread. Chunks are gathered as
+// link/ComGathering.h says (a frame's last byte, a quiet line or the time
+// limit hands them over), and chunks that pile up while the GUI thread is
+// busy are joined into one; past MaxQueuedBytes the event thread hands over
+// at once and waits for the GUI thread to catch up. Otherwise (nobody takes the bytes: OnRxChar
 // reads them) the batch is handed over unread and the event thread blocks
 // until it has been processed, so at most one such batch is in flight.
 //
@@ -25,6 +26,7 @@
 // without waiting for them.
 
 #include "link/ComEvents.h"
+#include "link/ComGathering.h"
 
 #include <QByteArray>
 
@@ -59,7 +61,7 @@ public:
     static constexpr qsizetype MaxQueuedBytes = 64 * 1024;
 
     // Sets the device's event mask on the calling thread, then starts.
-    TComThread(TCustomComPort &port, ComDevice &device, uint32_t eventMask);
+    TComThread(TCustomComPort &port, ComDevice &device, uint32_t eventMask, const ComGathering &gathering);
     ~TComThread();
 
     TComThread(const TComThread &) = delete;
@@ -74,6 +76,7 @@ private:
     void run();
 
     ComDevice &device;
+    const ComGathering gathering;
     std::shared_ptr<HandOff> handOff;
     std::thread thread;
 };

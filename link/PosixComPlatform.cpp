@@ -110,7 +110,7 @@ public:
         return 0;
     }
 
-    ComWaitResult waitEvent(uint32_t &mask) override;
+    ComWaitResult waitEvent(uint32_t &mask, std::chrono::microseconds timeout) override;
 
     void raiseStop() override
     {
@@ -237,7 +237,7 @@ void PosixComDevice::collectLineErrors()
     lastCounts = now;
 }
 
-ComWaitResult PosixComDevice::waitEvent(uint32_t &mask)
+ComWaitResult PosixComDevice::waitEvent(uint32_t &mask, std::chrono::microseconds timeout)
 {
     mask = 0;
     const uint32_t wanted = eventMask;
@@ -251,8 +251,16 @@ ComWaitResult PosixComDevice::waitEvent(uint32_t &mask)
     // that has gone is not polled at all (its hang-up would repeat forever).
     const bool watchDevice = !isGone && (wanted & EventMask::RxChar);
     pollfd fds[2] = {{stopFd, POLLIN, 0}, {watchDevice ? fd : -1, POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0)
+    timespec limit{};
+    if (timeout.count() >= 0) {
+        limit.tv_sec = time_t(timeout.count() / 1000000);
+        limit.tv_nsec = long(timeout.count() % 1000000) * 1000;
+    }
+    const int ready = ppoll(fds, 2, timeout.count() >= 0 ? &limit : nullptr, nullptr);
+    if (ready < 0)
         return ComWaitResult::Failed;
+    if (ready == 0)
+        return ComWaitResult::TimedOut;
     if (fds[0].revents)
         return ComWaitResult::Stopped;
 

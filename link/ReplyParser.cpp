@@ -324,7 +324,8 @@ inline void ReplyParser::step(char ch)
     case Idle:
         if (ch == ':')
             s.replyState = Letter;
-        s.replyField.clear();
+        if (!s.replyField.empty()) // most bytes between replies: nothing to clear
+            s.replyField.clear();
         break;
 
     case Letter: letter(ch); break;

@@ -50,6 +50,10 @@ public:
     // ':' or a field past fieldLimit). For diagnosis.
     uint64_t droppedFrames() const { return dropped; }
 
+    // The last byte of every reply: the line feed, and a stored record's 'C'.
+    // What the port has gathered is handed over at once after one of them.
+    static constexpr char frameEnds[] = "\nC";
+
     // The most stored tests, or records of one test, a count may announce.
     // The meter holds a few thousand records; 100,000 is what the viewer, the
     // file and the export are sized and measured for. A larger count is noise.

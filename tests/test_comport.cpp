@@ -102,6 +102,9 @@ private slots:
     void resetScreen();
     void chunksSplitAnywhereReachTheParserAsBytes();
     void deviceLostBetweenChunks();
+    void screenSameForChunksAsForBytes();
+    void gatheredBytesHandedOverTogether_data();
+    void gatheredBytesHandedOverTogether();
 };
 
 void TestComPort::lineSettings_data()
@@ -640,6 +643,74 @@ void TestComPort::deviceLostBetweenChunks()
     rig.device().receive("ef");
     QTest::qWait(50);
     QCOMPARE(rig.events, QStringList({"char a", "char b", QStringLiteral("error %1").arg(int(ceIO), 0, 16)}));
+}
+
+// The terminal writes a chunk's printable runs at once; the screen must be
+// the one its byte-by-byte path draws: wrapping, scrolling, control bytes.
+void TestComPort::screenSameForChunksAsForBytes()
+{
+    QByteArray stream;
+    for (int line = 0; line < 30; ++line)
+        stream += QByteArray(line * 7 % 170, char('A' + line % 26)) + "\t\x01\x7f\xe9x\by" + (line % 3 ? "\r\n" : "\n");
+    stream += QByteArray(200, '#') + "\rz";
+    Rig bytewise;
+    Rig chunked;
+    chunked.terminal.OnChars = [&](QObject *, QByteArrayView bytes) { chunked.received += bytes; };
+    for (Rig *rig : {&bytewise, &chunked}) {
+        rig->port.Open();
+        rig->device().receive(stream);
+        QTRY_COMPARE(rig->received.size(), stream.size());
+    }
+    for (int row = 1; row <= TComTerminal::Rows; ++row)
+        QCOMPARE(chunked.terminal.screenRow(row), bytewise.terminal.screenRow(row));
+    QCOMPARE(chunked.terminal.cursorColumn(), bytewise.terminal.cursorColumn());
+    QCOMPARE(chunked.terminal.cursorRow(), bytewise.terminal.cursorRow());
+    QCOMPARE(bytewise.terminal.screenRow(TComTerminal::Rows).left(2), QByteArray("z#"));
+}
+
+void TestComPort::gatheredBytesHandedOverTogether_data()
+{
+    using std::chrono::milliseconds;
+    QTest::addColumn<int>("quietMs");
+    QTest::addColumn<int>("limitMs");
+    QTest::addColumn<QByteArrayList>("received");
+    QTest::addColumn<bool>("closeAfter");
+    QTest::addColumn<QByteArrayList>("handedOver");
+    const int never = 100000;
+    QTest::newRow("a frame's last byte hands over what came before it")
+        << never << never << QByteArrayList{"ab", "c\n"} << false << QByteArrayList{"abc\n"};
+    QTest::newRow("a quiet line hands over what has come")
+        << 20 << never << QByteArrayList{"abc"} << false << QByteArrayList{"abc"};
+    QTest::newRow("the time limit hands over a line that never pauses")
+        << never << 30 << QByteArrayList{"ab"} << false << QByteArrayList{"ab"};
+    QTest::newRow("closing hands over what is held first")
+        << never << never << QByteArrayList{"abc"} << true << QByteArrayList{"abc"};
+}
+
+void TestComPort::gatheredBytesHandedOverTogether()
+{
+    QFETCH(int, quietMs);
+    QFETCH(int, limitMs);
+    QFETCH(QByteArrayList, received);
+    QFETCH(bool, closeAfter);
+    QFETCH(QByteArrayList, handedOver);
+    QByteArrayList chunks;
+    Rig rig;
+    rig.port.Gathering().look = std::chrono::milliseconds(1);
+    rig.port.Gathering().quiet = std::chrono::milliseconds(quietMs);
+    rig.port.Gathering().limit = std::chrono::milliseconds(limitMs);
+    rig.port.OnRxBuf = [&](QObject *, const char *bytes, int count) { chunks << QByteArray(bytes, count); };
+    rig.port.Open();
+    for (const QByteArray &bytes : received)
+        rig.device().receive(bytes);
+    QTRY_VERIFY(rig.device().eventsTaken());
+    if (closeAfter) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50)); // read and held by now
+        rig.port.Close();
+    }
+    QTRY_COMPARE(chunks.size(), handedOver.size());
+    QTest::qWait(50);
+    QCOMPARE(chunks, handedOver);
 }
 
 QTEST_GUILESS_MAIN(TestComPort)

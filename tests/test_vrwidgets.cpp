@@ -225,8 +225,13 @@ void VrWidgetsTest::progressBarRepaintsOnlyOnChange()
     paints.expectRepaint([&] { bar.setPosition(-5); }, false, "clamped to the same position");
     paints.expectRepaint([&] { bar.setMaxValue(20); }, false, "same maximum");
     paints.expectRepaint([&] { bar.setMaxValue(0); }, false, "ignored maximum");
-    paints.expectRepaint([&] { bar.setMaxValue(40); }, true, "new maximum");
+    paints.expectRepaint([&] { bar.setMaxValue(40); }, false, "new maximum, the bar still empty");
     paints.expectRepaint([&] { bar.setMinValue(0); }, false, "same minimum");
+    paints.expectRepaint([&] { bar.setPosition(20); }, true, "half the bar");
+    paints.expectRepaint([&] { bar.setMaxValue(80); }, true, "new maximum, a quarter of the bar");
+    paints.expectRepaint([&] { bar.setMaxValue(1000), bar.setPosition(500); }, true, "half a long download");
+    paints.expectRepaint([&] { bar.setPosition(509); }, false, "a position within the same hundredth");
+    paints.expectRepaint([&] { bar.setPosition(510); }, true, "the next hundredth");
 }
 
 QTEST_MAIN(VrWidgetsTest)

@@ -19,12 +19,14 @@ TVrProgressBar::TVrProgressBar(QWidget *parent)
 
 void TVrProgressBar::setState(int min, int max, int position)
 {
-    if (min == min_ && max == max_ && position == position_)
-        return;
+    // The bar draws only its filled length: a download moves the position
+    // after every record, the drawing only every hundredth of the range.
+    const int drawnBefore = filledLength();
     min_ = min;
     max_ = max;
     position_ = position;
-    update();
+    if (filledLength() != drawnBefore)
+        update();
 }
 
 void TVrProgressBar::setMinValue(int v)

@@ -2,7 +2,8 @@
 // Segmented progress bar of the test download. Position always lies within
 // [MinValue, MaxValue]; a MaxValue not above MinValue (or a MinValue not
 // below MaxValue) is ignored, and moving a limit past Position moves
-// Position with it. It repaints only when one of the three really changes.
+// Position with it. It repaints only when the filled length it draws changes
+// (a new colour or size repaints too).
 
 #include "widgets/ProgressBarPainter.h"
 

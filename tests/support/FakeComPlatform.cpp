@@ -104,10 +104,14 @@ int FakeComDevice::setEventMask(uint32_t mask)
     return step(QStringLiteral("setEventMask 0x%1").arg(mask, 0, 16));
 }
 
-ComWaitResult FakeComDevice::waitEvent(uint32_t &mask)
+ComWaitResult FakeComDevice::waitEvent(uint32_t &mask, std::chrono::microseconds timeout)
 {
     std::unique_lock lock(mutex);
-    wake.wait(lock, [this] { return stopped || !events.empty(); });
+    const auto ready = [this] { return stopped || !events.empty(); };
+    if (timeout.count() < 0)
+        wake.wait(lock, ready);
+    else if (!wake.wait_for(lock, timeout, ready))
+        return ComWaitResult::TimedOut;
     if (stopped)
         return ComWaitResult::Stopped;
     mask = events.front();

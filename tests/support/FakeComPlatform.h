@@ -26,7 +26,7 @@ public:
     int setLineSettings(const ComLineSettings &settings) override;
     int setTimeouts(const ComTimeoutValues &timeouts) override;
     int setEventMask(uint32_t mask) override;
-    ComWaitResult waitEvent(uint32_t &mask) override;
+    ComWaitResult waitEvent(uint32_t &mask, std::chrono::microseconds timeout) override;
     void raiseStop() override;
     int status(ComStatus &status) override;
     int modemLines(ComModemLines &lines) override;

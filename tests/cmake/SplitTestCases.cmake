@@ -1,0 +1,41 @@
+# Run by ctest when it starts (see SplitTests.cmake): lists the cases of one
+# executable and adds an entry for each.
+function(vestara_split_test_cases name)
+  set(_option -functions)
+  if(_by STREQUAL "ROWS")
+    set(_option -datatags)
+  endif()
+  set(_out "")
+  set(_rc 1)
+  if(EXISTS "${_exe}")
+    execute_process(COMMAND "${_cmake}" -E env QT_QPA_PLATFORM=offscreen "XDG_CONFIG_HOME=${_config}/list"
+                            "${_exe}" ${_option}
+                    OUTPUT_VARIABLE _out RESULT_VARIABLE _rc ERROR_QUIET TIMEOUT 60)
+  endif()
+  string(STRIP "${_out}" _out)
+  if(NOT _rc EQUAL 0 OR _out STREQUAL "")
+    add_test(${name} "${_exe}")
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config}" TIMEOUT 300)
+    return()
+  endif()
+  string(REPLACE "\n" ";" _lines "${_out}")
+  set(_index 0)
+  foreach(_line IN LISTS _lines)
+    if(_by STREQUAL "ROWS")
+      # "<class> <function>" or "<class> <function> <row name>"
+      string(REGEX MATCH "^[^ ]+ ([^ ]+) ?(.*)$" _match "${_line}")
+      set(_case "${CMAKE_MATCH_1}")
+      string(LENGTH "${CMAKE_MATCH_2}" _rowLength)
+      if(_rowLength GREATER 0)
+        set(_case "${CMAKE_MATCH_1}:${CMAKE_MATCH_2}")
+      endif()
+    else()
+      string(REGEX REPLACE "\\(\\)$" "" _case "${_line}")
+    endif()
+    math(EXPR _index "${_index} + 1")
+    add_test("${name}:${_case}" "${_exe}" "${_case}")
+    set_tests_properties("${name}:${_case}" PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config}/${_index}" TIMEOUT 300)
+  endforeach()
+endfunction()
