@@ -125,7 +125,7 @@ void LibraryArchiver::setViewerRecordCount(int records)
 {
     target().setViewerRecordCount(records);
     completeUpTo = std::max(completeUpTo, records);
-    if (sinceCommit.isValid() && sinceCommit.elapsed() >= CommitIntervalMs)
+    if (sinceCommit.isValid() && sinceCommit.elapsed() >= commitIntervalMs)
         commitRows(completeUpTo);
 }
 

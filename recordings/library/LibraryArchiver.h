@@ -64,6 +64,8 @@ public:
     int keptRows() const { return keptUpTo; }
 
     std::function<void(const QString &message)> failed;
+    // The least time between commits during a download (tests shorten it).
+    int commitIntervalMs = CommitIntervalMs;
 
     // ViewerSink
     void setViewerCell(int row, int column, QAnyStringView text) override;
