@@ -90,6 +90,10 @@ public:
     // interval.
     void appendRecords(qint64 test, const std::vector<NumberedRow> &rows);
     void finishTest(qint64 test, TestState state);
+    // A whole test at once (an imported file), in one transaction: it is in
+    // the library with all its rows, or not at all.
+    qint64 addTest(const TestOrigin &origin, const TestHeader &header, const std::vector<NumberedRow> &rows,
+                   TestState state);
 
     // ---- Finding and reading ----
     // The test downloaded from the meter's test meterTestNumber holding
