@@ -480,6 +480,12 @@ std::optional<RecordRow> LibraryStore::recordRow(qint64 test, int row) const
     return found;
 }
 
+quint64 LibraryStore::version() const
+{
+    QSqlQuery q = d->run(QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version"));
+    return q.next() ? (q.value(0).toULongLong() << 32) ^ q.value(1).toULongLong() : 0;
+}
+
 void LibraryStore::saveHeader(qint64 test, const TestHeader &header)
 {
     LibraryTransaction transaction(d->db(), d->path);

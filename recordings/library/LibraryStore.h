@@ -118,6 +118,10 @@ public:
     // One record row; nothing when the test has no such row.
     std::optional<RecordRow> recordRow(qint64 test, int row) const;
 
+    // Changes whenever the library changed, through this object or another
+    // program, so a window can tell when to read it again.
+    quint64 version() const;
+
     // ---- Editing ----
     void saveHeader(qint64 test, const TestHeader &header);
     void saveAssessment(qint64 test, const QString &choices);
