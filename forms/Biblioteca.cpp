@@ -6,7 +6,6 @@
 #include "recordings/library/LibraryStore.h"
 #include "recordings/library/LibraryTransfer.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -132,12 +131,8 @@ void LibraryWindow::buildControls()
     layout->addWidget(table, 1);
     layout->addLayout(bottom);
 
-    auto *enter = new QAction(table);
-    enter->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    enter->setShortcutContext(Qt::WidgetShortcut);
-    table->addAction(enter);
-    connect(enter, &QAction::triggered, this, guarded(this, [this] { openSelected(); }));
-    connect(table, &QTableView::doubleClicked, this, guarded(this, [this] { openSelected(); }));
+    // Enter or a double-click (a single click where the desktop opens items so).
+    connect(table, &QTableView::activated, this, guarded(this, [this] { openSelected(); }));
     connect(search, &QLineEdit::textChanged, this, guarded(this, [this](const QString &t) { setSearch(t); }));
     connect(trashView, &QCheckBox::toggled, this, guarded(this, [this](bool on) { showTrash(on); }));
     connect(openButton, &QPushButton::clicked, this, guarded(this, [this] { openSelected(); }));
@@ -197,6 +192,7 @@ std::vector<qint64> LibraryWindow::selectedTests() const
 void LibraryWindow::selectRows(int first, int last)
 {
     table->clearSelection();
+    table->selectionModel()->setCurrentIndex(model->index(first, 0), QItemSelectionModel::NoUpdate);
     table->selectionModel()->select(
         QItemSelection(model->index(first, 0), model->index(last, LibraryModel::ColumnCount - 1)),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
