@@ -19,6 +19,7 @@
 #include "recordings/library/LibraryStore.h"
 #include "support/LibraryData.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -50,9 +51,10 @@ const QStringList Companies = {QStringLiteral("Usina Açucareira"), QStringLiter
                                QStringLiteral("Cerâmica Sul"), QStringLiteral("Vidraria Central"),
                                QStringLiteral("Padaria Estrela")};
 
+std::unique_ptr<LibraryStore> store; // closed before Qt SQL's own statics go
+
 LibraryStore &library()
 {
-    static std::unique_ptr<LibraryStore> store;
     if (store)
         return *store;
     const bool exists = QFileInfo::exists(libraryPath());
@@ -168,4 +170,12 @@ BENCHMARK(BM_ArchiveOneSecond)->Unit(benchmark::kMicrosecond)->Iterations(Second
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    store.reset();
+    return 0;
+}
