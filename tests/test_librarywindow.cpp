@@ -50,11 +50,7 @@ class LibraryWindowTest : public QObject {
                 bytes += r[size_t(c)].toLatin1() + '\t';
             bytes += "}\r\n";
         }
-        const QString path = dir.filePath(name + QStringLiteral(".tvq"));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return path;
+        return writeFileBytes(dir.filePath(name + QStringLiteral(".tvq")), bytes);
     }
 
 private slots:
