@@ -18,9 +18,12 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -156,7 +159,16 @@ void LibraryWindow::refresh()
     if (version == seenVersion)
         return;
     seenVersion = version;
+    // Read again with the selection and the scrolling kept, so a download
+    // archived while the operator looks does not move the table under them.
+    const std::vector<qint64> selected = selectedTests();
+    const int scrolled = table->verticalScrollBar()->value();
     model->reload();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (std::find(selected.begin(), selected.end(), model->testAt(row)) != selected.end())
+            table->selectionModel()->select(model->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->verticalScrollBar()->setValue(scrolled);
 }
 
 void LibraryWindow::setSearch(const QString &text)

@@ -94,6 +94,18 @@ private slots:
         QCOMPARE(programLibrary()->tests({}).front().header[0], QStringLiteral("Estufa"));
     }
 
+    void theWindowFollowsAnotherProgramKeepingTheSelection()
+    {
+        LibraryWindow window(*store, nullptr);
+        const int before = window.tests().matchingTests();
+        window.selectRows(0, 0);
+        const std::vector<qint64> selected = window.selectedTests();
+        LibraryStore other(store->path());
+        other.addTest(TestOrigin::meter(QStringLiteral("COM2"), 9, 2), {}, libraryRecords(1, 2), TestState::Complete);
+        QTRY_COMPARE(window.tests().matchingTests(), before + 1);
+        QCOMPARE(window.selectedTests(), selected);
+    }
+
     void theWindowImportsOpensTrashesAndEmptiesTheTrash()
     {
         LibraryWindow window(*store, nullptr);
