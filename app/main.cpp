@@ -120,8 +120,8 @@ int main(int argc, char **argv)
     case CommandLine::Action::Run: break;
     }
 
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     closeOnTerminationSignals();
     QPointer<TForm1> mainWindow = TForm1::createMainWindow();
     windowToClose = mainWindow;

@@ -3,14 +3,13 @@
 #include "assessment/WorstHour.h"
 #include "core/HeatIndex.h"
 #include "core/NumberText.h"
+#include "core/RecordColumn.h"
 #include "recordings/ViewerTable.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-enum Column { Registro = 0, Hora = 1, Umi = 2, Sec = 3, Glo = 4, IbutgI = 5, IbutgE = 6, Data = 7 };
 
 bool rowHasText(const ViewerTable::Row &row)
 {
@@ -43,9 +42,9 @@ Cell readCell(const QString &text, RecordedUnit unit)
 
 std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex index, RecordedUnit unit)
 {
-    const Cell wet = readCell(row[Umi], unit);
-    const Cell dry = readCell(row[Sec], unit);
-    const Cell globe = readCell(row[Glo], unit);
+    const Cell wet = readCell(row[RecordColumn::Umi], unit);
+    const Cell dry = readCell(row[RecordColumn::Sec], unit);
+    const Cell globe = readCell(row[RecordColumn::Glo], unit);
     const bool outdoor = index == AssessedIndex::Outdoor;
 
     // A needed temperature that is there but unreadable spoils the index text.
@@ -53,7 +52,7 @@ std::optional<double> recordIndex(const ViewerTable::Row &row, AssessedIndex ind
     if (spoiled(wet) || spoiled(globe) || (outdoor && spoiled(dry)))
         return std::nullopt;
 
-    const auto text = readCell(row[outdoor ? IbutgE : IbutgI], unit);
+    const auto text = readCell(row[outdoor ? RecordColumn::IbutgE : RecordColumn::IbutgI], unit);
     if (text.value)
         return static_cast<double>(*text.value);
 
@@ -152,7 +151,7 @@ AssessmentResult assessTest(const ViewerTable &table, const AssessmentOptions &o
         if (!cells || !rowHasText(*cells))
             continue;
         ++read;
-        const auto moment = recordMoment((*cells)[Data], (*cells)[Hora]);
+        const auto moment = recordMoment((*cells)[RecordColumn::Data], (*cells)[RecordColumn::Hora]);
         if (!moment) {
             ++badMoment;
             continue;

@@ -11,6 +11,7 @@
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
+#include "support/Controls.h"
 #include "support/Simulator.h"
 
 #include <QElapsedTimer>
@@ -109,17 +110,17 @@ template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const 
     }
     shared() = SharedState();
     MainWindow w;
-    w.PageControl1->setCurrentWidget(w.TabSheet3);
+    control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
     w.show();
     qint64 received = 0;
     w.session().terminal().OnStrRecieved = [&received](QObject *, const QByteArray &text) { received += text.size(); };
 
-    w.LerTestes1->trigger();
+    control<QAction>(w, "LerTestes1")->trigger();
     if (!runUntil([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000)) {
         st.SkipWithError("the test list was not read");
         return;
     }
-    w.TreeView1->setCurrentItem(w.TreeView1->topLevelItem(0));
+    control<QTreeWidget>(w, "TreeView1")->setCurrentItem(control<QTreeWidget>(w, "TreeView1")->topLevelItem(0));
     const QString done = QStringLiteral(" - %1 Registros").arg(records);
 
     for (auto _ : st) {
@@ -174,8 +175,8 @@ BENCHMARK(BM_DownloadTickDriven)->Iterations(1)->UseManualTime()->Unit(benchmark
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

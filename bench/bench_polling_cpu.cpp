@@ -10,6 +10,7 @@
 // run (default 60).
 #include "forms/ErrorReport.h"
 #include "forms/TesteTemperatura.h"
+#include "support/Controls.h"
 #include "support/Simulator.h"
 
 #include <QEventLoop>
@@ -51,7 +52,9 @@ void pollFor(benchmark::State &st, Page page)
     shared() = SharedState();
     TForm1 w;
     w.show();
-    w.PageControl1->setCurrentWidget(page == Page::Medicoes ? w.TabSheet1 : w.TabSheet3);
+    control<QTabWidget>(w, "PageControl1")
+        ->setCurrentWidget(page == Page::Medicoes ? control<QWidget>(w, "TabSheet1")
+                                                  : control<QWidget>(w, "TabSheet3"));
     QTimer again; // "Ler Testes" once more whenever the last read has ended
     if (page == Page::Testes) {
         QObject::connect(&again, &QTimer::timeout, &w, [&w] {
@@ -101,8 +104,8 @@ BENCHMARK(BM_PollingCpuTestesIdle)->Iterations(1)->UseManualTime()->Unit(benchma
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

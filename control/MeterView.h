@@ -41,3 +41,27 @@ public:
     // error boundary.
     virtual void runTimerWork(const std::function<void()> &work) { work(); }
 };
+
+// Shows nothing and keeps live polling off; the base of recording fakes.
+class NullMeterView : public MeterView {
+public:
+    void setStatusText(StatusPanel, const QString &) override {}
+    void setMaxMinLabel(MaxMinLabel, const QString &) override {}
+    void setMemoryMaximum(int) override {}
+    void setMemoryPosition(int) override {}
+    void showMessage(const QString &, const QString &) override {}
+    void setValueLabel(ValueLabel, const QString &) override {}
+    void setGaugeValue(int, double) override {}
+    void setTestCountText(const QString &) override {}
+    void plainMessage(const QString &) override {}
+    void errorReport(const QString &) override {}
+    bool liveReadingsPageShown() override { return false; }
+    void setOptionsMenuEnabled(bool) override {}
+    void clearTestTree() override {}
+    void showTestCount(int) override {}
+    void addTestNode(const QString &) override {}
+    void setDownloadProgress(int, int) override {}
+    void setDownloadPosition(int) override {}
+    void setUnitMenuEnabled(bool) override {}
+    void setPortChecked(int) override {}
+};

@@ -7,6 +7,8 @@
 // Texts come as QAnyStringView: the parser hands views of the received bytes
 // (Latin-1, valid only during the call), the file reader hands QStrings.
 
+#include "core/RecordColumn.h"
+
 #include <QAnyStringView>
 #include <QString>
 
@@ -17,7 +19,8 @@ public:
     // StringGrid1: grows the shown row count by exactly one when row is at or
     // beyond it, then stores the text (also beyond the shown rows).
     virtual void setViewerCell(int row, int column, QAnyStringView text) = 0;
-    // Chart1: series 0 "UMI", 1 "SEC", 2 "GLO".
+    void setViewerCell(int row, RecordColumn column, QAnyStringView text) { setViewerCell(row, int(column), text); }
+    // Chart1: series 0 "UMI", 1 "SEC", 2 "GLO" (chartSeries).
     virtual void addChartPoint(int series, double x, double y) = 0;
     // Edit5 ("Registros:"), in decimal.
     virtual void setViewerRecordCount(int records) = 0;

@@ -29,7 +29,6 @@ TForm2::TForm2(CommandQueue &line, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint)
     , line(line)
-    , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Calibração"));
@@ -47,19 +46,11 @@ TForm2::TForm2(CommandQueue &line, QWidget *mainWindow)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    Form2 = this;
-    calibrationSlot().attach(this, this);
-    if (this->mainWindow)
-        this->mainWindow->setEnabled(false);
+    lifecycle.open(this, Form2, calibrationSlot(), mainWindow);
     show();
 }
 
-TForm2::~TForm2()
-{
-    calibrationSlot().detach(this);
-    // Also when destroyed without closing: the main window never stays dead.
-    FormClose();
-}
+TForm2::~TForm2() = default;
 
 QWidget *TForm2::buildPage(const QString &caption, QLineEdit *&reference, QLineEdit *&reading, QPushButton *&read,
                            QPushButton *&adjust, QPushButton *&zero)
@@ -171,6 +162,5 @@ void TForm2::closeEvent(QCloseEvent *event)
 
 void TForm2::FormClose()
 {
-    if (mainWindow)
-        mainWindow->setEnabled(true);
+    lifecycle.close();
 }

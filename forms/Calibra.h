@@ -16,11 +16,11 @@
 // field that is not a number goes to the default error report and nothing is
 // sent.
 
-#include "core/DialogSinks.h"
 #include "control/CommandQueue.h"
+#include "core/DialogSinks.h"
+#include "forms/DialogLifecycle.h"
 #include "link/ConfigCommands.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -76,5 +76,5 @@ private:
     CommandQueue::Written confirmation();
 
     CommandQueue &line;
-    QPointer<QWidget> mainWindow;
+    DialogLifecycle lifecycle;
 };

@@ -61,7 +61,7 @@ void reportSlotError(const QString &message)
     showErrorReport(text);
 }
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+GuardedApplication::GuardedApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     // Numbers read and shown with the decimal comma and no thousands
     // separator, whatever the machine's locale.
@@ -71,7 +71,7 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     installQtPortuguese(*this);
 }
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool GuardedApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);

@@ -3,9 +3,9 @@
 // application title as caption and an error icon, and the program goes on.
 // The windows' slots hand their errors to it through guarded()
 // (forms/Guarded.h); showErrorReport is the same box for code that catches on
-// purpose. TApplication::notify is the last resort for anything that escapes
+// purpose. GuardedApplication::notify is the last resort for anything that escapes
 // an event handler all the same: it logs the error and reports it.
-// TApplication also fixes the number format of the whole program (decimal
+// GuardedApplication also fixes the number format of the whole program (decimal
 // comma, no thousands separator) and loads Qt's Portuguese texts
 // (forms/QtTranslation.h).
 
@@ -31,9 +31,9 @@ bool reportingToStandardError();
 // (an error that is no std::exception) shows "Unknown error".
 void reportSlotError(const QString &message);
 
-class TApplication : public QApplication {
+class GuardedApplication : public QApplication {
     Q_OBJECT
 public:
-    TApplication(int &argc, char **argv);
+    GuardedApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };

@@ -3,7 +3,7 @@
 // a timer runs is wrapped in guarded(): whatever the slot throws is caught
 // there and its text goes to the default error report (the message box
 // captioned with the application title), and the program goes on. Nothing a
-// slot throws reaches the event loop; TApplication::notify only catches what
+// slot throws reaches the event loop; GuardedApplication::notify only catches what
 // slips past this boundary, as a last resort.
 //
 //     connect(action, &QAction::triggered, this, guarded(this, [this] { portSelection->Procurar1Click(); }));

@@ -1,5 +1,7 @@
 #include "forms/InputBox.h"
 
+#include "forms/ControlNames.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
+InputBoxDialog::InputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
     : QDialog(parent)
 {
     setWindowTitle(caption);
@@ -36,17 +38,18 @@ TInputBoxDialog::TInputBoxDialog(QWidget *parent, const QString &caption, const 
     layout->addWidget(Edit);
     layout->addWidget(buttons);
     setMinimumWidth(300);
+    nameControls({NAMED_CONTROL(Prompt), NAMED_CONTROL(Edit), NAMED_CONTROL(OkButton), NAMED_CONTROL(CancelButton)});
     Edit->setFocus();
 }
 
-QString TInputBoxDialog::entry() const
+QString InputBoxDialog::entry() const
 {
     return result() == QDialog::Accepted ? Edit->text() : QString();
 }
 
 QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, bool masked)
 {
-    TInputBoxDialog box(parent, caption, prompt, masked);
+    InputBoxDialog box(parent, caption, prompt, masked);
     box.exec();
     return box.entry();
 }

@@ -12,15 +12,17 @@
 #include <QPushButton>
 #include <QString>
 
-class TInputBoxDialog : public QDialog {
+class InputBoxDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int maxLength = 255;
 
-    TInputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked);
+    InputBoxDialog(QWidget *parent, const QString &caption, const QString &prompt, bool masked);
     // The entry when accepted, the empty text otherwise.
     QString entry() const;
 
+private:
+    // Named as their members (forms/ControlNames.h).
     QLabel *Prompt = nullptr;
     QLineEdit *Edit = nullptr;
     QPushButton *OkButton = nullptr;

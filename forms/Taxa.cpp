@@ -20,7 +20,6 @@ TForm4::TForm4(CommandQueue &line, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint)
     , line(line)
-    , mainWindow(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Taxa de amostragem"));
@@ -53,19 +52,11 @@ TForm4::TForm4(CommandQueue &line, QWidget *mainWindow)
     connect(BitBtn5, &QPushButton::clicked, this, guarded(this, [this] { BitBtn5Click(); }));
     connect(BitBtn6, &QPushButton::clicked, this, guarded(this, [this] { BitBtn6Click(); }));
 
-    Form4 = this;
-    sampleRateSlot().attach(this, this);
-    if (this->mainWindow)
-        this->mainWindow->setEnabled(false);
+    lifecycle.open(this, Form4, sampleRateSlot(), mainWindow);
     show();
 }
 
-TForm4::~TForm4()
-{
-    sampleRateSlot().detach(this);
-    // Also when destroyed without closing: the main window never stays dead.
-    FormClose();
-}
+TForm4::~TForm4() = default;
 
 void TForm4::checkSampleUnit(bool seconds)
 {
@@ -103,6 +94,5 @@ void TForm4::closeEvent(QCloseEvent *event)
 
 void TForm4::FormClose()
 {
-    if (mainWindow)
-        mainWindow->setEnabled(true);
+    lifecycle.close();
 }

@@ -12,8 +12,8 @@
 // command goes out once the line is free; nothing confirms it.
 
 #include "core/DialogSinks.h"
+#include "forms/DialogLifecycle.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class CommandQueue;
@@ -49,5 +49,5 @@ private:
     void FormClose();
 
     CommandQueue &line;
-    QPointer<QWidget> mainWindow;
+    DialogLifecycle lifecycle;
 };

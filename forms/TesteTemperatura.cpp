@@ -4,6 +4,7 @@
 #include "control/Session.h"
 #include "forms/Biblioteca.h"
 #include "forms/Calibra.h"
+#include "forms/ControlNames.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
@@ -52,7 +53,6 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     : QMainWindow(parent)
     , state(shared())
     , meter(state, *this, windowSlots(), std::move(platform))
-    , scheduler(meter.scheduler())
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
@@ -78,6 +78,60 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     buildTestsPage();
     setCentralWidget(central);
     buildStatusBar();
+    nameControls({
+        NAMED_CONTROL(PageControl1),
+        NAMED_CONTROL(TabSheet1),
+        NAMED_CONTROL(TabSheet3),
+        NAMED_CONTROL(Panel1),
+        NAMED_CONTROL(vrThermoMeter1),
+        NAMED_CONTROL(vrThermoMeter2),
+        NAMED_CONTROL(vrThermoMeter3),
+        NAMED_CONTROL(VrLabel1),
+        NAMED_CONTROL(VrLabel2),
+        NAMED_CONTROL(VrLabel3),
+        NAMED_CONTROL(VrLabel4),
+        NAMED_CONTROL(VrLabel5),
+        NAMED_CONTROL(VrLabel6),
+        NAMED_CONTROL(VrLabel7),
+        NAMED_CONTROL(VrLabel8),
+        NAMED_CONTROL(VrLabel9),
+        NAMED_CONTROL(VrLabel10),
+        NAMED_CONTROL(VrProgressBar1),
+        NAMED_CONTROL(Label6),
+        NAMED_CONTROL(Label7),
+        NAMED_CONTROL(Label8),
+        NAMED_CONTROL(Label9),
+        NAMED_CONTROL(Label10),
+        NAMED_CONTROL(Label11),
+        NAMED_CONTROL(TreeView1),
+        NAMED_CONTROL(Edit2),
+        NAMED_CONTROL(ProgressBar1),
+        NAMED_CONTROL(CancelarLeitura),
+        NAMED_CONTROL(Image2),
+        NAMED_CONTROL(Image4),
+        NAMED_CONTROL(Arquivo1),
+        NAMED_CONTROL(Opes1),
+        NAMED_CONTROL(Unidade1),
+        NAMED_CONTROL(Comunicao1),
+        NAMED_CONTROL(PortaSerial1),
+        NAMED_CONTROL(Carregarteste1),
+        NAMED_CONTROL(Senhas1),
+        NAMED_CONTROL(Sair1),
+        NAMED_CONTROL(AjustarRelgio1),
+        NAMED_CONTROL(oC1),
+        NAMED_CONTROL(oF1),
+        NAMED_CONTROL(A1),
+        NAMED_CONTROL(LerTestes1),
+        NAMED_CONTROL(Apagarmemria1),
+        NAMED_CONTROL(ZerarOFFSET1),
+        NAMED_CONTROL(AjustarOFFSET1),
+        NAMED_CONTROL(Comm11),
+        NAMED_CONTROL(Comm21),
+        NAMED_CONTROL(Comm31),
+        NAMED_CONTROL(Comm41),
+        NAMED_CONTROL(Procurar1),
+        NAMED_CONTROL(Desconectar1),
+    });
 
     // Every slot runs inside the error boundary (the timers' too: runTimerWork).
     connect(Senhas1, &QAction::triggered, this, guarded(this, [this] { Senhas1Click(); }));
@@ -365,7 +419,7 @@ void TForm1::Senhas1Click()
 
 void TForm1::LerTestes1Click()
 {
-    scheduler.startTestListRead();
+    meter.scheduler().startTestListRead();
 }
 
 void TForm1::TreeView1DblClick()
@@ -377,18 +431,18 @@ void TForm1::TreeView1DblClick()
             selected = i;
     if (selected < 0)
         return;
-    scheduler.startDownload(selected);
+    meter.scheduler().startDownload(selected);
     TForm5 *viewer = openViewer(this);
     // Closing the viewer ends the download into it.
     viewer->onClosed = [self = QPointer<TForm1>(this)] {
         if (self)
-            self->scheduler.stopSequence();
+            self->meter.scheduler().stopSequence();
     };
 }
 
 void TForm1::CancelarLeituraClick()
 {
-    scheduler.cancelTestListRead();
+    meter.scheduler().cancelTestListRead();
 }
 
 Tell TForm1::notice()
@@ -399,13 +453,13 @@ Tell TForm1::notice()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    eraseMemory(state, prompt, scheduler, notice(), [this] { scheduler.memoryErased(); });
+    eraseMemory(state, prompt, meter.scheduler(), notice(), [this] { meter.scheduler().memoryErased(); });
 }
 
 void TForm1::ZerarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
-    zeroOffsets(state, prompt, prompt, scheduler, notice());
+    zeroOffsets(state, prompt, prompt, meter.scheduler(), notice());
 }
 
 void TForm1::AjustarRelgio1Click()
@@ -414,22 +468,22 @@ void TForm1::AjustarRelgio1Click()
     // ajustado."; a command that cannot be written says so. The time is
     // taken when the command goes out.
     setStatusText(StatusPanel::Activity, QString());
-    scheduler.sendWhenFree([] { return ConfigCommand::clockNow(); }, tellIfNotWritten(notice()));
+    meter.scheduler().sendWhenFree([] { return ConfigCommand::clockNow(); }, tellIfNotWritten(notice()));
 }
 
 void TForm1::A1Click()
 {
     // The dialog disables this window until it closes; the query sequence
     // ("@I", then "@u") runs on the next free ticks and fills it in.
-    new TForm4(scheduler, this);
-    scheduler.startSequence(PollScheduler::SampleRate);
+    new TForm4(meter.scheduler(), this);
+    meter.scheduler().startSequence(PollScheduler::SampleRate);
 }
 
 void TForm1::AjustarOFFSET1Click()
 {
     InputBoxPrompt prompt(this);
     if (passwordGate(Protected::Calibrate, state.userPassword, prompt))
-        new TForm2(scheduler, this);
+        new TForm2(meter.scheduler(), this);
 }
 
 void TForm1::Carregar1Click()
@@ -444,14 +498,14 @@ void TForm1::openTestFileAtStart(const QString &path)
 
 void TForm1::oC1Click()
 {
-    scheduler.sendWhenFree(Command::unit(false));
+    meter.scheduler().sendWhenFree(Command::unit(false));
     oC1->setChecked(true);
     oF1->setChecked(false);
 }
 
 void TForm1::oF1Click()
 {
-    scheduler.sendWhenFree(Command::unit(true));
+    meter.scheduler().sendWhenFree(Command::unit(true));
     oF1->setChecked(true);
     oC1->setChecked(false);
 }

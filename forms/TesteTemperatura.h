@@ -94,6 +94,7 @@ public:
     // report and no viewer stays open.
     void openTestFileAtStart(const QString &path);
 
+private:
     // StatusSink (for the parser, the scheduler and the port selection, through the session)
     void setStatusText(StatusPanel panel, const QString &text) override;
 
@@ -131,7 +132,8 @@ public:
     void setGaugeValue(int gaugeNumber, double value) override;
     void setTestCountText(const QString &text) override;
 
-    // Controls, named as the operator's manual and the tests know them.
+    // Controls, named as the operator's manual knows them; each carries its
+    // name as its object name (forms/ControlNames.h), so tests find it.
     QTabWidget *PageControl1 = nullptr;
     QWidget *TabSheet1 = nullptr; // "Medições"
     QWidget *TabSheet3 = nullptr; // "Testes"
@@ -185,7 +187,6 @@ private:
 
     SharedState &state;
     MeterSession meter;
-    PollScheduler &scheduler; // the session's
     SettingsSaver settingsSaver{*this};
     QLabel *statusPanels[3] = {};
     QHash<QString, QDeadlineTimer> noticesShut; // open (forever) or just closed, by caption and text

@@ -1,6 +1,6 @@
 #include "forms/ViewerLibrary.h"
 
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/ErrorReport.h"
 #include "forms/ViewerActions.h"
 #include "forms/Visualizar.h"
@@ -38,7 +38,7 @@ public:
                 (*pendingHeader)[f] = text;
                 headerTimer.start();
             });
-        connect(viewer.TabSheet4, &TAvaliacaoPage::recomputed, this, [this] { saveChoices(); });
+        connect(viewer.TabSheet4, &AssessmentPage::recomputed, this, [this] { saveChoices(); });
     }
     // Destroyed with the viewer: the header edited last is written from what
     // this object holds, without reading a widget that may be gone.

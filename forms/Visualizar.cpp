@@ -1,7 +1,7 @@
 #include "forms/Visualizar.h"
 
 #include "core/SharedState.h"
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
 #include "forms/ImageList1.h"
@@ -99,7 +99,7 @@ QToolButton *toolButton(const char *name, ImageListEntry picture, const char *to
 
 } // namespace
 
-TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
+TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr)
 {
     setObjectName(QStringLiteral("Form5"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -118,7 +118,7 @@ TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
     TabSheet1 = buildDataPage();
     TabSheet2 = buildTablePage();
     TabSheet3 = buildChartPage();
-    TabSheet4 = new TAvaliacaoPage(*this);
+    TabSheet4 = new AssessmentPage(*this);
     PageControl1->addTab(TabSheet1, QStringLiteral("Dados"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Testes"));
     PageControl1->addTab(TabSheet3, QStringLiteral("Grafico"));
@@ -130,20 +130,10 @@ TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr), mainWindow(mainWindow)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    if (this->mainWindow)
-        this->mainWindow->setEnabled(false);
-    Form5 = this;
-    viewerSlot().attach(this, this);
+    lifecycle.open(this, Form5, viewerSlot(), mainWindow);
 }
 
-TForm5::~TForm5()
-{
-    viewerSlot().detach(this);
-    // Destroyed without being closed (its owner went first): the main window
-    // must not stay disabled.
-    if (!closed && mainWindow)
-        mainWindow->setEnabled(true);
-}
+TForm5::~TForm5() = default;
 
 void TForm5::buildToolbar()
 {
@@ -615,8 +605,6 @@ void TForm5::closeEvent(QCloseEvent *event)
     // viewerRecordCount stays for the next viewer's save and export check.
     if (onClosed)
         onClosed();
-    if (mainWindow)
-        mainWindow->setEnabled(true);
-    closed = true;
+    lifecycle.close();
     event->accept();
 }

@@ -31,11 +31,11 @@
 // report.
 
 #include "core/ViewerSink.h"
+#include "forms/DialogLifecycle.h"
 
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointF>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -54,7 +54,7 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class QValueAxis;
-class TAvaliacaoPage;
+class AssessmentPage;
 class ViewerTable;
 class ViewerTableModel;
 
@@ -131,7 +131,7 @@ public:
     QWidget *TabSheet1 = nullptr;        // "Dados"
     QWidget *TabSheet2 = nullptr;        // "Testes"
     QWidget *TabSheet3 = nullptr;        // "Grafico"
-    TAvaliacaoPage *TabSheet4 = nullptr; // "Avaliação": heat-stress assessment (forms/Avaliacao.h)
+    AssessmentPage *TabSheet4 = nullptr; // "Avaliação": heat-stress assessment (forms/AssessmentPage.h)
     QLineEdit *Edit1 = nullptr;
     QLineEdit *Edit2 = nullptr;
     QLineEdit *Edit3 = nullptr;
@@ -163,7 +163,7 @@ private:
     void showRecordCount();
     void refuseWithoutRecords(const std::function<void()> &hook);
 
-    QPointer<QWidget> mainWindow;
+    DialogLifecycle lifecycle;
     ViewerTableModel *model = nullptr;
     QChart *chart = nullptr;
     QValueAxis *axisX = nullptr;
@@ -178,7 +178,6 @@ private:
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;
     bool axisFixed = false;
-    bool closed = false;
     int pendingRecordCount = -1; // Edit5's next text, shown once per turn
     bool recordCountQueued = false;
 };

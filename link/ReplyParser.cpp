@@ -95,7 +95,7 @@ void ReplyParser::writeLive()
 
 // Writes one stored value into the viewer and the chart. False when its text
 // is not a number: the variable keeps its value and no point is added.
-bool ReplyParser::recordValue(int column, const std::string &field, long double &target, int series)
+bool ReplyParser::recordValue(RecordColumn column, const std::string &field, long double &target)
 {
     ViewerSink &viewer = windows.viewer.get();
     viewer.setViewerCell(s.recordIndex + 1, column, text(field));
@@ -103,7 +103,7 @@ bool ReplyParser::recordValue(int column, const std::string &field, long double 
     if (!v)
         return false;
     target = *v;
-    viewer.addChartPoint(series, double(s.recordIndex), double(target));
+    viewer.addChartPoint(chartSeries(column), double(s.recordIndex), double(target));
     return true;
 }
 
@@ -112,8 +112,9 @@ void ReplyParser::indexStep()
     const int row = s.recordIndex + 1;
     GeneralText buffer;
     ViewerSink &viewer = windows.viewer.get();
-    viewer.setViewerCell(row, 5, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe), buffer));
-    viewer.setViewerCell(row, 6, formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
+    viewer.setViewerCell(row, RecordColumn::IbutgI, formatGeneral(indoorIndex(s.recordWet, s.recordGlobe), buffer));
+    viewer.setViewerCell(row, RecordColumn::IbutgE,
+                         formatGeneral(outdoorIndex(s.recordWet, s.recordGlobe, s.recordDry), buffer));
 }
 
 void ReplyParser::holdRecordField(int index, State next)
@@ -129,12 +130,12 @@ void ReplyParser::writeRecord()
 {
     const int row = s.recordIndex + 1;
     ViewerSink &viewer = windows.viewer.get();
-    viewer.setViewerCell(row, 0, text(held.record[0]));
-    viewer.setViewerCell(row, 7, text(held.record[1]));
-    viewer.setViewerCell(row, 1, text(held.record[2]));
-    recordValue(2, held.record[3], s.recordWet, 0);
-    recordValue(3, held.record[4], s.recordDry, 1);
-    if (recordValue(4, held.record[5], s.recordGlobe, 2))
+    viewer.setViewerCell(row, RecordColumn::Registro, text(held.record[0]));
+    viewer.setViewerCell(row, RecordColumn::Data, text(held.record[1]));
+    viewer.setViewerCell(row, RecordColumn::Hora, text(held.record[2]));
+    recordValue(RecordColumn::Umi, held.record[3], s.recordWet);
+    recordValue(RecordColumn::Sec, held.record[4], s.recordDry);
+    if (recordValue(RecordColumn::Glo, held.record[5], s.recordGlobe))
         indexStep();
 
     // The meter numbers its records upwards; one that is not above the one

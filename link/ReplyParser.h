@@ -22,6 +22,7 @@
 // which the gauges and the chart could not take.
 
 #include "core/MainWindowSink.h"
+#include "core/RecordColumn.h"
 #include "core/SharedState.h"
 #include "core/WindowSlots.h"
 
@@ -113,7 +114,7 @@ private:
     void holdMaxMin();
     void holdRecordField(int index, State next);
     void writeRecord();
-    bool recordValue(int column, const std::string &field, long double &target, int series);
+    bool recordValue(RecordColumn column, const std::string &field, long double &target);
     void indexStep();
     void writeMaxMin();
     void writeLive();

@@ -1,6 +1,7 @@
 #include "recordings/SpreadsheetExport.h"
 
 #include "core/AppError.h"
+#include "core/RecordColumn.h"
 #include "recordings/FileOpener.h"
 #include "recordings/ViewerTable.h"
 
@@ -106,7 +107,7 @@ Outcome writeWorkbook(const ViewerTable &table, const QByteArray &file, const QB
         const ViewerTable::Row *row = table.row(r);
         if (!row)
             continue;
-        for (int c = 0; c < ViewerTable::ColumnCount && out.error == LXW_NO_ERROR; ++c) {
+        for (int c = 0; c < RecordColumnCount && out.error == LXW_NO_ERROR; ++c) {
             const QString &text = (*row)[size_t(c)];
             if (text.isEmpty())
                 continue;

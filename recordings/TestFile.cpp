@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/NumberText.h"
+#include "core/RecordColumn.h"
 #include "core/RegularFile.h"
 #include "core/SharedState.h"
 #include "core/ViewerSink.h"
@@ -140,17 +141,17 @@ void readRecord(View line, ViewerSink &viewer, SharedState &state)
     state.viewerRecordCount = n;
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-    viewer.setViewerCell(n, 0, QLatin1StringView(digits, end - digits));
+    viewer.setViewerCell(n, RecordColumn::Registro, QLatin1StringView(digits, end - digits));
 
     View rest = line.substr(line.find('-') + 1);
-    for (int column = 1; column <= 7; ++column) {
+    for (int column = int(RecordColumn::Hora); column < RecordColumnCount; ++column) {
         const size_t tab = rest.find('\t');
         const View field = tab == View::npos ? View() : trimmed(rest.substr(0, tab));
         setCell(viewer, n, column, field);
-        if (column >= 2 && column <= 4 && !field.empty()) {
+        if (isTemperature(column) && !field.empty()) {
             // A value beyond the chart's range (1E400) is left off like text.
             if (const auto value = textToNumber(bytesOf(field)); value && std::isfinite(double(*value)))
-                viewer.addChartPoint(column - 2, double(n), double(*value));
+                viewer.addChartPoint(chartSeries(RecordColumn(column)), double(n), double(*value));
         }
         if (tab != View::npos)
             rest = rest.substr(tab + 1);
@@ -222,7 +223,7 @@ QByteArray encodeTestFile(const TestHeader &header, const ViewerTable &table, Te
         appendDecimal(out, r);
         out.append('-');
         const ViewerTable::Row *cells = table.row(r);
-        for (int c = 1; c < ViewerTable::ColumnCount; ++c) {
+        for (int c = int(RecordColumn::Hora); c < RecordColumnCount; ++c) {
             if (cells && appendText((*cells)[size_t(c)], out, true))
                 lost.cells = true;
             out.append('\t');

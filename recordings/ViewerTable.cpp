@@ -136,11 +136,9 @@ ViewerTable::ViewerTable()
 
 QString ViewerTable::columnTitle(int column)
 {
-    static const char *const titles[ColumnCount] = {"Registro", "Hora",   "UMI",    "SEC",
-                                                    "GLO",      "IBUTGi", "IBUTGe", "Data"};
     if (column < 0 || column >= ColumnCount)
         return {};
-    return QString::fromLatin1(titles[column]);
+    return QString::fromLatin1(RecordColumnTitles[column]);
 }
 
 ViewerTable::Row *ViewerTable::rowForWriting(int r)

@@ -1,7 +1,7 @@
 #pragma once
 // The in-memory form of one test: the viewer's table StringGrid1, 8 text
 // columns ("Registro", "Hora", "UMI", "SEC", "GLO", "IBUTGi", "IBUTGe",
-// "Data"), titles in row 0, records from row 1. The file writer, the report
+// "Data", core/RecordColumn.h), titles in row 0, records from row 1. The file writer, the report
 // and the spreadsheet export read it; the viewer's table model shows it.
 //
 // Storage is sparse by row: a cell may be set at a row beyond the rows shown,
@@ -12,6 +12,8 @@
 // row is Latin-1, UTF-16 otherwise) with the end of each text: a record is
 // one allocation, not eight. A cell's QString is built when it is read; the
 // view reads only the cells it shows.
+
+#include "core/RecordColumn.h"
 
 #include <QAnyStringView>
 #include <QByteArray>
@@ -24,13 +26,14 @@
 
 class ViewerTable {
 public:
-    static constexpr int ColumnCount = 8;
+    static constexpr int ColumnCount = RecordColumnCount;
     static constexpr int InitialRowCount = 2;
 
     class Row {
     public:
         // The text of the column (0..7); empty outside that range.
         QString operator[](size_t column) const;
+        QString operator[](RecordColumn column) const { return (*this)[size_t(column)]; }
         // True when every text is empty or white space.
         bool isBlank() const;
 
@@ -57,6 +60,7 @@ public:
 
     // The cell's text; empty for a cell never set or out of range.
     QString cell(int row, int column) const;
+    QString cell(int row, RecordColumn column) const { return cell(row, int(column)); }
     // The row's cells, or nullptr when none was ever set there.
     const Row *row(int row) const;
 

@@ -1,5 +1,7 @@
 #include "recordings/ViewerTableModel.h"
 
+#include "core/RecordColumn.h"
+
 #include <algorithm>
 
 ViewerTableModel::ViewerTableModel(QObject *parent) : QAbstractTableModel(parent)
@@ -83,7 +85,7 @@ Qt::ItemFlags ViewerTableModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    if (index.column() == 0)
+    if (index.column() == int(RecordColumn::Registro))
         return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }

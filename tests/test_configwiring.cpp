@@ -13,6 +13,7 @@
 #include "forms/Visualizar.h"
 #include "link/ReplyParser.h"
 #include "link/ReplyTurn.h"
+#include "support/Controls.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 #include "support/TestData.h"
@@ -68,7 +69,7 @@ class ConfigWiringTest : public QObject {
         platform->present = QStringList{"COM1"};
         auto w = std::make_unique<TForm1>(nullptr, platform);
         w->session().pollTimer().stop();
-        w->PageControl1->setCurrentWidget(w->TabSheet3);
+        control<QTabWidget>(*w, "PageControl1")->setCurrentWidget(control<QWidget>(*w, "TabSheet3"));
         return w;
     }
 
@@ -76,7 +77,7 @@ class ConfigWiringTest : public QObject {
     static TForm2 *openCalibration(TForm1 &w, ModalCatcher &catcher)
     {
         catcher.entries = QStringList{"k4lt0x"};
-        w.AjustarOFFSET1->trigger();
+        control<QAction>(w, "AjustarOFFSET1")->trigger();
         return Form2;
     }
 
@@ -110,13 +111,13 @@ private slots:
         ModalCatcher catcher;
         auto w = openWindow();
         QVERIFY(w->session().port().Connected());
-        w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
+        static_cast<MeterView &>(*w).setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
         if (!FETCHED(bool, linkFree))
             w->commandSender().sendCommand("@M\r\n");
         const qsizetype earlier = written().size();
 
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
-        w->AjustarRelgio1->trigger();
+        control<QAction>(*w, "AjustarRelgio1")->trigger();
         QCOMPARE(w->statusText(StatusPanel::Activity), QString());
         if (!FETCHED(bool, linkFree)) {
             QCOMPARE(written().size(), earlier);
@@ -143,11 +144,11 @@ private slots:
     {
         ModalCatcher catcher;
         auto w = openWindow();
-        w->Desconectar1->trigger();
+        control<QAction>(*w, "Desconectar1")->trigger();
         QVERIFY(!w->session().port().Connected());
         platform->clearLog();
-        w->setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
-        w->AjustarRelgio1->trigger();
+        static_cast<MeterView &>(*w).setStatusText(StatusPanel::Activity, QStringLiteral("Leitura finalizada."));
+        control<QAction>(*w, "AjustarRelgio1")->trigger();
         QVERIFY(platform->log().filter(QStringLiteral("write")).isEmpty());
         QCOMPARE(w->statusText(StatusPanel::Activity), QString());
         QVERIFY(shared().readyToSend);
@@ -159,7 +160,7 @@ private slots:
     void sampleRateDialogAsksTheMeter()
     {
         auto w = openWindow();
-        w->A1->trigger();
+        control<QAction>(*w, "A1")->trigger();
         QVERIFY(Form4);
         TForm4 *dialog = Form4;
         QVERIFY(dialog->isVisible());
@@ -197,7 +198,7 @@ private slots:
     void sampleRateDialogIsNewEachTime()
     {
         auto w = openWindow();
-        w->A1->trigger();
+        control<QAction>(*w, "A1")->trigger();
         QPointer<TForm4> first = Form4.data();
         QVERIFY(first);
         first->Edit1->setText(QStringLiteral("77"));
@@ -207,7 +208,7 @@ private slots:
         QTRY_VERIFY(first.isNull());
         QVERIFY(written().isEmpty());
 
-        w->A1->trigger();
+        control<QAction>(*w, "A1")->trigger();
         QVERIFY(Form4);
         QCOMPARE(Form4->Edit1->text(), QStringLiteral("0"));
         QVERIFY(!Form4->RadioButton1->isChecked() && !Form4->RadioButton2->isChecked());
@@ -233,7 +234,7 @@ private slots:
         ModalCatcher catcher;
         auto w = openWindow();
         catcher.entries = FETCHED(QStringList, entries);
-        w->AjustarOFFSET1->trigger();
+        control<QAction>(*w, "AjustarOFFSET1")->trigger();
         QCOMPARE(catcher.prompts, QStringList{"Senha|Digite a senha|masked"});
         QCOMPARE(catcher.texts(), opens ? QStringList{} : QStringList{"Ação não permitida"});
         for (const ModalCatcher::Box &b : catcher.boxes)
@@ -307,7 +308,7 @@ private slots:
         ModalCatcher catcher;
         auto w = openWindow();
         catcher.entries = QStringList{"k4lt0x"};
-        w->ZerarOFFSET1->trigger();
+        control<QAction>(*w, "ZerarOFFSET1")->trigger();
         QCOMPARE(written(), QByteArray("@Z\r\n"));
         QCOMPARE(catcher.texts(), QStringList{"Offset zerado..."});
         QVERIFY(Form2.isNull());
@@ -332,10 +333,10 @@ private slots:
         catcher.entries = QStringList{"k4lt0x"};
         QPointer<QWidget> dialog;
         if (kind == "Form4") {
-            w->A1->trigger();
+            control<QAction>(*w, "A1")->trigger();
             dialog = Form4.data();
         } else if (kind == "Form2") {
-            w->AjustarOFFSET1->trigger();
+            control<QAction>(*w, "AjustarOFFSET1")->trigger();
             dialog = Form2.data();
         } else {
             dialog = openViewer(w.get());
@@ -352,7 +353,7 @@ private slots:
     void destroyingTheMainWindowDestroysTheDialogs()
     {
         auto w = openWindow();
-        w->A1->trigger();
+        control<QAction>(*w, "A1")->trigger();
         QPointer<TForm4> dialog = Form4.data();
         QVERIFY(dialog);
         w.reset();
@@ -362,8 +363,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     ConfigWiringTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -8,6 +8,7 @@
 #include "forms/ViewerActions.h"
 #include "forms/Visualizar.h"
 #include "support/ChildProcess.h"
+#include "support/Controls.h"
 #include "support/Simulator.h"
 #include "support/SimulatorClientProcess.h"
 
@@ -33,12 +34,12 @@ QByteArrayList lines(std::initializer_list<const char *> requests)
 QByteArray windowSavedTest(int node, const QString &path)
 {
     TForm1 w;
-    w.PageControl1->setCurrentWidget(w.TabSheet3);
+    control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
     w.show();
-    w.LerTestes1->trigger();
+    control<QAction>(w, "LerTestes1")->trigger();
     if (!QTest::qWaitFor([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000))
         return {};
-    w.TreeView1->topLevelItem(node)->setSelected(true);
+    control<QTreeWidget>(w, "TreeView1")->topLevelItem(node)->setSelected(true);
     w.TreeView1DblClick();
     if (!QTest::qWaitFor([] { return Form5 && Form5->windowTitle().contains(QStringLiteral("Registros")); }, 10000))
         return {};

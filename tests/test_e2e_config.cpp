@@ -7,6 +7,7 @@
 #include "forms/Forms.h"
 #include "forms/Taxa.h"
 #include "forms/TesteTemperatura.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 #include "widgets/TVrLabel.h"
@@ -47,14 +48,14 @@ class EndToEndConfigTest : public QObject {
     // live poll stops, and the link is free once its last reply is in.
     static void toTestsPage(TForm1 &w)
     {
-        w.PageControl1->setCurrentWidget(w.TabSheet3);
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
         QTRY_VERIFY_WITH_TIMEOUT(shared().readyToSend, 5000);
     }
 
     // Opens the sample-rate dialog and waits for the query to end.
     static void openSampleRate(TForm1 &w)
     {
-        w.A1->trigger();
+        control<QAction>(w, "A1")->trigger();
         QVERIFY(Form4);
         QTRY_VERIFY_WITH_TIMEOUT(!shared().sequenceActive, 5000);
         QCOMPARE(w.statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."));
@@ -79,7 +80,7 @@ private slots:
         toTestsPage(w);
 
         const QDateTime before = QDateTime::currentDateTime().addMSecs(-1000);
-        w.AjustarRelgio1->trigger();
+        control<QAction>(w, "AjustarRelgio1")->trigger();
         const QDateTime after = QDateTime::currentDateTime();
         QTRY_COMPARE_WITH_TIMEOUT(catcher.texts(), QStringList{"Relógio ajustado."}, 5000);
         QCOMPARE(catcher.boxes.first().caption, QStringLiteral("Aviso"));
@@ -145,11 +146,11 @@ private slots:
         QVERIFY(sim.writeSettings(config.path(), 3, 3));
         ModalCatcher catcher;
         TForm1 w;
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("25°C"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("25°C"), 5000);
         toTestsPage(w);
 
         catcher.entries = QStringList{"k4lt0x"};
-        w.AjustarOFFSET1->trigger();
+        control<QAction>(w, "AjustarOFFSET1")->trigger();
         TForm2 *dialog = Form2;
         QVERIFY(dialog);
         QVERIFY(!w.isEnabled());
@@ -185,24 +186,24 @@ private slots:
         // Back on the live page, the poller's readings carry the wet offset.
         dialog->close();
         QVERIFY(w.isEnabled());
-        w.PageControl1->setCurrentWidget(w.TabSheet1);
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("25,5°C"), 5000);
-        QCOMPARE(w.VrLabel3->Caption(), QStringLiteral("31°C"));
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet1"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("25,5°C"), 5000);
+        QCOMPARE(control<TVrLabel>(w, "VrLabel3")->Caption(), QStringLiteral("31°C"));
 
         // "Zerar OFFSET" from the menu clears every channel.
         toTestsPage(w);
         catcher.entries = QStringList{"k4lt0x"};
-        w.ZerarOFFSET1->trigger();
+        control<QAction>(w, "ZerarOFFSET1")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(sim.requests().contains("@Z\r\n"), 5000);
-        w.PageControl1->setCurrentWidget(w.TabSheet1);
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("25°C"), 5000);
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet1"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("25°C"), 5000);
     }
 };
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndConfigTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -7,6 +7,7 @@
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 #include "widgets/TVrProgressBar.h"
@@ -58,7 +59,7 @@ class EndToEndDownloadTest : public QObject {
         if (!sim.writeSettings(config.path(), 1, 1))
             return {};
         auto w = std::make_unique<TForm1>();
-        w->PageControl1->setCurrentWidget(w->TabSheet3);
+        control<QTabWidget>(*w, "PageControl1")->setCurrentWidget(control<QWidget>(*w, "TabSheet3"));
         w->show();
         return w;
     }
@@ -66,19 +67,19 @@ class EndToEndDownloadTest : public QObject {
     // "Ler Testes" through its menu item, to the end of the read.
     static bool readTestList(TForm1 &w, int expectedNodes)
     {
-        w.LerTestes1->trigger();
+        control<QAction>(w, "LerTestes1")->trigger();
         return QTest::qWaitFor([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000) &&
-               w.TreeView1->topLevelItemCount() == expectedNodes;
+               control<QTreeWidget>(w, "TreeView1")->topLevelItemCount() == expectedNodes;
     }
 
     // The operator's double-click on tree node `index`.
     static void doubleClickNode(TForm1 &w, int index)
     {
-        QTreeWidgetItem *item = w.TreeView1->topLevelItem(index);
+        QTreeWidgetItem *item = control<QTreeWidget>(w, "TreeView1")->topLevelItem(index);
         QVERIFY(item);
-        const QPoint at = w.TreeView1->visualItemRect(item).center();
-        QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w.TreeView1->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = control<QTreeWidget>(w, "TreeView1")->visualItemRect(item).center();
+        QTest::mouseClick(control<QTreeWidget>(w, "TreeView1")->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(control<QTreeWidget>(w, "TreeView1")->viewport(), Qt::LeftButton, {}, at);
     }
 
     static void closeViewer()
@@ -112,10 +113,11 @@ private slots:
             QCOMPARE(series->count(), 25);
         QCOMPARE(Form5->Edit5->text(), QStringLiteral("25"));
         QCOMPARE(shared().viewerRecordCount, 25);
-        QCOMPARE(w->VrProgressBar1->MaxValue(), 25);
-        QCOMPARE(w->VrProgressBar1->Position(), 25);
-        QCOMPARE(w->VrProgressBar1->StartColor(), QColor(0, 128, 0)); // green blocks turning lime
-        QCOMPARE(w->VrProgressBar1->EndColor(), QColor(0, 255, 0));
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->MaxValue(), 25);
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->Position(), 25);
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->StartColor(),
+                 QColor(0, 128, 0)); // green blocks turning lime
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->EndColor(), QColor(0, 255, 0));
         // The step after the caption ends the sequence at the next tick.
         QTRY_VERIFY_WITH_TIMEOUT(!shared().sequenceActive, 1000);
         QCOMPARE(w->statusText(2), QStringLiteral("Leitura finalizada."));
@@ -156,7 +158,7 @@ private slots:
         for (int column = 0; column < ViewerTable::ColumnCount; ++column)
             QCOMPARE(Form5->table().cell(1, column), QString());
         QCOMPARE(Form5->Edit5->text(), QString());
-        QCOMPARE(w->VrProgressBar1->Position(), 0);
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->Position(), 0);
     }
 
     // The second download must start again at record 0: a record index left
@@ -180,8 +182,8 @@ private slots:
         QCOMPARE(sequenceRequests(sim).mid(before), downloadRequests(0, 10));
         QCOMPARE(Form5->table().rowCount(), 11);
         QCOMPARE(Form5->Edit5->text(), QStringLiteral("10"));
-        QCOMPARE(w->VrProgressBar1->MaxValue(), 10);
-        QCOMPARE(w->VrProgressBar1->Position(), 10);
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->MaxValue(), 10);
+        QCOMPARE(control<TVrProgressBar>(*w, "VrProgressBar1")->Position(), 10);
     }
 
     void doubleClickWithoutSelectionDoesNothing()
@@ -194,7 +196,7 @@ private slots:
         w->TreeView1DblClick();
         QVERIFY(Form5.isNull());
         QVERIFY(readTestList(*w, 1));
-        w->TreeView1->clearSelection();
+        control<QTreeWidget>(*w, "TreeView1")->clearSelection();
         w->TreeView1DblClick();
         QVERIFY(Form5.isNull());
         QVERIFY(w->isEnabled());
@@ -232,7 +234,8 @@ private slots:
         QCOMPARE(sent, downloadRequests(2, records + 1).mid(0, sent.size()));
 
         QVERIFY(readTestList(*w, 3));
-        QCOMPARE(w->TreeView1->topLevelItem(2)->text(0), QStringLiteral("Teste 3 -> Registros = 400"));
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(2)->text(0),
+                 QStringLiteral("Teste 3 -> Registros = 400"));
         QCOMPARE(sequenceRequests(sim).mid(after.size()),
                  (QByteArrayList{"@T\r\n", "@R0\r\n", "@R1\r\n", "@R2\r\n", "@F\r\n"}));
     }
@@ -247,18 +250,20 @@ private slots:
         auto w = mainWindow(sim);
         QVERIFY(w);
         QVERIFY(readTestList(*w, 3));
-        QCOMPARE(w->Edit2->text(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(*w, "Edit2")->text(), QStringLiteral("3"));
         ModalCatcher boxes;
         boxes.entries = QStringList{"k4lt0x"};
-        w->Apagarmemria1->trigger();
+        control<QAction>(*w, "Apagarmemria1")->trigger();
         QTRY_COMPARE(boxes.texts(), QStringList{"Memória apagada..."});
         QTRY_VERIFY_WITH_TIMEOUT(sequenceRequests(sim).endsWith("@F\r\n") &&
                                      w->statusText(2) == QStringLiteral("Leitura finalizada."),
                                  10000);
-        QCOMPARE(w->TreeView1->topLevelItemCount(), 1); // a meter without tests still answers for test 0
-        QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
-        QCOMPARE(w->Edit2->text(), QStringLiteral("0"));
-        QCOMPARE(w->ProgressBar1->value(), 100); // all of the memory free
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(),
+                 1); // a meter without tests still answers for test 0
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->text(0),
+                 QStringLiteral("Teste 1 -> Registros = 0"));
+        QCOMPARE(control<QLineEdit>(*w, "Edit2")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QProgressBar>(*w, "ProgressBar1")->value(), 100); // all of the memory free
         QCOMPARE(sequenceRequests(sim).mid(5), (QByteArrayList{"@X\r\n", "@T\r\n", "@R0\r\n", "@F\r\n"}));
     }
 
@@ -295,21 +300,21 @@ private slots:
 
         closeViewer();
         QVERIFY(w->isEnabled());
-        w->LerTestes1->trigger();
+        control<QAction>(*w, "LerTestes1")->trigger();
         QTRY_COMPARE(w->statusText(2),
                      QStringLiteral("Leitura interrompida na contagem de testes: medidor desconectado."));
-        QCOMPARE(w->TreeView1->topLevelItemCount(), 0);
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(), 0);
         QCOMPARE(shared().testCount, 0);
         boxes.entries = QStringList{"k4lt0x"};
-        w->Apagarmemria1->trigger();
+        control<QAction>(*w, "Apagarmemria1")->trigger();
         QTRY_COMPARE(boxes.texts(), QStringList{"Medidor desconectado: o comando não foi enviado."});
     }
 };
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndDownloadTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -8,6 +8,7 @@
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 #include "support/TestData.h"
@@ -25,7 +26,7 @@ namespace {
 
 const QString noReply = QStringLiteral("Sem resposta do medidor");
 constexpr int timeOutMs = 300; // TempoResposta in the settings the tests write
-constexpr int cycleMs = 3000; // "@M", "@G", "@B", one a second
+constexpr int cycleMs = 3000;  // "@M", "@G", "@B", one a second
 
 bool isLive(const QByteArray &r)
 {
@@ -66,7 +67,7 @@ class EndToEndFaultsTest : public QObject {
             return {};
         auto w = std::make_unique<TForm1>();
         if (testsPage)
-            w->PageControl1->setCurrentWidget(w->TabSheet3);
+            control<QTabWidget>(*w, "PageControl1")->setCurrentWidget(control<QWidget>(*w, "TabSheet3"));
         w->show();
         return w;
     }
@@ -116,9 +117,9 @@ private slots:
         QVERIFY(w);
         QVERIFY(sim.waitForRequests(3, 6000));
         shared().wetReading = 0;
-        w->Label6->clear();
+        control<QLabel>(*w, "Label6")->clear();
         QTRY_COMPARE_WITH_TIMEOUT(double(shared().wetReading), 25.3, timeOutMs + cycleMs + 1500);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->Label6->text().isEmpty(), cycleMs + 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(!control<QLabel>(*w, "Label6")->text().isEmpty(), cycleMs + 1500);
         QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QString(), 2000);
         QVERIFY(liveCycleIntact(sim.requests()));
     }
@@ -179,11 +180,11 @@ private slots:
         QVERIFY2(sim.start(fault), qPrintable(sim.errorText()));
         auto w = mainWindow(sim, true);
         QVERIFY(w);
-        w->LerTestes1->trigger();
+        control<QAction>(*w, "LerTestes1")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
         QStringList nodes;
-        for (int i = 0; i < w->TreeView1->topLevelItemCount(); ++i)
-            nodes << w->TreeView1->topLevelItem(i)->text(0);
+        for (int i = 0; i < control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(); ++i)
+            nodes << control<QTreeWidget>(*w, "TreeView1")->topLevelItem(i)->text(0);
         QCOMPARE(nodes, FETCHED(QStringList, nodes));
         QTest::qWait(300);
         QCOMPARE(sequenceRequests(sim), FETCHED(QByteArrayList, requests));
@@ -197,9 +198,9 @@ private slots:
         QVERIFY(sim.start({"--sizes", "4", "--cut-frame", "9:20"}));
         auto w = mainWindow(sim, true);
         QVERIFY(w);
-        w->LerTestes1->trigger();
+        control<QAction>(*w, "LerTestes1")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
-        w->TreeView1->topLevelItem(0)->setSelected(true);
+        control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->setSelected(true);
         w->TreeView1DblClick();
         QVERIFY(Form5);
         QTRY_VERIFY_WITH_TIMEOUT(Form5 && Form5->windowTitle().endsWith(QStringLiteral(" - 4 Registros")),
@@ -217,9 +218,9 @@ private slots:
         QVERIFY(sim.start({"--sizes", "30", "--silent-after", "29"}));
         auto w = mainWindow(sim, true);
         QVERIFY(w);
-        w->LerTestes1->trigger();
+        control<QAction>(*w, "LerTestes1")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(w->statusText(StatusPanel::Activity), QStringLiteral("Leitura finalizada."), 5000);
-        w->TreeView1->topLevelItem(0)->setSelected(true);
+        control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->setSelected(true);
         w->TreeView1DblClick();
         QVERIFY(Form5);
         QTRY_VERIFY_WITH_TIMEOUT(!shared().sequenceActive, 4 * timeOutMs + 3000);
@@ -227,7 +228,7 @@ private slots:
         QCOMPARE(shared().viewerRecordCount, 12);
         QCOMPARE(w->statusText(StatusPanel::Activity),
                  QStringLiteral("Leitura interrompida no registro 13 de 30: sem resposta do medidor."));
-        QVERIFY(w->Unidade1->isEnabled());
+        QVERIFY(control<QMenu>(*w, "Unidade1")->isEnabled());
         const QByteArrayList requests = sequenceRequests(sim);
         QCOMPARE(requests.mid(requests.size() - 5), (QByteArrayList{"@A", "@r12", "@r12", "@r12", "@r12"}));
         QCOMPARE(requests.size(), 3 + 2 + 24 + 4);
@@ -237,8 +238,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndFaultsTest test;
     return QTest::qExec(&test, argc, argv);
 }

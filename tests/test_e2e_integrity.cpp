@@ -10,6 +10,7 @@
 #include "forms/ViewerActions.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 
@@ -53,21 +54,21 @@ class EndToEndIntegrityTest : public QObject {
         if (!sim.writeSettings(scratch.path(), 1, 1, replyTimeoutMs))
             return {};
         auto w = std::make_unique<TForm1>();
-        w->PageControl1->setCurrentWidget(w->TabSheet3);
+        control<QTabWidget>(*w, "PageControl1")->setCurrentWidget(control<QWidget>(*w, "TabSheet3"));
         w->show();
         return w;
     }
 
     static bool readTestList(TForm1 &w)
     {
-        w.LerTestes1->trigger();
+        control<QAction>(w, "LerTestes1")->trigger();
         return QTest::qWaitFor([&] { return w.statusText(2) == QStringLiteral("Leitura finalizada."); }, 10000);
     }
 
     static void doubleClickNode(TForm1 &w, int index)
     {
-        w.TreeView1->clearSelection();
-        w.TreeView1->topLevelItem(index)->setSelected(true);
+        control<QTreeWidget>(w, "TreeView1")->clearSelection();
+        control<QTreeWidget>(w, "TreeView1")->topLevelItem(index)->setSelected(true);
         w.TreeView1DblClick();
     }
 
@@ -155,10 +156,10 @@ private slots:
 
         if (action == Action::DownloadWhileListEnds) {
             // The tree is full, "@F" sent and not yet answered.
-            w->LerTestes1->trigger();
+            control<QAction>(*w, "LerTestes1")->trigger();
             QVERIFY(QTest::qWaitFor([] { return shared().downloadStep == PollScheduler::MemoryUseRead; }, 10000));
             QVERIFY(!shared().readyToSend);
-            QCOMPARE(w->TreeView1->topLevelItemCount(), 3);
+            QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(), 3);
         } else {
             QVERIFY(readTestList(*w));
         }
@@ -178,7 +179,8 @@ private slots:
             QCOMPARE(caption, QStringLiteral("Visualizar testes - 30 Registros"));
             QCOMPARE(saved, cleanFile);
         } else {
-            static const QRegularExpression shape(QStringLiteral("^Visualizar testes - (\\d+) Registros \\((\\w+)\\)$"));
+            static const QRegularExpression shape(
+                QStringLiteral("^Visualizar testes - (\\d+) Registros \\((\\w+)\\)$"));
             const QRegularExpressionMatch m = shape.match(caption);
             QVERIFY2(m.hasMatch(), qPrintable(caption));
             QVERIFY2(marked == "either" || m.captured(2) == marked, qPrintable(caption));
@@ -200,23 +202,26 @@ private slots:
         QVERIFY(sim.start(meter + QStringList{"--delay", "25"}));
         auto w = mainWindow(sim);
         QVERIFY(w);
-        w->LerTestes1->trigger();
+        control<QAction>(*w, "LerTestes1")->trigger();
         // Pressed again while "@R1" waits for its reply.
         QVERIFY(QTest::qWaitFor(
             [] { return shared().downloadStep == PollScheduler::TestListNode && shared().testIndex == 1; }, 10000));
         QVERIFY(!shared().readyToSend);
         QVERIFY(readTestList(*w));
-        QCOMPARE(w->TreeView1->topLevelItemCount(), 3);
-        QCOMPARE(w->TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 10"));
-        QCOMPARE(w->TreeView1->topLevelItem(1)->text(0), QStringLiteral("Teste 2 -> Registros = 0"));
-        QCOMPARE(w->TreeView1->topLevelItem(2)->text(0), QStringLiteral("Teste 3 -> Registros = 30"));
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(), 3);
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->text(0),
+                 QStringLiteral("Teste 1 -> Registros = 10"));
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(1)->text(0),
+                 QStringLiteral("Teste 2 -> Registros = 0"));
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(2)->text(0),
+                 QStringLiteral("Teste 3 -> Registros = 30"));
     }
 };
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndIntegrityTest test;
     return QTest::qExec(&test, argc, argv);
 }

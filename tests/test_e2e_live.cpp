@@ -3,6 +3,7 @@
 #include "core/SettingsLocation.h"
 #include "forms/ErrorReport.h"
 #include "forms/TesteTemperatura.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 #include "widgets/TVrLabel.h"
@@ -38,13 +39,13 @@ private slots:
         TForm1 w;
         QCOMPARE(w.statusText(0), QStringLiteral("Comm1"));
         QCOMPARE(w.statusText(1), QStringLiteral("Conectado"));
-        QVERIFY(w.Comm11->isChecked());
+        QVERIFY(control<QAction>(w, "Comm11")->isChecked());
 
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("25,3°C"), 5000);
-        QCOMPARE(w.VrLabel2->Caption(), QStringLiteral("26,1°C"));
-        QCOMPARE(w.VrLabel3->Caption(), QStringLiteral("31°C"));
-        QCOMPARE(w.VrLabel6->Caption(), QStringLiteral("27,01°C"));
-        QCOMPARE(w.VrLabel10->Caption(), QStringLiteral("26,52°C"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("25,3°C"), 5000);
+        QCOMPARE(control<TVrLabel>(w, "VrLabel2")->Caption(), QStringLiteral("26,1°C"));
+        QCOMPARE(control<TVrLabel>(w, "VrLabel3")->Caption(), QStringLiteral("31°C"));
+        QCOMPARE(control<TVrLabel>(w, "VrLabel6")->Caption(), QStringLiteral("27,01°C"));
+        QCOMPARE(control<TVrLabel>(w, "VrLabel10")->Caption(), QStringLiteral("26,52°C"));
 
         QVERIFY(sim.waitForRequests(5, 8000));
         const QList<LoggedRequest> log = sim.loggedRequests();
@@ -55,8 +56,9 @@ private slots:
             const double gap = log[i].seconds - log[i - 1].seconds;
             QVERIFY2(gap > 0.9 && gap < 1.6, qPrintable(QString::number(gap)));
         }
-        QTRY_VERIFY_WITH_TIMEOUT(!w.Label6->text().isEmpty() && !w.Label7->text().isEmpty(), 3000);
-        QVERIFY(w.Label6->text().endsWith(QStringLiteral("°C")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !control<QLabel>(w, "Label6")->text().isEmpty() && !control<QLabel>(w, "Label7")->text().isEmpty(), 3000);
+        QVERIFY(control<QLabel>(w, "Label6")->text().endsWith(QStringLiteral("°C")));
     }
 
     void unitSwitchReachesTheMeter()
@@ -66,14 +68,14 @@ private slots:
         QVERIFY(sim.start({"--drift", "0", "--wet", "20"}));
         QVERIFY(sim.writeSettings(config.path(), 2, 2));
         TForm1 w;
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("20°C"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("20°C"), 5000);
         // The menu is reached between live requests, as from the "Testes" page.
-        w.PageControl1->setCurrentWidget(w.TabSheet3);
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
         QTRY_VERIFY(shared().readyToSend);
-        w.oF1->trigger();
+        control<QAction>(w, "oF1")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(w.statusText(2), QStringLiteral("Parâmetro ajustado..."), 3000);
-        w.PageControl1->setCurrentWidget(w.TabSheet1);
-        QTRY_COMPARE_WITH_TIMEOUT(w.VrLabel1->Caption(), QStringLiteral("68°F"), 5000);
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet1"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<TVrLabel>(w, "VrLabel1")->Caption(), QStringLiteral("68°F"), 5000);
         QVERIFY(sim.requests().contains("@U1\r\n"));
     }
 
@@ -84,18 +86,21 @@ private slots:
         QVERIFY(sim.start({"--sizes", "10,0,25"}));
         QVERIFY(sim.writeSettings(config.path(), 1, 1));
         TForm1 w;
-        w.LerTestes1->trigger();
+        control<QAction>(w, "LerTestes1")->trigger();
         // Nothing but live requests while "Medições" is shown.
         QTest::qWait(1500);
         QVERIFY(!sim.requests().contains("@T\r\n"));
-        w.PageControl1->setCurrentWidget(w.TabSheet3);
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
         QTRY_COMPARE_WITH_TIMEOUT(w.statusText(2), QStringLiteral("Leitura finalizada."), 5000);
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 3);
-        QCOMPARE(w.TreeView1->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 10"));
-        QCOMPARE(w.TreeView1->topLevelItem(1)->text(0), QStringLiteral("Teste 2 -> Registros = 0"));
-        QCOMPARE(w.TreeView1->topLevelItem(2)->text(0), QStringLiteral("Teste 3 -> Registros = 25"));
-        QCOMPARE(w.Edit2->text(), QStringLiteral("3"));
-        QVERIFY(w.Unidade1->isEnabled());
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItemCount(), 3);
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItem(0)->text(0),
+                 QStringLiteral("Teste 1 -> Registros = 10"));
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItem(1)->text(0),
+                 QStringLiteral("Teste 2 -> Registros = 0"));
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItem(2)->text(0),
+                 QStringLiteral("Teste 3 -> Registros = 25"));
+        QCOMPARE(control<QLineEdit>(w, "Edit2")->text(), QStringLiteral("3"));
+        QVERIFY(control<QMenu>(w, "Unidade1")->isEnabled());
 
         QByteArrayList sequence;
         for (const QByteArray &r : sim.requests())
@@ -124,8 +129,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     EndToEndLiveTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -5,6 +5,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Guarded.h"
 #include "forms/TesteTemperatura.h"
+#include "support/Controls.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 
@@ -83,7 +84,8 @@ private slots:
         QVERIFY(w.session().port().Connected());
         platform->failures.insert(QStringLiteral("purge"), EIO);
 
-        QAction *const items[] = {w.Desconectar1, w.Procurar1, w.Comm21};
+        QAction *const items[] = {control<QAction>(w, "Desconectar1"), control<QAction>(w, "Procurar1"),
+                                  control<QAction>(w, "Comm21")};
         QAction *action = nullptr;
         for (QAction *a : items)
             if (a->text() == item)
@@ -102,7 +104,7 @@ private slots:
 
         // The window goes on: the next tick of Timer1 and the next menu command run.
         platform->failures.clear();
-        w.Desconectar1->trigger();
+        control<QAction>(w, "Desconectar1")->trigger();
         QVERIFY(!w.session().port().Connected());
         QCOMPARE(catcher.boxes.size(), 1);
     }
@@ -159,8 +161,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     ErrorBoundaryTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -3,7 +3,7 @@
 // opened in the viewer is kept once; the Biblioteca window imports, opens,
 // trashes, restores and empties the trash as the operator does.
 
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/Biblioteca.h"
 #include "forms/DecimalField.h"
 #include "forms/Forms.h"
@@ -14,6 +14,7 @@
 #include "recordings/library/LibraryModel.h"
 #include "recordings/library/LibraryStore.h"
 #include "recordings/library/ProgramLibrary.h"
+#include "support/Controls.h"
 #include "support/LibraryData.h"
 #include "support/ModalCatcher.h"
 
@@ -68,16 +69,16 @@ private slots:
         TForm5 *viewer = openLibraryTest(nullptr, *store, test);
         QCOMPARE(viewer->table().cell(90, 1), libraryRecord(90)[1]);
         QTest::keyClicks(viewer->Edit1, QStringLiteral("Caldeira"));
-        viewer->TabSheet4->ComboCriterio->setCurrentIndex(2);
-        viewer->TabSheet4->EditVestimenta->setValue(2.5);
-        const QString verdict = viewer->TabSheet4->LabelConclusao->text();
+        control<QComboBox>(*viewer, "ComboCriterio")->setCurrentIndex(2);
+        control<DecimalField>(*viewer, "EditVestimenta")->setValue(2.5);
+        const QString verdict = control<QLabel>(*viewer, "LabelConclusao")->text();
         const QString choices = viewer->TabSheet4->choicesText();
         closeViewer(viewer); // before the header's save delay: saved on closing
 
         viewer = openLibraryTest(nullptr, *store, test);
         QCOMPARE(viewer->headerField(1), QStringLiteral("Caldeira"));
         QCOMPARE(viewer->TabSheet4->choicesText(), choices);
-        QCOMPARE(viewer->TabSheet4->LabelConclusao->text(), verdict);
+        QCOMPARE(control<QLabel>(*viewer, "LabelConclusao")->text(), verdict);
         closeViewer(viewer);
     }
 
@@ -85,10 +86,10 @@ private slots:
     {
         const QString path = writeTestFile(QStringLiteral("Estufa"), 70);
         TForm5 *first = openTestFileInViewer(nullptr, path);
-        first->TabSheet4->ComboIndice->setCurrentIndex(1);
+        control<QComboBox>(*first, "ComboIndice")->setCurrentIndex(1);
         closeViewer(first);
         TForm5 *again = openTestFileInViewer(nullptr, path);
-        QCOMPARE(again->TabSheet4->ComboIndice->currentIndex(), 1);
+        QCOMPARE(control<QComboBox>(*again, "ComboIndice")->currentIndex(), 1);
         closeViewer(again);
         QCOMPARE(programLibrary()->testCount({}), 1);
         QCOMPARE(programLibrary()->tests({}).front().header[0], QStringLiteral("Estufa"));

@@ -8,6 +8,7 @@
 #include "forms/Forms.h"
 #include "forms/TesteTemperatura.h"
 #include "link/ReplyTurn.h"
+#include "support/Controls.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 #include "support/TestData.h"
@@ -100,22 +101,25 @@ private slots:
             QCOMPARE(catcher.boxes.first().caption, QStringLiteral("VESTARA"));
             QCOMPARE(w.windowTitle(), QStringLiteral("Tavenor - Instrumentos de Medição V1.02b"));
             QCOMPARE(w.statusText(0), QStringLiteral("Comm0"));
-            for (QAction *a : {w.Comm11, w.Comm21, w.Comm31, w.Comm41})
+            for (QAction *a : {control<QAction>(w, "Comm11"), control<QAction>(w, "Comm21"),
+                               control<QAction>(w, "Comm31"), control<QAction>(w, "Comm41")})
                 QVERIFY(!a->isChecked());
-            QCOMPARE(w.PageControl1->count(), 2);
-            QCOMPARE(w.PageControl1->tabText(0), QStringLiteral("Medições"));
-            QCOMPARE(w.PageControl1->tabText(1), QStringLiteral("Testes"));
-            QCOMPARE(w.PageControl1->currentWidget(), w.TabSheet1);
-            for (QLabel *l : {w.Label6, w.Label7, w.Label8, w.Label9, w.Label10, w.Label11})
+            QCOMPARE(control<QTabWidget>(w, "PageControl1")->count(), 2);
+            QCOMPARE(control<QTabWidget>(w, "PageControl1")->tabText(0), QStringLiteral("Medições"));
+            QCOMPARE(control<QTabWidget>(w, "PageControl1")->tabText(1), QStringLiteral("Testes"));
+            QCOMPARE(control<QTabWidget>(w, "PageControl1")->currentWidget(), control<QWidget>(w, "TabSheet1"));
+            for (QLabel *l :
+                 {control<QLabel>(w, "Label6"), control<QLabel>(w, "Label7"), control<QLabel>(w, "Label8"),
+                  control<QLabel>(w, "Label9"), control<QLabel>(w, "Label10"), control<QLabel>(w, "Label11")})
                 QVERIFY(l->text().isEmpty());
-            QCOMPARE(w.vrThermoMeter1->Color(), QColor(170, 170, 170));
-            QCOMPARE(w.VrProgressBar1->Position(), 0);
-            QCOMPARE(w.ProgressBar1->toolTip(), QStringLiteral("Memória disponível"));
-            QVERIFY(w.Edit2->isReadOnly());
-            QVERIFY(w.oC1->isChecked() && !w.oF1->isChecked());
+            QCOMPARE(control<TvrThermoMeter>(w, "vrThermoMeter1")->Color(), QColor(170, 170, 170));
+            QCOMPARE(control<TVrProgressBar>(w, "VrProgressBar1")->Position(), 0);
+            QCOMPARE(control<QProgressBar>(w, "ProgressBar1")->toolTip(), QStringLiteral("Memória disponível"));
+            QVERIFY(control<QLineEdit>(w, "Edit2")->isReadOnly());
+            QVERIFY(control<QAction>(w, "oC1")->isChecked() && !control<QAction>(w, "oF1")->isChecked());
             QVERIFY(w.session().pollTimer().isActive());
             QVERIFY(!w.session().searchTimer().isActive());
-            QVERIFY(!w.Image2->isVisibleTo(&w) && w.Image4->isVisibleTo(&w));
+            QVERIFY(!control<QLabel>(w, "Image2")->isVisibleTo(&w) && control<QLabel>(w, "Image4")->isVisibleTo(&w));
             QCOMPARE(shared().userPassword, QStringLiteral("pelko"));
             w.close();
         }
@@ -139,7 +143,7 @@ private slots:
         w.commandSender().sendCommand("@I\r\n");
         QCOMPARE(platform->device()->written(), QByteArray("@I\r\n"));
         QVERIFY(!shared().readyToSend);
-        w.Desconectar1->trigger();
+        control<QAction>(w, "Desconectar1")->trigger();
         w.commandSender().sendCommand("@u\r\n");
         QVERIFY(!w.session().port().Connected());
     }
@@ -184,7 +188,8 @@ private slots:
         QCOMPARE(w.statusText(1), QString());
         QCOMPARE(w.session().port().Port(), QStringLiteral("COM7"));
         QVERIFY(!w.session().port().Connected());
-        for (QAction *a : {w.Comm11, w.Comm21, w.Comm31, w.Comm41})
+        for (QAction *a : {control<QAction>(w, "Comm11"), control<QAction>(w, "Comm21"), control<QAction>(w, "Comm31"),
+                           control<QAction>(w, "Comm41")})
             QVERIFY(!a->isChecked());
         QCOMPARE(shared().userPassword, QStringLiteral("abc"));
     }
@@ -197,17 +202,18 @@ private slots:
         for (QAction *a : w.menuBar()->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"Arquivo", "Opções", "Comunicação"}));
-        QCOMPARE(menuLayout(w.Arquivo1),
+        QCOMPARE(menuLayout(control<QMenu>(w, "Arquivo1")),
                  QStringLiteral("Carregar teste[Ctrl+L], Biblioteca[Ctrl+B], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
-        QCOMPARE(menuLayout(w.Opes1),
+        QCOMPARE(menuLayout(control<QMenu>(w, "Opes1")),
                  QStringLiteral("Ajustar Relógio[F3], Unidade, Taxa de amostragem[F4], -, Ler Testes[F5], -, "
                                 "Apagar memória[Ctrl+A], -, Zerar OFFSET[Ctrl+Z], Calibrar"));
-        QCOMPARE(menuLayout(w.Unidade1), QStringLiteral("°C, °F"));
-        QCOMPARE(menuLayout(w.Comunicao1), QStringLiteral("Porta Serial, -, Procurar[F10], -, Desconectar"));
-        QCOMPARE(menuLayout(w.PortaSerial1), QStringLiteral("Comm1, Comm2, Comm3, Comm4"));
+        QCOMPARE(menuLayout(control<QMenu>(w, "Unidade1")), QStringLiteral("°C, °F"));
+        QCOMPARE(menuLayout(control<QMenu>(w, "Comunicao1")),
+                 QStringLiteral("Porta Serial, -, Procurar[F10], -, Desconectar"));
+        QCOMPARE(menuLayout(control<QMenu>(w, "PortaSerial1")), QStringLiteral("Comm1, Comm2, Comm3, Comm4"));
         // The stored port's item is checked at start-up, then unchecked
         // because no device answers to it.
-        QVERIFY(!w.Comm21->isChecked());
+        QVERIFY(!control<QAction>(w, "Comm21")->isChecked());
     }
 
     void statusBarPanels()
@@ -228,11 +234,11 @@ private slots:
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
-        w.oF1->trigger();
-        QVERIFY(w.oF1->isChecked() && !w.oC1->isChecked());
+        control<QAction>(w, "oF1")->trigger();
+        QVERIFY(control<QAction>(w, "oF1")->isChecked() && !control<QAction>(w, "oC1")->isChecked());
         QVERIFY(shared().readyToSend);
-        w.oC1->trigger();
-        QVERIFY(w.oC1->isChecked() && !w.oF1->isChecked());
+        control<QAction>(w, "oC1")->trigger();
+        QVERIFY(control<QAction>(w, "oC1")->isChecked() && !control<QAction>(w, "oF1")->isChecked());
     }
 
     void liveReadingsOnThePage_data()
@@ -253,10 +259,11 @@ private slots:
         takeLine(shared(), "@M\r\n");
         feed(w, FETCHED(QByteArray, frames));
         w.Timer1Timer();
-        QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption(),
-                              w.VrLabel6->Caption(), w.VrLabel10->Caption()}),
+        QCOMPARE((QStringList{control<TVrLabel>(w, "VrLabel1")->Caption(), control<TVrLabel>(w, "VrLabel2")->Caption(),
+                              control<TVrLabel>(w, "VrLabel3")->Caption(), control<TVrLabel>(w, "VrLabel6")->Caption(),
+                              control<TVrLabel>(w, "VrLabel10")->Caption()}),
                  FETCHED(QStringList, texts));
-        QCOMPARE(w.vrThermoMeter2->value(), double(shared().dryReading));
+        QCOMPARE(control<TvrThermoMeter>(w, "vrThermoMeter2")->value(), double(shared().dryReading));
     }
 
     void maxMinAndMemoryFromFrames()
@@ -269,12 +276,12 @@ private slots:
             takeLine(shared(), request + "\r\n");
             feed(w, frame);
         }
-        QCOMPARE(w.Label6->text(), QStringLiteral("30,5°C"));
-        QCOMPARE(w.Label8->text(), QStringLiteral("32,0°C"));
-        QCOMPARE(w.Label10->text(), QStringLiteral("40,2°C"));
-        QCOMPARE(w.Label11->text(), QStringLiteral("3°F"));
-        QCOMPARE(w.ProgressBar1->maximum(), 2000);
-        QCOMPARE(w.ProgressBar1->value(), 1500);
+        QCOMPARE(control<QLabel>(w, "Label6")->text(), QStringLiteral("30,5°C"));
+        QCOMPARE(control<QLabel>(w, "Label8")->text(), QStringLiteral("32,0°C"));
+        QCOMPARE(control<QLabel>(w, "Label10")->text(), QStringLiteral("40,2°C"));
+        QCOMPARE(control<QLabel>(w, "Label11")->text(), QStringLiteral("3°F"));
+        QCOMPARE(control<QProgressBar>(w, "ProgressBar1")->maximum(), 2000);
+        QCOMPARE(control<QProgressBar>(w, "ProgressBar1")->value(), 1500);
         QCOMPARE(w.statusText(2), QStringLiteral("Parâmetro ajustado..."));
     }
 
@@ -308,7 +315,9 @@ private slots:
         TForm1 w;
         catcher.entries = FETCHED(QStringList, entries);
         w.findChild<QAction *>(QString()); // keep the window's actions alive
-        QAction *action = item == "Senhas1" ? w.Senhas1 : item == "ZerarOFFSET1" ? w.ZerarOFFSET1 : w.Apagarmemria1;
+        QAction *action = item == "Senhas1"        ? control<QAction>(w, "Senhas1")
+                          : item == "ZerarOFFSET1" ? control<QAction>(w, "ZerarOFFSET1")
+                                                   : control<QAction>(w, "Apagarmemria1");
         action->trigger();
         QCOMPARE(catcher.texts(), FETCHED(QStringList, messages));
         for (const ModalCatcher::Box &b : catcher.boxes)
@@ -324,7 +333,7 @@ private slots:
         {
             TForm1 w;
             catcher.entries = QStringList{"pelko", "senha nova", "senha nova"};
-            w.Senhas1->trigger();
+            control<QAction>(w, "Senhas1")->trigger();
             w.close();
         }
         shared() = SharedState();
@@ -346,7 +355,7 @@ private slots:
         ModalCatcher catcher;
         TForm1 w;
         catcher.entries = QStringList{"pelko", "nova", "nova"};
-        w.Senhas1->trigger();
+        control<QAction>(w, "Senhas1")->trigger();
         QVERIFY(catcher.boxes.isEmpty());
         QSettings ini(settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(ini.value("Password").toString(), QStringLiteral("nova"));
@@ -362,7 +371,7 @@ private slots:
         {
             TForm1 w;
             catcher.entries = QStringList{"pelko", "nova", "nova"};
-            w.Senhas1->trigger();
+            control<QAction>(w, "Senhas1")->trigger();
             QCOMPARE(catcher.boxes.size(), 1);
             QVERIFY2(catcher.boxes.first().text.contains(QStringLiteral("somente leitura")),
                      qPrintable(catcher.boxes.first().text));
@@ -395,7 +404,7 @@ private slots:
         QVERIFY(w.session().port().Connected());
         takeLine(shared(), QByteArray("@") + (broken[1] == 'W' ? 'M' : broken[1]) + "\r\n");
         feed(w, broken);
-        w.Comm11->trigger();
+        control<QAction>(w, "Comm11")->trigger();
         QVERIFY(w.session().port().Connected());
         QCOMPARE(shared().replyState, 0);
         QVERIFY(shared().replyField.empty());
@@ -403,7 +412,8 @@ private slots:
         takeLine(shared(), "@M\r\n");
         feed(w, ":W30.5D31.5G32.5\r\n");
         w.Timer1Timer();
-        QCOMPARE((QStringList{w.VrLabel1->Caption(), w.VrLabel2->Caption(), w.VrLabel3->Caption()}),
+        QCOMPARE((QStringList{control<TVrLabel>(w, "VrLabel1")->Caption(), control<TVrLabel>(w, "VrLabel2")->Caption(),
+                              control<TVrLabel>(w, "VrLabel3")->Caption()}),
                  (QStringList{"30,5°C", "31,5°C", "32,5°C"}));
     }
 
@@ -421,19 +431,20 @@ private slots:
     {
         writeSettings("Porta=1\n[Portas]\nCOM96=/nonexistent/tty\n");
         TForm1 w;
-        w.PageControl1->setCurrentWidget(w.TabSheet3);
-        w.TreeView1->addTopLevelItem(new QTreeWidgetItem(QStringList{"Teste 1 -> Registros = 25"}));
-        w.LerTestes1->trigger();
-        QVERIFY(!w.Unidade1->isEnabled());
-        QVERIFY(w.CancelarLeitura->isEnabled());
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
+        control<QTreeWidget>(w, "TreeView1")
+            ->addTopLevelItem(new QTreeWidgetItem(QStringList{"Teste 1 -> Registros = 25"}));
+        control<QAction>(w, "LerTestes1")->trigger();
+        QVERIFY(!control<QMenu>(w, "Unidade1")->isEnabled());
+        QVERIFY(control<QPushButton>(w, "CancelarLeitura")->isEnabled());
         QCOMPARE(w.statusText(2), QStringLiteral("Lendo ..."));
         for (int i = 0; i < 10 && shared().sequenceActive; ++i)
             w.Timer1Timer();
         // The read ends at its first request, the old tree gone.
-        QCOMPARE(w.TreeView1->topLevelItemCount(), 0);
-        QVERIFY(w.Unidade1->isEnabled());
-        QVERIFY(!w.CancelarLeitura->isEnabled());
-        QVERIFY(w.Opes1->isEnabled());
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItemCount(), 0);
+        QVERIFY(control<QMenu>(w, "Unidade1")->isEnabled());
+        QVERIFY(!control<QPushButton>(w, "CancelarLeitura")->isEnabled());
+        QVERIFY(control<QMenu>(w, "Opes1")->isEnabled());
         QCOMPARE(w.statusText(2), QStringLiteral("Leitura interrompida na contagem de testes: medidor desconectado."));
     }
 
@@ -444,14 +455,14 @@ private slots:
         auto platform = std::make_shared<FakeComPlatform>();
         platform->present = QStringList{"COM1"};
         TForm1 w(nullptr, platform);
-        w.PageControl1->setCurrentWidget(w.TabSheet3);
-        w.LerTestes1->trigger();
+        control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
+        control<QAction>(w, "LerTestes1")->trigger();
         w.Timer1Timer();
         QCOMPARE(platform->device()->written(), QByteArray("@T\r\n"));
-        QCOMPARE(w.CancelarLeitura->shortcut(), QKeySequence(Qt::Key_Escape));
-        QTest::mouseClick(w.CancelarLeitura, Qt::LeftButton);
+        QCOMPARE(control<QPushButton>(w, "CancelarLeitura")->shortcut(), QKeySequence(Qt::Key_Escape));
+        QTest::mouseClick(control<QPushButton>(w, "CancelarLeitura"), Qt::LeftButton);
         QVERIFY(!shared().sequenceActive);
-        QVERIFY(w.Unidade1->isEnabled());
+        QVERIFY(control<QMenu>(w, "Unidade1")->isEnabled());
         QCOMPARE(w.statusText(2), QStringLiteral("Leitura cancelada."));
         feed(w, ":T3\r\n"); // the reply in flight fills nothing
         w.Timer1Timer();
@@ -523,24 +534,27 @@ private slots:
             for (int n = 0;; ++n) {
                 ModalCatcher catcher;
                 TForm1 w;
-                w.PageControl1->setCurrentIndex(page);
+                control<QTabWidget>(w, "PageControl1")->setCurrentIndex(page);
                 w.show();
                 w.activateWindow();
                 QVERIFY(QTest::qWaitForWindowActive(&w));
                 const QList<QWidget *> controls = focusableControls(w);
                 if (n >= controls.size())
                     break;
-                QWidget *control = controls[n];
+                QWidget *focused = controls[n];
                 // Entered by Tab, the field holds its text selected: then it
                 // would keep Ctrl+X ("cut") as well as Ctrl+A.
-                w.setTestCountText(QStringLiteral("3"));
-                control->setFocus(Qt::TabFocusReason);
-                QTRY_COMPARE(QApplication::focusWidget(), control);
-                if (auto *field = qobject_cast<QLineEdit *>(control))
+                static_cast<MeterView &>(w).setTestCountText(QStringLiteral("3"));
+                focused->setFocus(Qt::TabFocusReason);
+                QTRY_COMPARE(QApplication::focusWidget(), focused);
+                if (auto *field = qobject_cast<QLineEdit *>(focused))
                     field->selectAll();
                 QAction *target = nullptr;
-                for (QAction *a : {w.Carregarteste1, w.Senhas1, w.Sair1, w.AjustarRelgio1, w.A1, w.LerTestes1,
-                                   w.Apagarmemria1, w.ZerarOFFSET1, w.Procurar1})
+                for (QAction *a :
+                     {control<QAction>(w, "Carregarteste1"), control<QAction>(w, "Senhas1"),
+                      control<QAction>(w, "Sair1"), control<QAction>(w, "AjustarRelgio1"), control<QAction>(w, "A1"),
+                      control<QAction>(w, "LerTestes1"), control<QAction>(w, "Apagarmemria1"),
+                      control<QAction>(w, "ZerarOFFSET1"), control<QAction>(w, "Procurar1")})
                     if (a->shortcut() == keys)
                         target = a;
                 QVERIFY(target);
@@ -552,8 +566,8 @@ private slots:
                 const QString where =
                     QStringLiteral("page %1, %2 %3")
                         .arg(page)
-                        .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
-                QTest::keyClick(control, Qt::Key(keys[0].key()), keys[0].keyboardModifiers());
+                        .arg(QString::fromLatin1(focused->metaObject()->className()), focused->objectName());
+                QTest::keyClick(focused, Qt::Key(keys[0].key()), keys[0].keyboardModifiers());
                 QVERIFY2(triggered.count() == 1, qPrintable(where));
                 if (gated)
                     QVERIFY2(catcher.prompts.value(0) == QStringLiteral("Senha|Digite a senha|masked"),
@@ -579,9 +593,9 @@ private slots:
         if (qEnvironmentVariableIsSet("VESTARA_SCREENSHOT")) {
             shot.save(qEnvironmentVariable("VESTARA_SCREENSHOT") + "-medicoes.png");
             feed(w, ":T2\r\n:FT2000L1500\r\n");
-            w.addTestNode("Teste 1 -> Registros = 5");
-            w.addTestNode("Teste 2 -> Registros = 7");
-            w.PageControl1->setCurrentWidget(w.TabSheet3);
+            static_cast<MeterView &>(w).addTestNode("Teste 1 -> Registros = 5");
+            static_cast<MeterView &>(w).addTestNode("Teste 2 -> Registros = 7");
+            control<QTabWidget>(w, "PageControl1")->setCurrentWidget(control<QWidget>(w, "TabSheet3"));
             w.Timer1Timer();
             w.grab().save(qEnvironmentVariable("VESTARA_SCREENSHOT") + "-testes.png");
         }
@@ -590,8 +604,8 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("VESTARA"));
+    GuardedApplication app(argc, argv);
+    GuardedApplication::setApplicationName(QStringLiteral("VESTARA"));
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -4,68 +4,12 @@
 #include "app/CommandLine.h"
 #include "app/MeterCommand.h"
 #include "support/FakeComPlatform.h"
+#include "support/ScriptedMeter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-
-namespace {
-
-// A meter with two stored tests of 2 and 3 records that answers every request
-// as soon as it is written.
-class ScriptedMeter {
-public:
-    explicit ScriptedMeter(FakeComPlatform &platform) : platform(platform)
-    {
-        QObject::connect(&poll, &QTimer::timeout, [this] { answer(); });
-        poll.start(1);
-    }
-
-    QByteArrayList requests;
-
-private:
-    QByteArray reply(const QByteArray &c)
-    {
-        if (c.startsWith("@r"))
-            selected = c.mid(2).trimmed().toInt();
-        if (c == "@T\r\n")
-            return ":T2\r\n";
-        if (c.startsWith("@R"))
-            return c.mid(2).trimmed() == "0" ? ":R2\r\n" : ":R3\r\n";
-        if (c == "@F\r\n")
-            return ":F T2000L1500\r\n";
-        if (c.startsWith("@t") || c.startsWith("@r") || c.startsWith("@H"))
-            return ":" + c.mid(1, 1) + "\r\n";
-        if (c == "@A\r\n")
-            return ":A[" + QByteArray::number(selected + 1) + "]01/01/24 10:00:0" + QByteArray::number(selected) +
-                   " =24.5\001=26\001=30.25\001C";
-        return {};
-    }
-
-    void answer()
-    {
-        FakeComDevice *device = platform.device();
-        if (!device)
-            return;
-        const QByteArray written = device->written();
-        qsizetype end;
-        while ((end = written.indexOf("\r\n", read)) >= 0) {
-            const QByteArray request = written.mid(read, end + 2 - read);
-            read = end + 2;
-            requests << request.trimmed();
-            device->receive(reply(request));
-        }
-    }
-
-    FakeComPlatform &platform;
-    qsizetype read = 0;
-    int selected = 0;
-    QTimer poll;
-};
-
-} // namespace
 
 class MeterCommandTest : public QObject {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // 255-character limit, and Cancel giving the empty text.
 
 #include "forms/InputBox.h"
+#include "support/Controls.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,10 +14,10 @@
 namespace {
 
 // Acts on the input box once it is open, from inside its modal loop.
-void whenOpen(std::function<void(TInputBoxDialog *)> act)
+void whenOpen(std::function<void(InputBoxDialog *)> act)
 {
     QTimer::singleShot(0, [act] {
-        auto *box = qobject_cast<TInputBoxDialog *>(QApplication::activeModalWidget());
+        auto *box = qobject_cast<InputBoxDialog *>(QApplication::activeModalWidget());
         QVERIFY(box);
         act(box);
     });
@@ -48,20 +49,20 @@ void TestPasswordInputBox::echoAndLimit_data()
 void TestPasswordInputBox::echoAndLimit()
 {
     QFETCH(bool, masked);
-    TInputBoxDialog box(nullptr, "Senha", "Digite a senha", masked);
+    InputBoxDialog box(nullptr, "Senha", "Digite a senha", masked);
     box.show();
     QCOMPARE(box.windowTitle(), QStringLiteral("Senha"));
-    QCOMPARE(box.Prompt->text(), QStringLiteral("Digite a senha"));
-    QVERIFY(box.Edit->text().isEmpty());
-    QTest::keyClicks(box.Edit, "pel ko!");
-    QCOMPARE(box.Edit->text(), QStringLiteral("pel ko!"));
-    QTEST(box.Edit->displayText(), "shown");
+    QCOMPARE(control<QLabel>(box, "Prompt")->text(), QStringLiteral("Digite a senha"));
+    QVERIFY(control<QLineEdit>(box, "Edit")->text().isEmpty());
+    QTest::keyClicks(control<QLineEdit>(box, "Edit"), "pel ko!");
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text(), QStringLiteral("pel ko!"));
+    QTEST(control<QLineEdit>(box, "Edit")->displayText(), "shown");
 
-    box.Edit->clear();
-    QTest::keyClicks(box.Edit, QString(254, QLatin1Char('a')) + "bcd");
-    QCOMPARE(box.Edit->text(), QString(254, QLatin1Char('a')) + "b");
-    box.Edit->setText(QString(300, QChar(0xe1)));
-    QCOMPARE(box.Edit->text().size(), 255);
+    control<QLineEdit>(box, "Edit")->clear();
+    QTest::keyClicks(control<QLineEdit>(box, "Edit"), QString(254, QLatin1Char('a')) + "bcd");
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text(), QString(254, QLatin1Char('a')) + "b");
+    control<QLineEdit>(box, "Edit")->setText(QString(300, QChar(0xe1)));
+    QCOMPARE(control<QLineEdit>(box, "Edit")->text().size(), 255);
 }
 
 void TestPasswordInputBox::result_data()
@@ -78,13 +79,13 @@ void TestPasswordInputBox::result_data()
 void TestPasswordInputBox::result()
 {
     QFETCH(Close, close);
-    whenOpen([close](TInputBoxDialog *box) {
-        QTest::keyClicks(box->Edit, "abc");
+    whenOpen([close](InputBoxDialog *box) {
+        QTest::keyClicks(control<QLineEdit>(*box, "Edit"), "abc");
         switch (close) {
-        case Close::Ok: QTest::mouseClick(box->OkButton, Qt::LeftButton); break;
-        case Close::Cancel: QTest::mouseClick(box->CancelButton, Qt::LeftButton); break;
-        case Close::Escape: QTest::keyClick(box->Edit, Qt::Key_Escape); break;
-        case Close::Enter: QTest::keyClick(box->Edit, Qt::Key_Return); break;
+        case Close::Ok: QTest::mouseClick(control<QPushButton>(*box, "OkButton"), Qt::LeftButton); break;
+        case Close::Cancel: QTest::mouseClick(control<QPushButton>(*box, "CancelButton"), Qt::LeftButton); break;
+        case Close::Escape: QTest::keyClick(control<QLineEdit>(*box, "Edit"), Qt::Key_Escape); break;
+        case Close::Enter: QTest::keyClick(control<QLineEdit>(*box, "Edit"), Qt::Key_Return); break;
         case Close::WindowClose: box->close(); break;
         }
     });

@@ -1,14 +1,18 @@
 // The start and the end of a run without the window: what the state, the
 // status panel, the port items and the port look like after startSession, and
-// what endSession leaves on disk, against the scripted serial platform.
+// what endSession leaves on disk, against the scripted serial platform; and
+// the meter session polling live values into a view without any window.
+#include "control/MeterSession.h"
 #include "control/PortSelection.h"
 #include "control/Session.h"
 #include "core/SettingsLocation.h"
 #include "link/ComPort.h"
 #include "support/FakeComPlatform.h"
+#include "support/ScriptedMeter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,6 +31,13 @@ struct Window : PortSelectionView, SettingsUi {
     void setSearchTimerEnabled(bool) override {}
     void plainMessage(const QString &text) override { messages << text; }
     void errorReport(const QString &text) override { errors << text; }
+};
+
+// The live page shown; records the value labels.
+struct LiveView : NullMeterView {
+    QMap<ValueLabel, QString> labels;
+    bool liveReadingsPageShown() override { return true; }
+    void setValueLabel(ValueLabel label, const QString &text) override { labels[label] = text; }
 };
 
 struct Rig {
@@ -140,6 +151,28 @@ private slots:
         QVERIFY(!rig.port.Connected());
         QCOMPARE(rig.window.errors.size(), 1);
         QVERIFY(!rig.window.errors.first().isEmpty());
+    }
+
+    // The session's own poll timer sends one live request a second, in turn,
+    // and the meter's readings reach the view.
+    void livePollingWithoutAWindow()
+    {
+        writeSettings("Porta=1\nPassword=x\n");
+        SharedState state;
+        LiveView view;
+        WindowSlots windows;
+        auto platform = std::make_shared<FakeComPlatform>();
+        ScriptedMeter meter(*platform);
+        MeterSession session(state, view, windows, platform);
+        session.start();
+        QTRY_VERIFY_WITH_TIMEOUT(meter.requests.size() >= 4, 10000);
+        QCOMPARE(meter.requests.mid(0, 4), (QByteArrayList{"@M", "@G", "@B", "@M"}));
+        QCOMPARE(session.pollTimer().interval(), int(PollScheduler::IntervalPolling));
+        for (int i = 1; i < 4; ++i) // a coarse timer may fire up to 5 % early
+            QVERIFY2(meter.requestedAt[i] - meter.requestedAt[i - 1] >= 900, qPrintable(QString::number(i)));
+        QCOMPARE(view.labels.value(ValueLabel::Wet), QStringLiteral("25,3°C"));
+        QCOMPARE(view.labels.value(ValueLabel::Outdoor), QStringLiteral("26,52°C"));
+        session.stop();
     }
 };
 

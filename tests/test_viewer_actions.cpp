@@ -13,6 +13,7 @@
 #include "recordings/FileOpener.h"
 #include "recordings/ViewerTable.h"
 #include "sheet/Sheet.h"
+#include "support/Controls.h"
 #include "support/FakeComPlatform.h"
 #include "support/ModalCatcher.h"
 
@@ -333,7 +334,7 @@ private slots:
         catcher.boxes.clear(); // the first run's settings message
         shared().testCount = 7;
         openPath = chosen.isEmpty() || QFileInfo(chosen).isAbsolute() ? chosen : dir->filePath(chosen);
-        main.Carregarteste1->trigger();
+        control<QAction>(main, "Carregarteste1")->trigger();
         QCOMPARE(openDialogs, 1);
         QVERIFY(Form5);
         TForm5 &viewer = *Form5;
@@ -373,7 +374,7 @@ private slots:
         catcher.boxes.clear();
         openPath = dir->filePath("pasta.tvq");
         QVERIFY(QDir().mkpath(openPath));
-        main.Carregarteste1->trigger();
+        control<QAction>(main, "Carregarteste1")->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 5000);
         QCOMPARE(catcher.boxes[0].icon, int(QMessageBox::Critical));
         QVERIFY2(catcher.boxes[0].text.contains(openPath), qPrintable(catcher.boxes[0].text));

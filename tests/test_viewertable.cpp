@@ -2,7 +2,7 @@
 // needs more; cells written in any order and encoding read back as written.
 // The model tells its views of new rows at a fixed cadence, and the viewer's
 // readers see buffered chart points without the chart taking them.
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/Visualizar.h"
 #include "recordings/ChartEnvelope.h"
 #include "recordings/ViewerTable.h"
@@ -173,7 +173,7 @@ void ViewerTableTest::assessmentPageShownAssessesWhatArrivedAtOnce()
     TForm5 viewer;
     viewer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     const int before = page.recomputeCount();
     viewer.setViewerCell(1, 0, u"1");
     viewer.flushPending(); // the table tells of the record: an assessment is due
@@ -181,7 +181,7 @@ void ViewerTableTest::assessmentPageShownAssessesWhatArrivedAtOnce()
     viewer.PageControl1->setCurrentWidget(&page);
     QCOMPARE(page.recomputeCount(), before + 1);
     // Nothing more is due.
-    QTest::qWait(TAvaliacaoPage::RecomputeIntervalMs + 100);
+    QTest::qWait(AssessmentPage::RecomputeIntervalMs + 100);
     QCOMPARE(page.recomputeCount(), before + 1);
 }
 

@@ -41,7 +41,7 @@ void ModalCatcher::poll()
     // The input box (forms/InputBox), known by its class name and its two
     // children so that the fakes need no window code.
     auto *input = qobject_cast<QDialog *>(modal);
-    if (!input || !input->inherits("TInputBoxDialog"))
+    if (!input || !input->inherits("InputBoxDialog"))
         return;
     auto *prompt = input->findChild<QLabel *>();
     auto *edit = input->findChild<QLineEdit *>();

@@ -50,7 +50,7 @@ class ViewerTable;
 // nothing when the table has no readable temperature or the chart no point.
 std::optional<double> chartRowOffset(const ViewerTable &table, std::optional<double> smallestX);
 
-class TAvaliacaoPage : public QWidget {
+class AssessmentPage : public QWidget {
     Q_OBJECT
 public:
     static constexpr int RecomputeIntervalMs = 200;
@@ -60,7 +60,7 @@ public:
 
     // Reads viewer's table and draws on its chart; viewer outlives the page
     // (the page is one of its tabs).
-    explicit TAvaliacaoPage(TForm5 &viewer, QWidget *parent = nullptr);
+    explicit AssessmentPage(TForm5 &viewer, QWidget *parent = nullptr);
 
     AssessmentOptions options() const;
     std::optional<MetabolicClass> chosenClass() const; // nothing for a rate in W
@@ -88,7 +88,16 @@ public:
     // Sets up the printer and says whether to print (the print dialog).
     std::function<bool(QPrinter &)> askPrinter;
 
-    // Controls
+signals:
+    void recomputed();
+
+protected:
+    // Shown with records assessed a while ago: assessed now, not when the
+    // interval ends.
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Controls, each named as its member (forms/ControlNames.h)
     QComboBox *ComboIndice = nullptr;       // IBUTGi, IBUTGe
     QComboBox *ComboCriterio = nullptr;     // NR-15, ISO 7243 acclimatised, not acclimatised
     QComboBox *ComboClasse = nullptr;       // classes 0–4, then "Outra taxa (W)"
@@ -107,15 +116,6 @@ public:
     QLabel *LabelNotas = nullptr;
     QPushButton *BotaoImprimir = nullptr;
 
-signals:
-    void recomputed();
-
-protected:
-    // Shown with records assessed a while ago: assessed now, not when the
-    // interval ends.
-    void showEvent(QShowEvent *event) override;
-
-private:
     void buildControls();
     void classChanged();
     void showResult();

@@ -1,9 +1,10 @@
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 
 #include "assessment/AssessmentChoices.h"
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
+#include "forms/ControlNames.h"
 #include "forms/DecimalField.h"
 #include "forms/ErrorReport.h"
 #include "forms/Visualizar.h"
@@ -86,10 +87,29 @@ std::optional<double> chartRowOffset(const ViewerTable &table, std::optional<dou
     return std::nullopt;
 }
 
-TAvaliacaoPage::TAvaliacaoPage(TForm5 &viewer, QWidget *parent) : QWidget(parent), viewer(viewer)
+AssessmentPage::AssessmentPage(TForm5 &viewer, QWidget *parent) : QWidget(parent), viewer(viewer)
 {
     setObjectName(QStringLiteral("TabSheet4"));
     buildControls();
+    nameControls({
+        NAMED_CONTROL(ComboIndice),
+        NAMED_CONTROL(ComboCriterio),
+        NAMED_CONTROL(ComboClasse),
+        NAMED_CONTROL(EditTaxa),
+        NAMED_CONTROL(EditVestimenta),
+        NAMED_CONTROL(ComboUnidade),
+        NAMED_CONTROL(LabelInicio),
+        NAMED_CONTROL(LabelFim),
+        NAMED_CONTROL(LabelLinhas),
+        NAMED_CONTROL(LabelRegistros),
+        NAMED_CONTROL(LabelMedia),
+        NAMED_CONTROL(LabelLimite),
+        NAMED_CONTROL(LabelMargem),
+        NAMED_CONTROL(LabelConclusao),
+        NAMED_CONTROL(LabelFormulas),
+        NAMED_CONTROL(LabelNotas),
+        NAMED_CONTROL(BotaoImprimir),
+    });
 
     askPrinter = [this](QPrinter &printer) {
         QPrintDialog dialog(&printer, this);
@@ -137,7 +157,7 @@ TAvaliacaoPage::TAvaliacaoPage(TForm5 &viewer, QWidget *parent) : QWidget(parent
     recompute();
 }
 
-void TAvaliacaoPage::buildControls()
+void AssessmentPage::buildControls()
 {
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -260,7 +280,7 @@ void TAvaliacaoPage::buildControls()
     connect(BotaoImprimir, &QPushButton::clicked, this, [this] { ImprimirClick(); });
 }
 
-void TAvaliacaoPage::classChanged()
+void AssessmentPage::classChanged()
 {
     const auto c = chosenClass();
     EditTaxa->setEnabled(!c);
@@ -272,7 +292,7 @@ void TAvaliacaoPage::classChanged()
     recompute();
 }
 
-std::optional<MetabolicClass> TAvaliacaoPage::chosenClass() const
+std::optional<MetabolicClass> AssessmentPage::chosenClass() const
 {
     const int item = ComboClasse->currentIndex();
     if (item >= 0 && item < otherRateItem)
@@ -280,7 +300,7 @@ std::optional<MetabolicClass> TAvaliacaoPage::chosenClass() const
     return std::nullopt;
 }
 
-AssessmentOptions TAvaliacaoPage::options() const
+AssessmentOptions AssessmentPage::options() const
 {
     AssessmentOptions o;
     o.index = ComboIndice->currentIndex() == 1 ? AssessedIndex::Outdoor : AssessedIndex::Indoor;
@@ -296,12 +316,12 @@ AssessmentOptions TAvaliacaoPage::options() const
     return o;
 }
 
-QString TAvaliacaoPage::choicesText() const
+QString AssessmentPage::choicesText() const
 {
     return assessmentChoicesText({options(), chosenClass()});
 }
 
-void TAvaliacaoPage::setChoicesText(const QString &text)
+void AssessmentPage::setChoicesText(const QString &text)
 {
     const auto choices = readAssessmentChoices(text);
     if (!choices)
@@ -320,7 +340,7 @@ void TAvaliacaoPage::setChoicesText(const QString &text)
     recompute();
 }
 
-void TAvaliacaoPage::scheduleRecompute()
+void AssessmentPage::scheduleRecompute()
 {
     if (recomputeTimer.isActive())
         return;
@@ -331,14 +351,14 @@ void TAvaliacaoPage::scheduleRecompute()
     recomputeTimer.start(int(std::max<qint64>(RecomputeIntervalMs, lastRecomputeMs * RecomputeCostFactor)));
 }
 
-void TAvaliacaoPage::showEvent(QShowEvent *event)
+void AssessmentPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (recomputeTimer.isActive())
         recompute();
 }
 
-void TAvaliacaoPage::recompute()
+void AssessmentPage::recompute()
 {
     recomputeTimer.stop();
     QElapsedTimer cost;
@@ -351,7 +371,7 @@ void TAvaliacaoPage::recompute()
     emit recomputed();
 }
 
-void TAvaliacaoPage::showResult()
+void AssessmentPage::showResult()
 {
     const AssessmentResult &r = current;
     const QString none = QStringLiteral("—");
@@ -375,7 +395,7 @@ void TAvaliacaoPage::showResult()
     LabelNotas->setText(notes.isEmpty() ? none : notes.join(QLatin1Char('\n')));
 }
 
-void TAvaliacaoPage::updateShading()
+void AssessmentPage::updateShading()
 {
     std::optional<std::pair<double, double>> range;
     if (current.windowFound) {
@@ -404,7 +424,7 @@ void TAvaliacaoPage::updateShading()
     fitShadingToAxis();
 }
 
-void TAvaliacaoPage::fitShadingToAxis()
+void AssessmentPage::fitShadingToAxis()
 {
     QValueAxis *y = valueAxis(viewer.Chart1->chart(), Qt::Vertical);
     if (!shaded || !y) {
@@ -417,12 +437,12 @@ void TAvaliacaoPage::fitShadingToAxis()
     shadingBottom->replace(QList<QPointF>{{first, y->min()}, {last, y->min()}});
 }
 
-std::optional<std::pair<double, double>> TAvaliacaoPage::shadedRange() const
+std::optional<std::pair<double, double>> AssessmentPage::shadedRange() const
 {
     return shaded;
 }
 
-void TAvaliacaoPage::layOutChart()
+void AssessmentPage::layOutChart()
 {
     // The chart follows its view's size only while the view is shown: lay it
     // out at the size it has on the "Grafico" page (every page has the same).
@@ -436,7 +456,7 @@ void TAvaliacaoPage::layOutChart()
     }
 }
 
-void TAvaliacaoPage::printAssessment(QPrinter &printer)
+void AssessmentPage::printAssessment(QPrinter &printer)
 {
     // Every record and point written so far on the page.
     viewer.flushPending();
@@ -450,7 +470,7 @@ void TAvaliacaoPage::printAssessment(QPrinter &printer)
     ::printAssessment(printer, content, viewer.Chart1->chart());
 }
 
-void TAvaliacaoPage::ImprimirClick()
+void AssessmentPage::ImprimirClick()
 {
     try {
         QPrinter printer(QPrinter::HighResolution);

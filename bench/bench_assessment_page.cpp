@@ -6,8 +6,9 @@
 // in one go, so that the set-up does not time the chart's own growth.
 // Run offscreen.
 #include "assessment/RecordTime.h"
-#include "forms/Avaliacao.h"
+#include "forms/AssessmentPage.h"
 #include "forms/Visualizar.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,21 +53,21 @@ void download(TForm5 &viewer)
         viewer.Series[s]->replace(points[s]);
 }
 
-void BM_AvaliacaoRecompute(benchmark::State &state)
+void BM_AssessmentPageRecompute(benchmark::State &state)
 {
     TForm5 viewer;
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     int index = 0;
     for (auto _ : state) {
         index = 1 - index;
-        page.ComboIndice->setCurrentIndex(index); // recomputes at once
+        control<QComboBox>(page, "ComboIndice")->setCurrentIndex(index); // recomputes at once
     }
     if (page.result().recordsUsed != records || !page.shadedRange())
         state.SkipWithError("the page did not assess every record");
     state.SetItemsProcessed(int64_t(state.iterations()) * records);
 }
-BENCHMARK(BM_AvaliacaoRecompute)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssessmentPageRecompute)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -4,11 +4,12 @@
 // right x in both numberings, the recomputation while records arrive, and the
 // printed page read back with pdftotext.
 #include "core/SharedState.h"
+#include "forms/AssessmentPage.h"
 #include "forms/AssessmentPrint.h"
-#include "forms/Avaliacao.h"
 #include "forms/DecimalField.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
+#include "support/Controls.h"
 #include "support/ModalCatcher.h"
 
 #include <QAreaSeries>
@@ -115,14 +116,14 @@ struct Choice {
     double increment = 0;
 };
 
-void choose(TAvaliacaoPage &page, const Choice &c)
+void choose(AssessmentPage &page, const Choice &c)
 {
-    page.ComboIndice->setCurrentIndex(c.index);
-    page.ComboCriterio->setCurrentIndex(c.criterion);
-    page.ComboClasse->setCurrentIndex(c.rateItem);
+    control<QComboBox>(page, "ComboIndice")->setCurrentIndex(c.index);
+    control<QComboBox>(page, "ComboCriterio")->setCurrentIndex(c.criterion);
+    control<QComboBox>(page, "ComboClasse")->setCurrentIndex(c.rateItem);
     if (c.rateItem == 5)
-        page.EditTaxa->setValue(c.watts);
-    page.EditVestimenta->setValue(c.increment);
+        control<DecimalField>(page, "EditTaxa")->setValue(c.watts);
+    control<DecimalField>(page, "EditVestimenta")->setValue(c.increment);
 }
 
 } // namespace
@@ -130,7 +131,7 @@ void choose(TAvaliacaoPage &page, const Choice &c)
 Q_DECLARE_METATYPE(Choice)
 Q_DECLARE_METATYPE(std::optional<double>)
 
-class AvaliacaoTest : public QObject {
+class AssessmentPageTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -155,12 +156,12 @@ private slots:
     void printFailureGoesToTheErrorReport();
 };
 
-void AvaliacaoTest::init()
+void AssessmentPageTest::init()
 {
     shared() = SharedState();
 }
 
-void AvaliacaoTest::pageFollowsTheChart()
+void AssessmentPageTest::pageFollowsTheChart()
 {
     TForm5 viewer;
     QCOMPARE(viewer.PageControl1->count(), 4);
@@ -180,27 +181,27 @@ void AvaliacaoTest::pageFollowsTheChart()
     // An empty test: no window, no verdict, no shading.
     const AssessmentResult &r = viewer.TabSheet4->result();
     QCOMPARE(r.verdict, Verdict::NoData);
-    QCOMPARE(viewer.TabSheet4->LabelInicio->text(), QStringLiteral("—"));
+    QCOMPARE(control<QLabel>(*viewer.TabSheet4, "LabelInicio")->text(), QStringLiteral("—"));
     QVERIFY(!viewer.TabSheet4->shadedRange());
     QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
 }
 
-void AvaliacaoTest::downloadedTestIsAssessed()
+void AssessmentPageTest::downloadedTestIsAssessed()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     QTRY_COMPARE_WITH_TIMEOUT(page.result().recordsUsed, recordCount, 5000);
 
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
-    QCOMPARE(page.LabelFim->text(), QStringLiteral("01/02/26 01:00:00"));
-    QCOMPARE(page.LabelLinhas->text(), QStringLiteral("61 a 120"));
-    QCOMPARE(page.LabelRegistros->text(), QStringLiteral("180 usados, 0 deixados de fora"));
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("29,5 °C (IBUTGi)"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelFim")->text(), QStringLiteral("01/02/26 01:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelLinhas")->text(), QStringLiteral("61 a 120"));
+    QCOMPARE(control<QLabel>(page, "LabelRegistros")->text(), QStringLiteral("180 usados, 0 deixados de fora"));
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("29,5 °C (IBUTGi)"));
     // Class 2 (300 W) under NR-15: 56,7 - 11,5 log10 300 = 28,2.
-    QCOMPARE(page.LabelLimite->text(), QStringLiteral("28,2 °C"));
-    QCOMPARE(page.LabelMargem->text(), QStringLiteral("-1,3 °C"));
-    QCOMPARE(page.LabelConclusao->text(),
+    QCOMPARE(control<QLabel>(page, "LabelLimite")->text(), QStringLiteral("28,2 °C"));
+    QCOMPARE(control<QLabel>(page, "LabelMargem")->text(), QStringLiteral("-1,3 °C"));
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->text(),
              QStringLiteral("Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 28,2 °C em 1,3 °C."));
     // The chart takes its points when its page is shown, or on a flush.
     viewer.flushPending();
@@ -210,7 +211,7 @@ void AvaliacaoTest::downloadedTestIsAssessed()
     QCOMPARE(range->second, 119.0);
 }
 
-void AvaliacaoTest::choicesRecompute_data()
+void AssessmentPageTest::choicesRecompute_data()
 {
     QTest::addColumn<Choice>("choice");
     QTest::addColumn<QString>("start");
@@ -255,7 +256,7 @@ void AvaliacaoTest::choicesRecompute_data()
         << "Acima do limite: IBUTGi de 29,5 °C ultrapassa o limite de 24,0 °C em 5,5 °C.";
 }
 
-void AvaliacaoTest::choicesRecompute()
+void AssessmentPageTest::choicesRecompute()
 {
     QFETCH(Choice, choice);
     QFETCH(QString, start);
@@ -265,25 +266,25 @@ void AvaliacaoTest::choicesRecompute()
     QFETCH(QString, verdictText);
 
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     page.recompute();
     QCOMPARE(page.result().verdict, Verdict::Exceeded); // the defaults: IBUTGi, NR-15, class 2
 
     // Each change of a control recomputes at once, without the event loop.
     choose(page, choice);
-    QCOMPARE(page.LabelInicio->text(), start);
-    QCOMPARE(page.LabelMedia->text(), mean);
-    QCOMPARE(page.LabelLimite->text(), limit);
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), start);
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), mean);
+    QCOMPARE(control<QLabel>(page, "LabelLimite")->text(), limit);
     QCOMPARE(int(page.result().verdict), verdict);
-    QCOMPARE(page.LabelConclusao->text(), verdictText);
-    QCOMPARE(page.EditTaxa->isEnabled(), choice.rateItem == 5);
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->text(), verdictText);
+    QCOMPARE(control<DecimalField>(page, "EditTaxa")->isEnabled(), choice.rateItem == 5);
 }
 
 // What the operator types into the number fields: the comma or the point,
 // shown with the comma; what does not read or lies out of bounds is refused
 // with a message and the previous value stays.
-void AvaliacaoTest::numberFields_data()
+void AssessmentPageTest::numberFields_data()
 {
     QTest::addColumn<bool>("rate"); // EditTaxa, else EditVestimenta
     QTest::addColumn<QString>("typed");
@@ -307,7 +308,7 @@ void AvaliacaoTest::numberFields_data()
         << "300" << 300.0 << "Taxa metabólica: 1 W está fora da faixa de 50 a 1000 W. Continua 300 W.";
 }
 
-void AvaliacaoTest::numberFields()
+void AssessmentPageTest::numberFields()
 {
     QFETCH(bool, rate);
     QFETCH(QString, typed);
@@ -315,10 +316,11 @@ void AvaliacaoTest::numberFields()
     QFETCH(double, value);
     QFETCH(QString, message);
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
-    page.ComboClasse->setCurrentIndex(5); // "Outra taxa (W)"
-    DecimalField *field = rate ? page.EditTaxa : page.EditVestimenta;
+    control<QComboBox>(page, "ComboClasse")->setCurrentIndex(5); // "Outra taxa (W)"
+    DecimalField *field =
+        rate ? control<DecimalField>(page, "EditTaxa") : control<DecimalField>(page, "EditVestimenta");
     QStringList refusals;
     field->refuse = [&](const QString &m) { refusals << m; };
     const int before = page.recomputeCount();
@@ -338,20 +340,21 @@ void AvaliacaoTest::numberFields()
 }
 
 // A test shorter than an hour: the mean is shown as what it is, no verdict.
-void AvaliacaoTest::shortTestIsMarked()
+void AssessmentPageTest::shortTestIsMarked()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     for (int j = 0; j < 25; ++j)
         writeRecord(viewer, j, j + 1, j);
     page.recompute();
     QCOMPARE(page.result().verdict, Verdict::ShortTest);
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
-    QCOMPARE(page.LabelMargem->text(), QStringLiteral("—"));
-    QCOMPARE(page.LabelConclusao->styleSheet(), QString());
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(),
+             QStringLiteral("25,0 °C (IBUTGi) – média de só 25 min, não de uma hora"));
+    QCOMPARE(control<QLabel>(page, "LabelMargem")->text(), QStringLiteral("—"));
+    QCOMPARE(control<QLabel>(page, "LabelConclusao")->styleSheet(), QString());
 }
 
-void AvaliacaoTest::shadingFollowsTheChartsNumbering_data()
+void AssessmentPageTest::shadingFollowsTheChartsNumbering_data()
 {
     QTest::addColumn<bool>("fromFile");
     QTest::addColumn<int>("index");
@@ -364,7 +367,7 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering_data()
     QTest::newRow("a file, outdoor index") << true << 1 << 31.0 << 90.0;
 }
 
-void AvaliacaoTest::shadingFollowsTheChartsNumbering()
+void AssessmentPageTest::shadingFollowsTheChartsNumbering()
 {
     QFETCH(bool, fromFile);
     QFETCH(int, index);
@@ -372,10 +375,10 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     QFETCH(double, lastX);
 
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     fromFile ? loadFile(viewer) : download(viewer);
     viewer.flushPending();
-    page.ComboIndice->setCurrentIndex(index);
+    control<QComboBox>(page, "ComboIndice")->setCurrentIndex(index);
     page.recompute();
 
     QAreaSeries *area = shadingOf(viewer);
@@ -394,10 +397,10 @@ void AvaliacaoTest::shadingFollowsTheChartsNumbering()
     QCOMPARE(wetAtFirst, wetOf(firstRecord));
 }
 
-void AvaliacaoTest::shadingFollowsPointsThatComeLater()
+void AssessmentPageTest::shadingFollowsPointsThatComeLater()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     // The table first, as a hidden chart may hold its points back.
     for (int j = 0; j < recordCount; ++j) {
         struct : NullViewerSink {
@@ -411,7 +414,7 @@ void AvaliacaoTest::shadingFollowsPointsThatComeLater()
         writeRecord(cells, j, j + 1, j);
     }
     page.recompute();
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
     QVERIFY(!page.shadedRange());
     QCOMPARE(shadingOf(viewer)->upperSeries()->count(), 0);
     // The points reach the chart: the band follows without a recomputation.
@@ -426,7 +429,7 @@ void AvaliacaoTest::shadingFollowsPointsThatComeLater()
     QCOMPARE(shadingOf(viewer)->upperSeries()->at(1).x(), 119.0);
 }
 
-void AvaliacaoTest::shadingSpansTheTemperatureAxis()
+void AssessmentPageTest::shadingSpansTheTemperatureAxis()
 {
     TForm5 viewer;
     download(viewer);
@@ -442,7 +445,7 @@ void AvaliacaoTest::shadingSpansTheTemperatureAxis()
     QVERIFY(axisY->max() > 35.3 + 5);
 }
 
-void AvaliacaoTest::rowOffset_data()
+void AssessmentPageTest::rowOffset_data()
 {
     QTest::addColumn<QStringList>("firstRows"); // UMI of rows 1, 2, ...
     QTest::addColumn<std::optional<double>>("smallestX");
@@ -459,7 +462,7 @@ void AvaliacaoTest::rowOffset_data()
     QTest::newRow("no point, no offset") << QStringList{"24"} << std::optional<double>() << std::optional<double>();
 }
 
-void AvaliacaoTest::rowOffset()
+void AssessmentPageTest::rowOffset()
 {
     QFETCH(QStringList, firstRows);
     QFETCH(std::optional<double>, smallestX);
@@ -472,10 +475,10 @@ void AvaliacaoTest::rowOffset()
     QCOMPARE(chartRowOffset(table, smallestX), offset);
 }
 
-void AvaliacaoTest::recordsArrivingRecomputeAtMostEvery200ms()
+void AssessmentPageTest::recordsArrivingRecomputeAtMostEvery200ms()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     const int before = page.recomputeCount();
     QElapsedTimer clock;
     clock.start();
@@ -495,45 +498,45 @@ void AvaliacaoTest::recordsArrivingRecomputeAtMostEvery200ms()
     const qint64 elapsed = clock.elapsed();
     // The last records are assessed without another change.
     QTRY_COMPARE_WITH_TIMEOUT(page.result().recordsUsed, recordCount, 5000);
-    QCOMPARE(page.LabelInicio->text(), QStringLiteral("01/02/26 00:00:00"));
+    QCOMPARE(control<QLabel>(page, "LabelInicio")->text(), QStringLiteral("01/02/26 00:00:00"));
     const int passes = page.recomputeCount() - before;
     QVERIFY2(passes >= 2, qPrintable(QString::number(passes))); // it followed the download
-    QVERIFY2(passes <= elapsed / TAvaliacaoPage::RecomputeIntervalMs + 2,
+    QVERIFY2(passes <= elapsed / AssessmentPage::RecomputeIntervalMs + 2,
              qPrintable(QStringLiteral("%1 passes in %2 ms").arg(passes).arg(elapsed)));
 }
 
-void AvaliacaoTest::fahrenheitTestIsConverted()
+void AssessmentPageTest::fahrenheitTestIsConverted()
 {
     shared().fahrenheitUnit = 1; // the meter was last seen in °F
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
-    QCOMPARE(page.ComboUnidade->currentText(), QStringLiteral("°F"));
+    AssessmentPage &page = *viewer.TabSheet4;
+    QCOMPARE(control<QComboBox>(page, "ComboUnidade")->currentText(), QStringLiteral("°F"));
     download(viewer);
     page.recompute();
     // 29,5 °F is -1,4 °C.
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("-1,4 °C (IBUTGi)"));
-    page.ComboUnidade->setCurrentIndex(0);
-    QCOMPARE(page.LabelMedia->text(), QStringLiteral("29,5 °C (IBUTGi)"));
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("-1,4 °C (IBUTGi)"));
+    control<QComboBox>(page, "ComboUnidade")->setCurrentIndex(0);
+    QCOMPARE(control<QLabel>(page, "LabelMedia")->text(), QStringLiteral("29,5 °C (IBUTGi)"));
 }
 
-void AvaliacaoTest::formulasCarryTheNumbers()
+void AssessmentPageTest::formulasCarryTheNumbers()
 {
     TForm5 viewer;
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     download(viewer);
     choose(page, Choice{0, 2, 1, 0, 1.5});
-    const QStringList lines = page.LabelFormulas->text().split(QLatin1Char('\n'));
+    const QStringList lines = control<QLabel>(page, "LabelFormulas")->text().split(QLatin1Char('\n'));
     QCOMPARE(lines.value(0), QStringLiteral("IBUTG_max = 59,9 − 14,1·log₁₀(180) = 28,1 °C"));
     QCOMPARE(lines.value(1), QStringLiteral("IBUTGi médio = Σ(IBUTGi·Δt) / 3600 s = 29,5 °C"));
     QCOMPARE(lines.value(2), QStringLiteral("IBUTGi médio + acréscimo = 29,5 °C + 1,5 °C = 31,0 °C"));
     QCOMPARE(lines.value(3), QStringLiteral("margem = 28,1 °C − 31,0 °C = −2,9 °C"));
     choose(page, Choice{0, 0, 5, 50});
-    QCOMPARE(page.LabelFormulas->text(),
+    QCOMPARE(control<QLabel>(page, "LabelFormulas")->text(),
              QStringLiteral("IBUTG_max = 56,7 − 11,5·log₁₀(50): sem limite, M fora do Quadro 1 da NR-15 (100 a 606 W)\n"
                             "IBUTGi médio = Σ(IBUTGi·Δt) / 3600 s = 29,5 °C"));
 }
 
-void AvaliacaoTest::printsOneA4PageWithTheResult()
+void AssessmentPageTest::printsOneA4PageWithTheResult()
 {
     TForm5 viewer;
     viewer.setHeaderField(1, QStringLiteral("Forno 3"));
@@ -541,7 +544,7 @@ void AvaliacaoTest::printsOneA4PageWithTheResult()
     viewer.setHeaderField(3, QStringLiteral("Metalúrgica Exemplo"));
     viewer.setHeaderField(4, QStringLiteral("Medição junto ao forno"));
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
 
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("avaliacao.pdf"));
@@ -568,11 +571,11 @@ void AvaliacaoTest::printsOneA4PageWithTheResult()
     QVERIFY2(info.contains(QStringLiteral("(A4)")), qPrintable(info));
 }
 
-void AvaliacaoTest::printFailureGoesToTheErrorReport()
+void AssessmentPageTest::printFailureGoesToTheErrorReport()
 {
     TForm5 viewer;
     download(viewer);
-    TAvaliacaoPage &page = *viewer.TabSheet4;
+    AssessmentPage &page = *viewer.TabSheet4;
     bool asked = false;
     page.askPrinter = [&asked](QPrinter &printer) {
         asked = true;
@@ -581,7 +584,7 @@ void AvaliacaoTest::printFailureGoesToTheErrorReport()
         return true;
     };
     ModalCatcher catcher;
-    QTest::mouseClick(page.BotaoImprimir, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "BotaoImprimir"), Qt::LeftButton);
     QVERIFY(asked);
     QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 5000);
     QCOMPARE(catcher.boxes[0].text, QStringLiteral("Não foi possível iniciar a impressão da avaliação."));
@@ -589,9 +592,9 @@ void AvaliacaoTest::printFailureGoesToTheErrorReport()
 
     // A cancelled dialog prints nothing and reports nothing.
     page.askPrinter = [](QPrinter &) { return false; };
-    QTest::mouseClick(page.BotaoImprimir, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "BotaoImprimir"), Qt::LeftButton);
     QCOMPARE(catcher.boxes.size(), 1);
 }
 
-QTEST_MAIN(AvaliacaoTest)
-#include "test_avaliacao.moc"
+QTEST_MAIN(AssessmentPageTest)
+#include "test_assessment_page.moc"
