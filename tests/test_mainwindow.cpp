@@ -203,7 +203,7 @@ private slots:
             top << a->text();
         QCOMPARE(top, (QStringList{"Arquivo", "Opções", "Comunicação"}));
         QCOMPARE(menuLayout(control<QMenu>(w, "Arquivo1")),
-                 QStringLiteral("Carregar teste[Ctrl+L], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
+                 QStringLiteral("Carregar teste[Ctrl+L], Biblioteca[Ctrl+B], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
         QCOMPARE(menuLayout(control<QMenu>(w, "Opes1")),
                  QStringLiteral("Ajustar Relógio[F3], Unidade, Taxa de amostragem[F4], -, Ler Testes[F5], -, "
                                 "Apagar memória[Ctrl+A], -, Zerar OFFSET[Ctrl+Z], Calibrar"));

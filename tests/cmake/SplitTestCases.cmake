@@ -8,7 +8,7 @@ function(vestara_split_test_cases name)
   set(_out "")
   set(_rc 1)
   if(EXISTS "${_exe}")
-    execute_process(COMMAND "${_cmake}" -E env QT_QPA_PLATFORM=offscreen "XDG_CONFIG_HOME=${_config}/list"
+    execute_process(COMMAND "${_cmake}" -E env QT_QPA_PLATFORM=offscreen "XDG_CONFIG_HOME=${_config}/list" "XDG_DATA_HOME=${_data}/list"
                             "${_exe}" ${_option}
                     OUTPUT_VARIABLE _out RESULT_VARIABLE _rc ERROR_QUIET TIMEOUT 60)
   endif()
@@ -16,7 +16,7 @@ function(vestara_split_test_cases name)
   if(NOT _rc EQUAL 0 OR _out STREQUAL "")
     add_test(${name} "${_exe}")
     set_tests_properties(${name} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config}" TIMEOUT 300)
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config};XDG_DATA_HOME=${_data}" TIMEOUT 300)
     return()
   endif()
   string(REPLACE "\n" ";" _lines "${_out}")
@@ -36,6 +36,6 @@ function(vestara_split_test_cases name)
     math(EXPR _index "${_index} + 1")
     add_test("${name}:${_case}" "${_exe}" "${_case}")
     set_tests_properties("${name}:${_case}" PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config}/${_index}" TIMEOUT 300)
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${_config}/${_index};XDG_DATA_HOME=${_data}/${_index}" TIMEOUT 300)
   endforeach()
 endfunction()
