@@ -1,6 +1,5 @@
 #include "app/MeterCommand.h"
 
-#include "app/LibraryArchive.h"
 #include "control/ArchivedRun.h"
 #include "control/DownloadAll.h"
 #include "control/MeterSession.h"
@@ -11,6 +10,7 @@
 #include "link/ConfigCommands.h"
 #include "recordings/TestFile.h"
 #include "recordings/ViewerTableSink.h"
+#include "recordings/archive/LibraryArchive.h"
 
 #include <QEventLoop>
 
@@ -20,7 +20,7 @@ namespace {
 
 // The session's window: it shows nothing, keeps what the command prints and
 // follows the sequences to their end.
-class HeadlessMeter : public MeterView, private LibraryDownloadView {
+class HeadlessMeter : public MeterView, public LibraryDownloadView {
 public:
     HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform,
                   TestArchive *archive)
@@ -90,9 +90,9 @@ private:
     QString panels[3];
     QList<int> recordCounts; // of the tests listed, from test 1
     std::optional<int> memoryTotal, memoryFree;
-    TestArchive *archive;      // null: the download is kept only in the file
-    int testShown = 0;         // the test "Baixar todos" downloads now
-    ArchivedRun run{session.scheduler(), windows.viewer};
+    TestArchive *archive; // null: the download is kept only in the file
+    int testShown = 0;    // the test "Baixar todos" downloads now
+    ArchivedRun download{session.scheduler(), windows.viewer};
     std::unique_ptr<DownloadAll> downloadAll;
 };
 
@@ -199,7 +199,7 @@ void HeadlessMeter::listEnded()
         kept = archive->beginDownload({QStringLiteral("COM%1").arg(state.portNumber), line.testNumber,
                                        recordCounts[line.testNumber - 1], QDateTime::currentDateTime()},
                                       viewer);
-    run.start(line.testNumber - 1, {}, std::move(kept), &context, &viewer, [this](DownloadEnd) { downloadEnded(); });
+    download.start(line.testNumber - 1, {}, std::move(kept), &context, &viewer, [this](DownloadEnd) { downloadEnded(); });
 }
 
 void HeadlessMeter::downloadEnded()

@@ -56,24 +56,27 @@ void DownloadAll::downloadNext()
     view.showRecords(0, test.recordCount);
     const DownloadOrigin origin{QStringLiteral("COM%1").arg(state.portNumber), test.number, test.recordCount,
                                 QDateTime::currentDateTime()};
+    std::unique_ptr<ArchivedDownload> kept = archive.beginDownload(origin, nowhere);
+    if (!kept) {
+        summary.failure = QStringLiteral("O teste %1 não foi baixado: %2").arg(test.number).arg(archive.problem());
+        return finish();
+    }
     run.tap.onRecords = [this, count = test.recordCount](int records) { view.showRecords(records, count); };
-    run.start(test.number - 1, {}, archive.beginDownload(origin, nowhere), nullptr, nullptr,
-              [this, number = test.number](DownloadEnd how) {
-                  summary.records += run.tap.records;
-                  if (how == DownloadEnd::Interrupted) {
-                      if (!summary.cancelled)
-                          summary.failure =
-                              QStringLiteral(
-                                  "O teste %1 não veio inteiro (interrompido): o medidor parou de responder.")
-                                  .arg(number);
-                      return finish();
-                  }
-                  ++summary.downloaded;
-                  if (how == DownloadEnd::Incomplete)
-                      ++summary.incomplete;
-                  ++at;
-                  downloadNext();
-              });
+    run.start(test.number - 1, {}, std::move(kept), nullptr, nullptr, [this, number = test.number](DownloadEnd how) {
+        summary.records += run.tap.records;
+        if (how == DownloadEnd::Interrupted) {
+            if (!summary.cancelled)
+                summary.failure =
+                    QStringLiteral("O teste %1 não veio inteiro (interrompido): o medidor parou de responder.")
+                        .arg(number);
+            return finish();
+        }
+        ++summary.downloaded;
+        if (how == DownloadEnd::Incomplete)
+            ++summary.incomplete;
+        ++at;
+        downloadNext();
+    });
 }
 
 void DownloadAll::finish()

@@ -14,7 +14,10 @@ void ResumeDownload::start(qint64 testId)
     active = true;
     told.clear();
     if (!found)
-        return finish(QStringLiteral("Este teste não foi interrompido: não há o que continuar."), false);
+        return finish(archive.problem().isEmpty()
+                          ? QStringLiteral("Este teste não foi interrompido: não há o que continuar.")
+                          : archive.problem(),
+                      false);
     test = *found;
     view.showTest(test.origin.testNumber, 1, 1);
     view.showActivity(QStringLiteral("Conferindo o teste %1 no medidor...").arg(test.origin.testNumber));
@@ -83,6 +86,8 @@ void ResumeDownload::downloadAsNew()
 void ResumeDownload::download(PollScheduler::RecordRange records, std::unique_ptr<ArchivedDownload> kept,
                               int recordCount)
 {
+    if (!kept)
+        return finish(told.isEmpty() ? archive.problem() : told + QLatin1Char('\n') + archive.problem(), false);
     view.showRecords(records.first, recordCount);
     run.tap.onRecords = [this, recordCount](int n) { view.showRecords(n, recordCount); };
     run.start(test.origin.testNumber - 1, records, std::move(kept), nullptr, nullptr, [this](DownloadEnd how) {

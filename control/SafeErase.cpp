@@ -46,6 +46,12 @@ void SafeErase::surveyed(std::optional<QList<MeterTest>> tests, EraseQuestion &q
     }
 }
 
+void SafeErase::cancel()
+{
+    survey.cancel();
+    downloadAll.cancel();
+}
+
 void SafeErase::erase()
 {
     scheduler.sendWhenFree(Command::eraseMemory(), tellWhenWritten(QStringLiteral("Memória apagada..."), tell,

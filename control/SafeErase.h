@@ -39,6 +39,8 @@ public:
     // tells it; question: asked only when tests would be lost.
     bool start(PasswordPrompt &prompt, EraseQuestion &question, Tell tell);
     bool running() const { return survey.running() || downloadAll.running(); }
+    // Ends the reading or the downloads before the erase: nothing is erased.
+    void cancel();
 
     // "3 testes ainda não foram baixados: Teste 2, Teste 4, Teste 5. Apagar mesmo assim?"
     static QString questionText(const QList<int> &testNumbers);

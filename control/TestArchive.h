@@ -2,7 +2,7 @@
 // What the meter-side flows ask of the test library and tell it, so that
 // control/ needs no store: whether a test of the meter is already kept whole,
 // where an interrupted one stopped, and the archive of a download as it
-// arrives. The program's library implements it (app/LibraryArchive); tests
+// arrives. The program's library implements it (recordings/archive); tests
 // hand in a fake or the real library on a temporary file.
 //
 // A record is recognised by the texts of its row as the viewer shows them
@@ -61,9 +61,13 @@ public:
     // A test with the same number, record count and first and last records
     // is kept complete.
     virtual bool holdsComplete(const MeterTest &test) = 0;
+    // Nothing when the library cannot take the download (problem() says why).
     virtual std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &origin, ViewerSink &shown) = 0;
     // The test `id` when it was interrupted (else nothing), and its archive
     // continued in place: rows written go on after the kept ones.
     virtual std::optional<InterruptedTest> interruptedTest(qint64 id) = 0;
     virtual std::unique_ptr<ArchivedDownload> continueDownload(qint64 id, ViewerSink &shown) = 0;
+    // Why the last call failed (a download not begun, a test not found),
+    // in Portuguese; empty when nothing failed.
+    virtual QString problem() const { return {}; }
 };

@@ -7,6 +7,7 @@
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
+#include "forms/LibraryDownloads.h"
 #include "forms/Notice.h"
 #include "forms/Taxa.h"
 #include "forms/ViewerActions.h"
@@ -52,6 +53,7 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     , state(shared())
     , meter(state, *this, windowSlots(), std::move(platform))
     , scheduler(meter.scheduler())
+    , libraryDownloads(new LibraryDownloads(this, state, scheduler, viewerSlot()))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
@@ -111,6 +113,8 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
 
 TForm1::~TForm1()
 {
+    // Its flows hold the session, which goes before the window's children.
+    delete libraryDownloads;
     // Destroyed without closing (tests): the dialogs hold this window's port.
     delete Form2.data();
     delete Form4.data();
@@ -281,6 +285,7 @@ void TForm1::buildTestsPage()
     CancelarLeitura->setToolTip(QStringLiteral("Interrompe a leitura da lista de testes (Esc)"));
     CancelarLeitura->setEnabled(false);
     col->addWidget(CancelarLeitura);
+    col->addWidget(libraryDownloads->makeDownloadAllButton(memory));
     row->addWidget(memory);
 }
 
@@ -373,8 +378,8 @@ void TForm1::TreeView1DblClick()
             selected = i;
     if (selected < 0)
         return;
-    scheduler.startDownload(selected);
     TForm5 *viewer = openViewer(this);
+    libraryDownloads->downloadIntoViewer(selected, viewer, *viewer);
     // Closing the viewer ends the download into it.
     viewer->onClosed = [self = QPointer<TForm1>(this)] {
         if (self)
@@ -395,7 +400,7 @@ Tell TForm1::notice()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    eraseMemory(state, prompt, scheduler, notice(), [this] { scheduler.memoryErased(); });
+    libraryDownloads->eraseMemory(prompt, notice());
 }
 
 void TForm1::ZerarOFFSET1Click()

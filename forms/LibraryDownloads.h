@@ -1,0 +1,68 @@
+#pragma once
+// The main window's side of the library flows: the "Baixar todos" button of
+// the "Testes" page, the double-click download archived as it arrives, the
+// safe "Apagar memória" and "Continuar download" (which the "Biblioteca"
+// window calls for an interrupted test). The flows themselves are control/'s;
+// this holds them, the program's library (opened at the first use; one that
+// cannot be opened is reported once, and the downloads then go on unkept),
+// the progress window and the erase question.
+
+#include "control/ArchivedRun.h"
+#include "control/DownloadAll.h"
+#include "control/ResumeDownload.h"
+#include "control/SafeErase.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+class LibraryArchive;
+class LibraryProgress;
+class QPushButton;
+class QWidget;
+
+class LibraryDownloads : public QObject, private EraseQuestion {
+    Q_OBJECT
+public:
+    LibraryDownloads(QWidget *mainWindow, SharedState &state, PollScheduler &scheduler, ViewerSlot &slot);
+    ~LibraryDownloads() override;
+
+    // The running main window's, for the "Biblioteca" window; null without one.
+    static LibraryDownloads *current();
+
+    // "Baixar todos", for the "Testes" page.
+    QPushButton *makeDownloadAllButton(QWidget *parent);
+    void downloadAll();
+    // The double-click: test testIndex into the viewer, kept in the library
+    // as it arrives.
+    void downloadIntoViewer(int testIndex, QObject *viewerWindow, ViewerSink &viewer);
+    // "Apagar memória" (the password asked through prompt).
+    void eraseMemory(PasswordPrompt &prompt, Tell tell);
+    // "Continuar download" of library test `testId`; false when another
+    // library flow runs (the operator is told).
+    bool continueDownload(qint64 testId);
+
+    LibraryProgress &progressWindow() { return *progress; }
+    // The answer the erase question gives without asking (tests), or ask.
+    std::optional<Answer> presetAnswer;
+
+private:
+    Answer askBeforeErasing(const QString &question) override;
+    TestArchive &archive();
+    bool busy();
+
+    QWidget *mainWindow;
+    SharedState &state;
+    PollScheduler &scheduler;
+    ViewerSlot &slot;
+    std::unique_ptr<LibraryArchive> library;
+    std::unique_ptr<TestArchive> none; // stands in for a library that cannot be opened
+    bool opened = false;
+    LibraryProgress *progress; // a child of the main window
+    ArchivedRun viewerDownload;
+    std::unique_ptr<DownloadAll> all;
+    std::unique_ptr<ResumeDownload> resume;
+    std::unique_ptr<SafeErase> erase;
+};
