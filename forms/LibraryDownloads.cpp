@@ -124,8 +124,8 @@ void LibraryDownloads::eraseMemory(PasswordPrompt &prompt, Tell tell)
 EraseQuestion::Answer LibraryDownloads::askBeforeErasing(const QString &question)
 {
     Answer answer = Answer::Cancel;
-    if (presetAnswer) {
-        answer = *presetAnswer;
+    if (answerWithoutBox) {
+        answer = answerWithoutBox(question);
     } else {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Aviso"), question, QMessageBox::NoButton, mainWindow);
         QPushButton *download = box.addButton(QStringLiteral("Baixar todos"), QMessageBox::AcceptRole);

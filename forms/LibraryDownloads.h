@@ -15,8 +15,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
-#include <optional>
 
 class LibraryArchive;
 class LibraryProgress;
@@ -45,8 +45,8 @@ public:
     bool continueDownload(qint64 testId);
 
     LibraryProgress &progressWindow() { return *progress; }
-    // The answer the erase question gives without asking (tests), or ask.
-    std::optional<Answer> presetAnswer;
+    // Answers the erase question in place of the box (tests).
+    std::function<Answer(const QString &question)> answerWithoutBox;
 
 private:
     Answer askBeforeErasing(const QString &question) override;
