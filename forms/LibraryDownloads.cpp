@@ -66,11 +66,18 @@ TestArchive &LibraryDownloads::archive()
             if (!problem.isEmpty())
                 showPlainMessage(mainWindow, problem);
         } else {
-            none = std::make_unique<NoLibrary>(problem);
+            other = std::make_unique<NoLibrary>(problem);
             showErrorReport(problem);
         }
     }
-    return library ? static_cast<TestArchive &>(*library) : *none;
+    return library ? static_cast<TestArchive &>(*library) : *other;
+}
+
+void LibraryDownloads::useArchive(std::unique_ptr<TestArchive> replacement)
+{
+    opened = true;
+    library.reset();
+    other = std::move(replacement);
 }
 
 bool LibraryDownloads::busy()

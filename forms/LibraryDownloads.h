@@ -45,6 +45,9 @@ public:
     bool continueDownload(qint64 testId);
 
     LibraryProgress &progressWindow() { return *progress; }
+    // The flows keep their tests in `replacement` from now on, not in the
+    // program's library (benchmarks compare a download kept nowhere).
+    void useArchive(std::unique_ptr<TestArchive> replacement);
     // Answers the erase question in place of the box (tests).
     std::function<Answer(const QString &question)> answerWithoutBox;
 
@@ -58,7 +61,7 @@ private:
     PollScheduler &scheduler;
     ViewerSlot &slot;
     std::unique_ptr<LibraryArchive> library;
-    std::unique_ptr<TestArchive> none; // stands in for a library that cannot be opened
+    std::unique_ptr<TestArchive> other; // stands in for a library that cannot be opened
     bool opened = false;
     LibraryProgress *progress; // a child of the main window
     ArchivedRun viewerDownload;
