@@ -66,9 +66,7 @@ void DownloadAll::downloadNext()
         summary.records += run.tap.records;
         if (how == DownloadEnd::Interrupted) {
             if (!summary.cancelled)
-                summary.failure =
-                    QStringLiteral("O teste %1 não veio inteiro (interrompido): o medidor parou de responder.")
-                        .arg(number);
+                summary.failure = QStringLiteral("O teste %1 não veio inteiro (interrompido).").arg(number);
             return finish();
         }
         ++summary.downloaded;

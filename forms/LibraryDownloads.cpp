@@ -110,10 +110,12 @@ void LibraryDownloads::downloadIntoViewer(int testIndex, QObject *viewerWindow, 
 {
     const QList<int> &counts = scheduler.listedRecordCounts();
     TestArchive &kept = archive();
+    viewerDownload.stop(); // the archive of an earlier download ends before its viewer is replaced
+    shownViewer.reset(viewerWindow, &viewer);
     std::unique_ptr<ArchivedDownload> archived =
         kept.beginDownload({QStringLiteral("COM%1").arg(state.portNumber), testIndex + 1, counts.value(testIndex),
                             QDateTime::currentDateTime()},
-                           viewer);
+                           shownViewer);
     if (!archived && library)
         reportLater(this, kept.problem());
     viewerDownload.start(testIndex, {}, std::move(archived), viewerWindow, &viewer, {});

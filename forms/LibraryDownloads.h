@@ -64,6 +64,7 @@ private:
     std::unique_ptr<TestArchive> other; // stands in for a library that cannot be opened
     bool opened = false;
     LibraryProgress *progress; // a child of the main window
+    GuardedViewer shownViewer; // the double-click's viewer, while it exists
     ArchivedRun viewerDownload;
     std::unique_ptr<DownloadAll> all;
     std::unique_ptr<ResumeDownload> resume;

@@ -223,7 +223,7 @@ private slots:
             << "whole: 2 testes baixados (5 registros), 0 já estavam na biblioteca";
         QTest::newRow("a meter that stops answering ends the run, the test kept cut")
             << "" << 0 << 31 << "1:2:ok 3:1:cut"
-            << "not whole: O teste 3 não veio inteiro (interrompido): o medidor parou de responder.\n"
+            << "not whole: O teste 3 não veio inteiro (interrompido).\n"
                "1 teste baixado (3 registros), 0 já estavam na biblioteca";
     }
 
