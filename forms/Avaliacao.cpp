@@ -1,5 +1,6 @@
 #include "forms/Avaliacao.h"
 
+#include "assessment/AssessmentChoices.h"
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "forms/AssessmentPrint.h"
@@ -293,6 +294,30 @@ AssessmentOptions TAvaliacaoPage::options() const
     o.clothingIncrement = EditVestimenta->value();
     o.unit = ComboUnidade->currentIndex() == 1 ? RecordedUnit::Fahrenheit : RecordedUnit::Celsius;
     return o;
+}
+
+QString TAvaliacaoPage::choicesText() const
+{
+    return assessmentChoicesText({options(), chosenClass()});
+}
+
+void TAvaliacaoPage::setChoicesText(const QString &text)
+{
+    const auto choices = readAssessmentChoices(text);
+    if (!choices)
+        return;
+    const AssessmentOptions &o = choices->options;
+    ComboIndice->setCurrentIndex(o.index == AssessedIndex::Outdoor ? 1 : 0);
+    ComboCriterio->setCurrentIndex(o.criterion == LimitCriterion::Iso7243Acclimatised      ? 1
+                                   : o.criterion == LimitCriterion::Iso7243NonAcclimatised ? 2
+                                                                                           : 0);
+    ComboClasse->setCurrentIndex(choices->metabolicClass ? int(*choices->metabolicClass) : otherRateItem);
+    if (!choices->metabolicClass && o.metabolicRateW >= EditTaxa->minimum() && o.metabolicRateW <= EditTaxa->maximum())
+        EditTaxa->setValue(o.metabolicRateW);
+    if (o.clothingIncrement <= EditVestimenta->maximum())
+        EditVestimenta->setValue(o.clothingIncrement);
+    ComboUnidade->setCurrentIndex(o.unit == RecordedUnit::Fahrenheit ? 1 : 0);
+    recompute();
 }
 
 void TAvaliacaoPage::scheduleRecompute()

@@ -64,6 +64,11 @@ public:
 
     AssessmentOptions options() const;
     std::optional<MetabolicClass> chosenClass() const; // nothing for a rate in W
+    // The choices as the test library keeps them (assessment/AssessmentChoices.h),
+    // and back: values outside what a field takes keep the field's value; a
+    // text that does not read changes nothing. Setting recomputes.
+    QString choicesText() const;
+    void setChoicesText(const QString &text);
     const AssessmentResult &result() const { return current; }
 
     // Assesses the table now with the choices shown.

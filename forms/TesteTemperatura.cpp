@@ -2,6 +2,7 @@
 
 #include "control/ProtectedCommands.h"
 #include "control/Session.h"
+#include "forms/Biblioteca.h"
 #include "forms/Calibra.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
@@ -136,6 +137,9 @@ void TForm1::buildMenu()
     Arquivo1 = bar->addMenu(QStringLiteral("Arquivo"));
     Carregarteste1 = Arquivo1->addAction(QStringLiteral("Carregar teste"));
     Carregarteste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QAction *biblioteca = Arquivo1->addAction(QStringLiteral("Biblioteca"));
+    biblioteca->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(biblioteca, &QAction::triggered, this, guarded(this, [this] { LibraryWindow::open(this); }));
     Arquivo1->addSeparator();
     Senhas1 = Arquivo1->addAction(QStringLiteral("Senhas"));
     Senhas1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));

@@ -5,6 +5,7 @@
 #include "core/SharedState.h"
 #include "forms/DesktopFileOpener.h"
 #include "forms/Relatorio.h"
+#include "forms/ViewerLibrary.h"
 #include "forms/Visualizar.h"
 #include "recordings/SpreadsheetExport.h"
 #include "recordings/TestFile.h"
@@ -130,9 +131,12 @@ TForm5 *openViewer(QWidget *mainWindow)
 
 bool loadIntoViewer(TForm5 &viewer, const QString &path)
 {
-    if (!loadTestFile(path, viewer, shared()))
+    const std::optional<QByteArray> bytes = readTestFileBytes(path);
+    if (!bytes)
         return false;
+    readTestFile(*bytes, viewer, shared());
     viewer.flushPending();
+    keepViewerFileInLibrary(viewer, path, *bytes);
     return true;
 }
 
@@ -157,5 +161,6 @@ TForm5 *openTestFileInViewer(QWidget *mainWindow, const QString &path)
     TForm5 *viewer = openViewer(mainWindow);
     readTestFile(*bytes, *viewer, shared());
     viewer->flushPending();
+    keepViewerFileInLibrary(*viewer, path, *bytes);
     return viewer;
 }

@@ -154,6 +154,11 @@ struct LibraryStore::Impl {
         return libraryValue(db(), path, sql, values);
     }
     void refreshSearch(qint64 test) const;
+    // The writes below run inside the caller's transaction.
+    qint64 insertTest(const TestOrigin &origin, const TestHeader &header) const;
+    // The summary after the rows; stored in summaries only once committed.
+    RecordSummary appendRows(qint64 test, const std::vector<NumberedRow> &rows) const;
+    void setState(qint64 test, TestState state) const;
     RecordSummary summaryFromRecords(qint64 test) const;
     // Calls each(row, texts) for every row kept, in order.
     template <class Each> void forEachRow(qint64 test, Each &&each) const;
@@ -212,31 +217,27 @@ QString LibraryStore::notice() const
     return d->notice;
 }
 
-qint64 LibraryStore::createTest(const TestOrigin &origin, const TestHeader &header)
+qint64 LibraryStore::Impl::insertTest(const TestOrigin &origin, const TestHeader &header) const
 {
     const bool file = origin.kind == TestOrigin::Kind::File;
-    LibraryTransaction transaction(d->db(), d->path);
-    QSqlQuery q = d->run(
-        QStringLiteral("INSERT INTO tests(name, sector, company, remarks, origin, port, meter_test, meter_records, "
-                       "moment, file_name, file_hash, state) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {text(header[0]), text(header[1]), text(header[2]), text(header[3]), int(origin.kind),
-         file ? QVariant() : QVariant(origin.port), file ? QVariant() : QVariant(origin.meterTestNumber),
-         file ? QVariant() : QVariant(origin.meterRecordCount), origin.moment.toString(Qt::ISODate),
-         file ? QVariant(origin.fileName) : QVariant(), file ? QVariant(origin.sha256) : QVariant(),
-         int(TestState::Interrupted)});
+    QSqlQuery q =
+        run(QStringLiteral("INSERT INTO tests(name, sector, company, remarks, origin, port, meter_test, meter_records, "
+                           "moment, file_name, file_hash, state) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {text(header[0]), text(header[1]), text(header[2]), text(header[3]), int(origin.kind),
+             file ? QVariant() : QVariant(origin.port), file ? QVariant() : QVariant(origin.meterTestNumber),
+             file ? QVariant() : QVariant(origin.meterRecordCount), origin.moment.toString(Qt::ISODate),
+             file ? QVariant(origin.fileName) : QVariant(), file ? QVariant(origin.sha256) : QVariant(),
+             int(TestState::Interrupted)});
     const qint64 id = q.lastInsertId().toLongLong();
-    d->refreshSearch(id);
-    transaction.commit();
-    d->summaries[id] = RecordSummary();
+    refreshSearch(id);
     return id;
 }
 
-void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &rows)
+RecordSummary LibraryStore::Impl::appendRows(qint64 test, const std::vector<NumberedRow> &rows) const
 {
-    LibraryTransaction transaction(d->db(), d->path);
-    int lastRow = d->value(QStringLiteral("SELECT last_row FROM tests WHERE id = ?"), {test}).toInt();
-    auto known = d->summaries.find(test);
-    RecordSummary summary = known != d->summaries.end() ? known->second : d->summaryFromRecords(test);
+    int lastRow = value(QStringLiteral("SELECT last_row FROM tests WHERE id = ?"), {test}).toInt();
+    const auto known = summaries.find(test);
+    RecordSummary summary = known != summaries.end() ? known->second : summaryFromRecords(test);
     std::optional<RecordRow> firstKept;
     const RecordRow *lastKept = nullptr;
 
@@ -244,9 +245,9 @@ void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &ro
     qint64 chunkId = 0;
     int chunkBase = lastRow, chunkRows = 0;
     QByteArray raw;
-    QSqlQuery last = d->run(QStringLiteral("SELECT id, base_row, row_count, data FROM chunks WHERE test = ? "
-                                           "ORDER BY base_row DESC LIMIT 1"),
-                            {test});
+    QSqlQuery last = run(QStringLiteral("SELECT id, base_row, row_count, data FROM chunks WHERE test = ? "
+                                        "ORDER BY base_row DESC LIMIT 1"),
+                         {test});
     if (last.next() && last.value(2).toInt() < ChunkRows) {
         chunkId = last.value(0).toLongLong();
         chunkBase = last.value(1).toInt();
@@ -260,11 +261,10 @@ void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &ro
             return;
         const QByteArray data = qCompress(raw);
         if (chunkId)
-            d->run(QStringLiteral("UPDATE chunks SET last_row = ?, row_count = ?, data = ? WHERE id = ?"),
-                   {lastRow, chunkRows, data, chunkId});
+            run(QStringLiteral("UPDATE chunks SET last_row = ?, row_count = ?, data = ? WHERE id = ?"),
+                {lastRow, chunkRows, data, chunkId});
         else
-            d->run(
-                QStringLiteral("INSERT INTO chunks(test, base_row, last_row, row_count, data) VALUES(?, ?, ?, ?, ?)"),
+            run(QStringLiteral("INSERT INTO chunks(test, base_row, last_row, row_count, data) VALUES(?, ?, ?, ?, ?)"),
                 {test, chunkBase, lastRow, chunkRows, data});
     };
     for (const NumberedRow &row : rows) {
@@ -286,16 +286,56 @@ void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &ro
         lastKept = &row.texts;
     }
     if (!lastKept)
-        return; // nothing new
+        return summary; // nothing new
     store();
 
     const auto interval = summary.interval();
-    d->run(QStringLiteral("UPDATE tests SET record_count = ?, last_row = ?, first_moment = ?, last_moment = ?, "
-                          "interval_s = ?, first_record = COALESCE(first_record, ?), last_record = ? WHERE id = ?"),
-           {summary.count(), lastRow, optionalValue(summary.first()), optionalValue(summary.last()),
-            interval ? QVariant(*interval) : QVariant(QMetaType(QMetaType::Int)),
-            firstKept ? QVariant(joinRow(*firstKept)) : QVariant(QMetaType(QMetaType::QString)), joinRow(*lastKept),
-            test});
+    run(QStringLiteral("UPDATE tests SET record_count = ?, last_row = ?, first_moment = ?, last_moment = ?, "
+                       "interval_s = ?, first_record = COALESCE(first_record, ?), last_record = ? WHERE id = ?"),
+        {summary.count(), lastRow, optionalValue(summary.first()), optionalValue(summary.last()),
+         interval ? QVariant(*interval) : QVariant(QMetaType(QMetaType::Int)),
+         firstKept ? QVariant(joinRow(*firstKept)) : QVariant(QMetaType(QMetaType::QString)), joinRow(*lastKept),
+         test});
+    return summary;
+}
+
+void LibraryStore::Impl::setState(qint64 test, TestState state) const
+{
+    run(QStringLiteral("UPDATE tests SET state = ? WHERE id = ?"), {int(state), test});
+    refreshSearch(test);
+}
+
+qint64 LibraryStore::createTest(const TestOrigin &origin, const TestHeader &header)
+{
+    LibraryTransaction transaction(d->db(), d->path);
+    const qint64 id = d->insertTest(origin, header);
+    transaction.commit();
+    d->summaries[id] = RecordSummary();
+    return id;
+}
+
+qint64 LibraryStore::addTest(const TestOrigin &origin, const TestHeader &header, const std::vector<NumberedRow> &rows,
+                             TestState state)
+{
+    LibraryTransaction transaction(d->db(), d->path);
+    const qint64 id = d->insertTest(origin, header);
+    d->summaries[id] = RecordSummary();
+    try {
+        d->appendRows(id, rows);
+        d->setState(id, state);
+        transaction.commit();
+    } catch (...) {
+        d->summaries.erase(id);
+        throw;
+    }
+    d->summaries.erase(id);
+    return id;
+}
+
+void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &rows)
+{
+    LibraryTransaction transaction(d->db(), d->path);
+    RecordSummary summary = d->appendRows(test, rows);
     transaction.commit();
     d->summaries[test] = std::move(summary);
 }
@@ -303,8 +343,7 @@ void LibraryStore::appendRecords(qint64 test, const std::vector<NumberedRow> &ro
 void LibraryStore::finishTest(qint64 test, TestState state)
 {
     LibraryTransaction transaction(d->db(), d->path);
-    d->run(QStringLiteral("UPDATE tests SET state = ? WHERE id = ?"), {int(state), test});
-    d->refreshSearch(test);
+    d->setState(test, state);
     transaction.commit();
     d->summaries.erase(test);
 }
@@ -439,6 +478,12 @@ std::optional<RecordRow> LibraryStore::recordRow(qint64 test, int row) const
                 found = toRow(texts);
         });
     return found;
+}
+
+quint64 LibraryStore::version() const
+{
+    QSqlQuery q = d->run(QStringLiteral("SELECT data_version, total_changes() FROM pragma_data_version"));
+    return q.next() ? (q.value(0).toULongLong() << 32) ^ q.value(1).toULongLong() : 0;
 }
 
 void LibraryStore::saveHeader(qint64 test, const TestHeader &header)

@@ -90,6 +90,10 @@ public:
     // interval.
     void appendRecords(qint64 test, const std::vector<NumberedRow> &rows);
     void finishTest(qint64 test, TestState state);
+    // A whole test at once (an imported file), in one transaction: it is in
+    // the library with all its rows, or not at all.
+    qint64 addTest(const TestOrigin &origin, const TestHeader &header, const std::vector<NumberedRow> &rows,
+                   TestState state);
 
     // ---- Finding and reading ----
     // The test downloaded from the meter's test meterTestNumber holding
@@ -113,6 +117,10 @@ public:
     bool loadTest(qint64 test, ViewerSink &viewer) const;
     // One record row; nothing when the test has no such row.
     std::optional<RecordRow> recordRow(qint64 test, int row) const;
+
+    // Changes whenever the library changed, through this object or another
+    // program, so a window can tell when to read it again.
+    quint64 version() const;
 
     // ---- Editing ----
     void saveHeader(qint64 test, const TestHeader &header);
