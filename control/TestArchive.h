@@ -67,6 +67,8 @@ public:
     // continued in place: rows written go on after the kept ones.
     virtual std::optional<InterruptedTest> interruptedTest(qint64 id) = 0;
     virtual std::unique_ptr<ArchivedDownload> continueDownload(qint64 id, ViewerSink &shown) = 0;
+    // The newest test downloaded from the meter that is still interrupted.
+    virtual std::optional<qint64> lastInterrupted() { return std::nullopt; }
     // Why the last call failed (a download not begun, a test not found),
     // in Portuguese; empty when nothing failed.
     virtual QString problem() const { return {}; }

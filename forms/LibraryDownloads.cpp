@@ -162,3 +162,16 @@ bool LibraryDownloads::continueDownload(qint64 testId)
     resume->start(testId);
     return true;
 }
+
+QPushButton *LibraryDownloads::makeContinueButton(QWidget *parent)
+{
+    auto *button = new QPushButton(QStringLiteral("Continuar download"), parent);
+    button->setToolTip(QStringLiteral("Completa o último download interrompido, pedindo só os registros que faltam"));
+    connect(button, &QPushButton::clicked, this, guarded(this, [this] {
+                if (const std::optional<qint64> test = archive().lastInterrupted())
+                    continueDownload(*test);
+                else
+                    showPlainMessage(mainWindow, QStringLiteral("Nenhum download interrompido na biblioteca."));
+            }));
+    return button;
+}

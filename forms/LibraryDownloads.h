@@ -1,9 +1,9 @@
 #pragma once
 // The main window's side of the library flows: the "Baixar todos" button of
 // the "Testes" page, the double-click download archived as it arrives, the
-// safe "Apagar memória" and "Continuar download" (which the "Biblioteca"
-// window calls for an interrupted test). The flows themselves are control/'s;
-// this holds them, the program's library (opened at the first use; one that
+// safe "Apagar memória" and "Continuar download" (of the newest interrupted
+// download from the "Testes" page, or of a test the "Biblioteca" window
+// names). The flows themselves are control/'s; this holds them, the program's library (opened at the first use; one that
 // cannot be opened is reported once, and the downloads then go on unkept),
 // the progress window and the erase question.
 
@@ -43,6 +43,9 @@ public:
     // "Continuar download" of library test `testId`; false when another
     // library flow runs (the operator is told).
     bool continueDownload(qint64 testId);
+    // "Continuar download" for the "Testes" page: the newest interrupted
+    // download of the library.
+    QPushButton *makeContinueButton(QWidget *parent);
 
     LibraryProgress &progressWindow() { return *progress; }
     // The flows keep their tests in `replacement` from now on, not in the

@@ -290,6 +290,7 @@ void TForm1::buildTestsPage()
     CancelarLeitura->setEnabled(false);
     col->addWidget(CancelarLeitura);
     col->addWidget(libraryDownloads->makeDownloadAllButton(memory));
+    col->addWidget(libraryDownloads->makeContinueButton(memory));
     row->addWidget(memory);
 }
 

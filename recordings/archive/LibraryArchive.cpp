@@ -112,6 +112,21 @@ std::unique_ptr<ArchivedDownload> LibraryArchive::continueDownload(qint64 id, Vi
     return nullptr;
 }
 
+std::optional<qint64> LibraryArchive::lastInterrupted()
+{
+    LibraryQuery newestFirst;
+    newestFirst.order = LibraryOrder::Start;
+    newestFirst.descending = true;
+    try {
+        for (const TestInfo &t : store.tests(newestFirst))
+            if (t.state == TestState::Interrupted && t.origin.kind == TestOrigin::Kind::Meter)
+                return t.id;
+    } catch (const LibraryError &e) {
+        lastProblem = e.message();
+    }
+    return std::nullopt;
+}
+
 std::unique_ptr<LibraryArchive> openLibraryArchive(QString &problem)
 {
     try {

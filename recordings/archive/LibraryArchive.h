@@ -26,6 +26,7 @@ public:
     std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &origin, ViewerSink &shown) override;
     std::optional<InterruptedTest> interruptedTest(qint64 id) override;
     std::unique_ptr<ArchivedDownload> continueDownload(qint64 id, ViewerSink &shown) override;
+    std::optional<qint64> lastInterrupted() override;
     QString problem() const override { return lastProblem; }
 
     std::function<void(const QString &message)> failed;
