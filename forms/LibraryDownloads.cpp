@@ -3,6 +3,7 @@
 #include "forms/ErrorReport.h"
 #include "forms/Guarded.h"
 #include "forms/LibraryProgress.h"
+#include "forms/ViewerLibrary.h"
 #include "recordings/archive/LibraryArchive.h"
 
 #include <QDateTime>
@@ -57,17 +58,15 @@ LibraryDownloads *LibraryDownloads::current()
 
 TestArchive &LibraryDownloads::archive()
 {
+    // The program's one library, which the windows and the viewer use too; it
+    // tells the operator itself why it cannot be opened.
     if (!opened) {
         opened = true;
-        QString problem;
-        library = openLibraryArchive(problem);
-        if (library) {
+        if (LibraryStore *store = libraryForWindows()) {
+            library = std::make_unique<LibraryArchive>(*store);
             library->failed = [this](const QString &text) { reportLater(this, text); };
-            if (!problem.isEmpty())
-                showPlainMessage(mainWindow, problem);
         } else {
-            other = std::make_unique<NoLibrary>(problem);
-            showErrorReport(problem);
+            other = std::make_unique<NoLibrary>(QStringLiteral("A biblioteca de testes não pôde ser aberta."));
         }
     }
     return library ? static_cast<TestArchive &>(*library) : *other;

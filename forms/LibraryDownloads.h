@@ -3,9 +3,10 @@
 // the "Testes" page, the double-click download archived as it arrives, the
 // safe "Apagar memória" and "Continuar download" (of the newest interrupted
 // download from the "Testes" page, or of a test the "Biblioteca" window
-// names). The flows themselves are control/'s; this holds them, the program's library (opened at the first use; one that
-// cannot be opened is reported once, and the downloads then go on unkept),
-// the progress window and the erase question.
+// names). The flows themselves are control/'s; this holds them, the
+// program's library (programLibrary(), at the first use; one that cannot be
+// opened is reported once, and the downloads then go on unkept), the
+// progress window and the erase question.
 
 #include "control/ArchivedRun.h"
 #include "control/DownloadAll.h"

@@ -11,6 +11,7 @@
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
 #include "recordings/library/LibraryStore.h"
+#include "recordings/library/ProgramLibrary.h"
 #include "support/ModalCatcher.h"
 #include "support/Simulator.h"
 #include "support/SimulatorClientProcess.h"
@@ -78,6 +79,7 @@ private slots:
         home = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", home->path().toUtf8());
         qputenv("XDG_DATA_HOME", home->filePath("data").toUtf8());
+        closeProgramLibrary(); // the next window opens the library of this folder
         shared() = SharedState();
     }
 
