@@ -193,6 +193,9 @@ BENCHMARK(BM_SaveFromViewer)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTi
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A loaded file is kept in the test library: a library of this run's own.
+    QTemporaryDir library;
+    qputenv("XDG_DATA_HOME", library.path().toUtf8());
     QApplication app(argc, argv);
     QLocale numbers(QLocale::Portuguese, QLocale::Brazil);
     numbers.setNumberOptions(QLocale::OmitGroupSeparator);

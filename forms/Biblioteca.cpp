@@ -6,7 +6,6 @@
 #include "recordings/library/LibraryStore.h"
 #include "recordings/library/LibraryTransfer.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -19,9 +18,12 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -132,12 +134,8 @@ void LibraryWindow::buildControls()
     layout->addWidget(table, 1);
     layout->addLayout(bottom);
 
-    auto *enter = new QAction(table);
-    enter->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    enter->setShortcutContext(Qt::WidgetShortcut);
-    table->addAction(enter);
-    connect(enter, &QAction::triggered, this, guarded(this, [this] { openSelected(); }));
-    connect(table, &QTableView::doubleClicked, this, guarded(this, [this] { openSelected(); }));
+    // Enter or a double-click (a single click where the desktop opens items so).
+    connect(table, &QTableView::activated, this, guarded(this, [this] { openSelected(); }));
     connect(search, &QLineEdit::textChanged, this, guarded(this, [this](const QString &t) { setSearch(t); }));
     connect(trashView, &QCheckBox::toggled, this, guarded(this, [this](bool on) { showTrash(on); }));
     connect(openButton, &QPushButton::clicked, this, guarded(this, [this] { openSelected(); }));
@@ -161,7 +159,16 @@ void LibraryWindow::refresh()
     if (version == seenVersion)
         return;
     seenVersion = version;
+    // Read again with the selection and the scrolling kept, so a download
+    // archived while the operator looks does not move the table under them.
+    const std::vector<qint64> selected = selectedTests();
+    const int scrolled = table->verticalScrollBar()->value();
     model->reload();
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (std::find(selected.begin(), selected.end(), model->testAt(row)) != selected.end())
+            table->selectionModel()->select(model->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->verticalScrollBar()->setValue(scrolled);
 }
 
 void LibraryWindow::setSearch(const QString &text)
@@ -197,6 +204,7 @@ std::vector<qint64> LibraryWindow::selectedTests() const
 void LibraryWindow::selectRows(int first, int last)
 {
     table->clearSelection();
+    table->selectionModel()->setCurrentIndex(model->index(first, 0), QItemSelectionModel::NoUpdate);
     table->selectionModel()->select(
         QItemSelection(model->index(first, 0), model->index(last, LibraryModel::ColumnCount - 1)),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);

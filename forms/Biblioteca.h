@@ -35,7 +35,8 @@ public:
     // operator was told why, when the library cannot be used this run.
     static LibraryWindow *open(QWidget *mainWindow);
 
-    // mainWindow is what a viewer opened from here disables while it exists.
+    // A window of mainWindow's own (or a top-level one without it); a viewer
+    // opened from here disables mainWindow, and this window with it.
     LibraryWindow(LibraryStore &store, QWidget *mainWindow);
     ~LibraryWindow() override;
 

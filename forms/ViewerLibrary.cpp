@@ -133,7 +133,9 @@ void keepViewerFileInLibrary(TForm5 &viewer, const QString &path, const QByteArr
     if (!store)
         return;
     try {
-        const ImportedTest imported = importTestBytes(*store, path, bytes);
+        const TestHeader header{viewer.headerField(1), viewer.headerField(2), viewer.headerField(3),
+                                viewer.headerField(4)};
+        const ImportedTest imported = importReadTest(*store, path, bytes, header, viewer.table());
         linkViewerToLibrary(viewer, *store, imported.test, !imported.added);
     } catch (const std::exception &e) {
         showErrorReport(QStringLiteral("O teste \"%1\" não foi guardado na biblioteca. %2")

@@ -68,6 +68,8 @@ private slots:
         QCOMPARE(model.index(0, LibraryModel::Records).data().toString(), QStringLiteral("250"));
         model.sort(LibraryModel::Duration, Qt::AscendingOrder);
         QCOMPARE(model.index(0, LibraryModel::Name).data().toString(), QStringLiteral("Teste 2"));
+        model.sort(LibraryModel::Origin, Qt::DescendingOrder);
+        QCOMPARE(model.index(0, LibraryModel::Origin).data().toString(), QStringLiteral("COM1, teste 250"));
     }
 
     void theTrashViewListsTheTrash()

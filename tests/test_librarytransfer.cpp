@@ -19,14 +19,6 @@ class LibraryTransferTest : public QObject {
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
 
-    static QString writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return path;
-    }
-
 private slots:
     void theSameFileIsImportedOnce()
     {
@@ -34,8 +26,8 @@ private slots:
         const QByteArray bytes = "\r\n\r\n[TESTE=2]\r\n[CAB1=Estufa]\r\n[CAB2=]\r\n[CAB3=]\r\n[CAB4=]\r\n"
                                  "{R1-08:00:00\t25,1\t30,2\t33,3\t26,4\t27,5\t01/02/24\t}\r\n"
                                  "{R2-08:01:00\t25,2\t30,2\t33,3\t26,4\t27,5\t01/02/24\t}\r\n";
-        const QString a = writeFile(path(QStringLiteral("a.tvq")), bytes);
-        const QString copy = writeFile(path(QStringLiteral("copia.tvq")), bytes);
+        const QString a = writeFileBytes(path(QStringLiteral("a.tvq")), bytes);
+        const QString copy = writeFileBytes(path(QStringLiteral("copia.tvq")), bytes);
         const ImportSummary summary = importTestFiles(store, {a, copy, path(QStringLiteral("falta.tvq"))});
         QCOMPARE(summary.added, 1);
         QCOMPARE(summary.present, 1);

@@ -197,7 +197,8 @@ private slots:
         for (QAction *a : w.menuBar()->actions())
             top << a->text();
         QCOMPARE(top, (QStringList{"Arquivo", "Opções", "Comunicação"}));
-        QCOMPARE(menuLayout(w.Arquivo1), QStringLiteral("Carregar teste[Ctrl+L], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
+        QCOMPARE(menuLayout(w.Arquivo1),
+                 QStringLiteral("Carregar teste[Ctrl+L], Biblioteca[Ctrl+B], -, Senhas[Ctrl+S], -, Sair[Ctrl+X]"));
         QCOMPARE(menuLayout(w.Opes1),
                  QStringLiteral("Ajustar Relógio[F3], Unidade, Taxa de amostragem[F4], -, Ler Testes[F5], -, "
                                 "Apagar memória[Ctrl+A], -, Zerar OFFSET[Ctrl+Z], Calibrar"));

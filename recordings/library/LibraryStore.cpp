@@ -116,20 +116,22 @@ TestInfo readInfo(const QSqlQuery &q)
     return t;
 }
 
-QString orderExpression(LibraryOrder order)
+// The terms a column sorts by, most significant first.
+QStringList orderTerms(LibraryOrder order)
 {
     switch (order) {
-    case LibraryOrder::Company: return QStringLiteral("company COLLATE NOCASE");
-    case LibraryOrder::Sector: return QStringLiteral("sector COLLATE NOCASE");
-    case LibraryOrder::Name: return QStringLiteral("name COLLATE NOCASE");
-    case LibraryOrder::Start: return QStringLiteral("first_moment");
-    case LibraryOrder::Duration: return QStringLiteral("last_moment - first_moment");
-    case LibraryOrder::Interval: return QStringLiteral("interval_s");
-    case LibraryOrder::Records: return QStringLiteral("record_count");
-    case LibraryOrder::Origin: return QStringLiteral("COALESCE(file_name, port) COLLATE NOCASE, meter_test");
-    case LibraryOrder::State: return QStringLiteral("state");
+    case LibraryOrder::Company: return {QStringLiteral("company COLLATE NOCASE")};
+    case LibraryOrder::Sector: return {QStringLiteral("sector COLLATE NOCASE")};
+    case LibraryOrder::Name: return {QStringLiteral("name COLLATE NOCASE")};
+    case LibraryOrder::Start: return {QStringLiteral("first_moment")};
+    case LibraryOrder::Duration: return {QStringLiteral("last_moment - first_moment")};
+    case LibraryOrder::Interval: return {QStringLiteral("interval_s")};
+    case LibraryOrder::Records: return {QStringLiteral("record_count")};
+    case LibraryOrder::Origin:
+        return {QStringLiteral("COALESCE(file_name, port) COLLATE NOCASE"), QStringLiteral("meter_test")};
+    case LibraryOrder::State: return {QStringLiteral("state")};
     }
-    return QStringLiteral("id");
+    return {};
 }
 
 QAtomicInteger<quint64> connectionCounter;
@@ -404,8 +406,8 @@ std::vector<TestInfo> LibraryStore::tests(const LibraryQuery &query) const
     const QString where = whereClause(query, values);
     const QString direction = query.descending ? QStringLiteral(" DESC") : QString();
     QString order;
-    for (const QString &part : orderExpression(query.order).split(QStringLiteral(", ")))
-        order += part + direction + QStringLiteral(", ");
+    for (const QString &term : orderTerms(query.order))
+        order += term + direction + QStringLiteral(", ");
     QSqlQuery q(d->db());
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE %2 ORDER BY %3id%4 LIMIT ? OFFSET ?")

@@ -9,24 +9,45 @@
 #include <QDir>
 #include <QFileInfo>
 
-ImportedTest importTestBytes(LibraryStore &store, const QString &fileName, const QByteArray &bytes)
+#include <functional>
+
+namespace {
+
+ImportedTest import(LibraryStore &store, const QString &fileName, const QByteArray &bytes,
+                    const std::function<std::pair<TestHeader, const ViewerTable *>()> &read)
 {
     const TestOrigin origin = TestOrigin::file(QFileInfo(fileName).fileName(), bytes);
     if (const auto kept = store.findFile(origin.sha256))
         return {*kept, false};
-    ViewerTableSink viewer;
-    SharedState state;
-    readTestFile(bytes, viewer, state);
+    const auto [header, table] = read();
     std::vector<NumberedRow> rows;
-    for (int r = 1; r < viewer.table.rowCount(); ++r) {
-        if (const ViewerTable::Row *row = viewer.table.row(r)) {
+    for (int r = 1; r < table->rowCount(); ++r) {
+        if (const ViewerTable::Row *row = table->row(r)) {
             NumberedRow &kept = rows.emplace_back();
             kept.row = r;
             for (size_t c = 0; c < kept.texts.size(); ++c)
                 kept.texts[c] = (*row)[c];
         }
     }
-    return {store.addTest(origin, viewer.header, rows, TestState::Complete), true};
+    return {store.addTest(origin, header, rows, TestState::Complete), true};
+}
+
+} // namespace
+
+ImportedTest importTestBytes(LibraryStore &store, const QString &fileName, const QByteArray &bytes)
+{
+    ViewerTableSink viewer;
+    return import(store, fileName, bytes, [&] {
+        SharedState state;
+        readTestFile(bytes, viewer, state);
+        return std::pair<TestHeader, const ViewerTable *>(viewer.header, &viewer.table);
+    });
+}
+
+ImportedTest importReadTest(LibraryStore &store, const QString &fileName, const QByteArray &bytes,
+                            const TestHeader &header, const ViewerTable &table)
+{
+    return import(store, fileName, bytes, [&] { return std::pair<TestHeader, const ViewerTable *>(header, &table); });
 }
 
 QString ImportSummary::text() const

@@ -22,6 +22,10 @@ struct ImportedTest {
 // The test of a file's bytes (fileName is kept, without its folder). Throws
 // LibraryError when the library cannot take it.
 ImportedTest importTestBytes(LibraryStore &store, const QString &fileName, const QByteArray &bytes);
+// The same for a file whose bytes were read into header and table already
+// (a viewer that shows it): they are not read a second time.
+ImportedTest importReadTest(LibraryStore &store, const QString &fileName, const QByteArray &bytes,
+                            const TestHeader &header, const ViewerTable &table);
 
 struct ImportSummary {
     int added = 0;

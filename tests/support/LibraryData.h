@@ -5,6 +5,7 @@
 
 #include "recordings/library/LibraryTypes.h"
 
+#include <QFile>
 #include <QTime>
 
 #include <vector>
@@ -25,4 +26,13 @@ inline std::vector<NumberedRow> libraryRecords(int first, int last, int interval
     for (int n = first; n <= last; ++n)
         rows.push_back({n, libraryRecord(n, interval)});
     return rows;
+}
+
+// Writes bytes to a new file at path; returns path.
+inline QString writeFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
 }
