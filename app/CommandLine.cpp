@@ -27,7 +27,7 @@ CommandLine finish(CommandLine line, bool portGiven)
     if (line.meterCommand() && !line.testFile.isEmpty())
         return error(QStringLiteral("Um arquivo de teste não pode ser aberto junto com um comando do medidor."));
     if (portGiven && !line.meterCommand())
-        return error(QStringLiteral("--porta só vale com --listar, --baixar ou --relogio."));
+        return error(QStringLiteral("--porta só vale com --listar, --baixar, --baixar-todos ou --relogio."));
     if (!line.outputFile.isEmpty() && line.action != CommandLine::Action::DownloadTest)
         return error(QStringLiteral("--saida só vale com --baixar."));
     if (line.action == CommandLine::Action::DownloadTest && line.outputFile.isEmpty())
@@ -58,7 +58,7 @@ CommandLine parseCommandLine(const QStringList &args)
         }
         if (!optionsEnded && arg.startsWith(QLatin1Char('-'))) {
             const bool command = arg == QLatin1String("--listar") || arg == QLatin1String("--baixar") ||
-                                 arg == QLatin1String("--relogio");
+                                 arg == QLatin1String("--baixar-todos") || arg == QLatin1String("--relogio");
             const bool takesValue =
                 arg == QLatin1String("--baixar") || arg == QLatin1String("--saida") || arg == QLatin1String("--porta");
             // A lone "-" is not a file name we can open; anything else
@@ -66,7 +66,8 @@ CommandLine parseCommandLine(const QStringList &args)
             if (!command && !takesValue)
                 return error(QStringLiteral("Opção desconhecida: %1").arg(arg));
             if (command && line.meterCommand())
-                return error(QStringLiteral("Só um comando do medidor de cada vez: --listar, --baixar ou --relogio."));
+                return error(QStringLiteral(
+                    "Só um comando do medidor de cada vez: --listar, --baixar, --baixar-todos ou --relogio."));
             QString value;
             if (takesValue) {
                 if (++i >= args.size())
@@ -75,6 +76,8 @@ CommandLine parseCommandLine(const QStringList &args)
             }
             if (arg == QLatin1String("--listar")) {
                 line.action = CommandLine::Action::ListTests;
+            } else if (arg == QLatin1String("--baixar-todos")) {
+                line.action = CommandLine::Action::DownloadAll;
             } else if (arg == QLatin1String("--relogio")) {
                 line.action = CommandLine::Action::SetClock;
             } else if (arg == QLatin1String("--baixar")) {
@@ -107,6 +110,7 @@ QString helpText()
     return QStringLiteral("Uso: vestara [opções] [arquivo.tvq]\n"
                           "       vestara --listar [--porta COMn]\n"
                           "       vestara --baixar N --saida ARQUIVO.tvq [--porta COMn]\n"
+                          "       vestara --baixar-todos [--porta COMn]\n"
                           "       vestara --relogio [--porta COMn]\n"
                           "Cliente do medidor de estresse térmico (IBUTG) Tavenor: leituras ao vivo,\n"
                           "testes armazenados, arquivos de teste, relatórios e configuração do medidor.\n"
@@ -119,6 +123,7 @@ QString helpText()
                           "  --listar         lista os testes do medidor e o uso da memória\n"
                           "  --baixar N       baixa o teste N (o primeiro é 1) para o arquivo de --saida\n"
                           "  --saida ARQUIVO  o arquivo de teste (.tvq) que --baixar grava\n"
+                          "  --baixar-todos   baixa para a biblioteca todos os testes que ela ainda não tem\n"
                           "  --relogio        acerta o relógio do medidor pelo do computador\n"
                           "  --porta COMn     a porta serial; sem ela, a das configurações\n"
                           "  Saída: 0 feito, 1 o medidor não respondeu ou o teste não veio inteiro,\n"
@@ -128,7 +133,8 @@ QString helpText()
                           "  arquivo.tvq      teste gravado a abrir no visualizador ao iniciar\n"
                           "\n"
                           "Configuração: ~/.config/Tavenor/Quorvin.conf (a porta serial \"Porta\" e a\n"
-                          "senha do usuário; o grupo [Portas] liga os nomes COM1..COM96 a dispositivos).\n"
+                          "senha do usuário; o grupo [Portas] liga os nomes COM1..COM96 a dispositivos;\n"
+                          "\"Biblioteca\" muda o arquivo da biblioteca de testes).\n"
                           "A porta serial exige o grupo dialout: sudo usermod -aG dialout \"$USER\".\n");
 }
 

@@ -3,6 +3,7 @@
 //   vestara [--help] [--version] [FILE.tvq]
 //   vestara --listar [--porta COMn]
 //   vestara --baixar N --saida FILE.tvq [--porta COMn]
+//   vestara --baixar-todos [--porta COMn]
 //   vestara --relogio [--porta COMn]
 // It is read before the window system starts, so that --help, --version and
 // the meter commands work without a display. Texts are Portuguese.
@@ -11,7 +12,7 @@
 #include <QStringList>
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Error, ListTests, DownloadTest, SetClock };
+    enum class Action { Run, Help, Version, Error, ListTests, DownloadTest, DownloadAll, SetClock };
     Action action = Action::Run;
     QString testFile;   // Run: a test file to open in the viewer, or empty
     QString message;    // Error: what was wrong
@@ -21,7 +22,8 @@ struct CommandLine {
 
     bool meterCommand() const
     {
-        return action == Action::ListTests || action == Action::DownloadTest || action == Action::SetClock;
+        return action == Action::ListTests || action == Action::DownloadTest || action == Action::DownloadAll ||
+               action == Action::SetClock;
     }
 };
 

@@ -1,5 +1,7 @@
 #include "app/MeterCommand.h"
 
+#include "control/ArchivedRun.h"
+#include "control/DownloadAll.h"
 #include "control/MeterSession.h"
 #include "control/ProtectedCommands.h"
 #include "core/AppError.h"
@@ -8,6 +10,7 @@
 #include "link/ConfigCommands.h"
 #include "recordings/TestFile.h"
 #include "recordings/ViewerTableSink.h"
+#include "recordings/archive/LibraryArchive.h"
 
 #include <QEventLoop>
 
@@ -17,13 +20,15 @@ namespace {
 
 // The session's window: it shows nothing, keeps what the command prints and
 // follows the sequences to their end.
-class HeadlessMeter : public MeterView {
+class HeadlessMeter : public MeterView, public LibraryDownloadView {
 public:
-    HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform)
+    HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform,
+                  TestArchive *archive)
         : line(line)
         , out(out)
         , err(err)
         , session(state, *this, windows, std::move(platform))
+        , archive(archive)
     {
     }
 
@@ -52,7 +57,13 @@ public:
     void errorReport(const QString &text) override { tell(text); }
 
 private:
-    enum class Phase { Starting, Listing, Downloading, SettingClock };
+    enum class Phase { Starting, Listing, Downloading, DownloadingAll, SettingClock };
+
+    // LibraryDownloadView: "Baixar todos" on standard error.
+    void showActivity(const QString &text) override { tell(text); }
+    void showTest(int testNumber, int done, int total) override;
+    void showRecords(int records, int recordCount) override;
+    void downloadsEnded(const QString &summary, bool whole) override;
 
     void sequenceEnded();
     void listEnded();
@@ -79,6 +90,10 @@ private:
     QString panels[3];
     QList<int> recordCounts; // of the tests listed, from test 1
     std::optional<int> memoryTotal, memoryFree;
+    TestArchive *archive; // null: the download is kept only in the file
+    int testShown = 0;    // the test "Baixar todos" downloads now
+    ArchivedRun download{session.scheduler(), windows.viewer};
+    std::unique_ptr<DownloadAll> downloadAll;
 };
 
 int HeadlessMeter::run()
@@ -94,6 +109,10 @@ int HeadlessMeter::run()
                                              if (!written)
                                                  fail(notSentText);
                                          });
+    } else if (line.action == CommandLine::Action::DownloadAll) {
+        phase = Phase::DownloadingAll;
+        downloadAll = std::make_unique<DownloadAll>(state, session.scheduler(), windows.viewer, *archive, *this);
+        downloadAll->start();
     } else {
         phase = Phase::Listing;
         session.scheduler().startTestListRead();
@@ -119,6 +138,23 @@ void HeadlessMeter::showMessage(const QString &text, const QString &)
     }
 }
 
+void HeadlessMeter::showTest(int testNumber, int done, int total)
+{
+    testShown = testNumber;
+    tell(QStringLiteral("Baixando o teste %1 (%2 de %3)").arg(testNumber).arg(done).arg(total));
+}
+
+void HeadlessMeter::showRecords(int records, int recordCount)
+{
+    tell(QStringLiteral("Teste %1: %2 de %3 registros").arg(testShown).arg(records).arg(recordCount));
+}
+
+void HeadlessMeter::downloadsEnded(const QString &summary, bool whole)
+{
+    tell(summary);
+    finish(whole ? 0 : 1);
+}
+
 void HeadlessMeter::setDownloadProgress(int maximum, int position)
 {
     if (phase == Phase::Downloading)
@@ -129,7 +165,7 @@ void HeadlessMeter::setDownloadProgress(int maximum, int position)
 // left in panel 2 is read once the step that ended it has returned.
 void HeadlessMeter::setUnitMenuEnabled(bool enabled)
 {
-    if (enabled && (phase == Phase::Listing || phase == Phase::Downloading))
+    if (enabled && phase == Phase::Listing)
         QMetaObject::invokeMethod(
             &context, [this] { sequenceEnded(); }, Qt::QueuedConnection);
 }
@@ -140,8 +176,6 @@ void HeadlessMeter::sequenceEnded()
         return;
     if (phase == Phase::Listing)
         listEnded();
-    else if (phase == Phase::Downloading)
-        downloadEnded();
 }
 
 void HeadlessMeter::listEnded()
@@ -160,8 +194,12 @@ void HeadlessMeter::listEnded()
         return fail(
             QStringLiteral("O medidor tem %1 testes: não há teste %2.").arg(recordCounts.size()).arg(line.testNumber));
     phase = Phase::Downloading;
-    windows.viewer.attach(&context, &viewer);
-    session.scheduler().startDownload(line.testNumber - 1);
+    std::unique_ptr<ArchivedDownload> kept;
+    if (archive)
+        kept = archive->beginDownload({QStringLiteral("COM%1").arg(state.portNumber), line.testNumber,
+                                       recordCounts[line.testNumber - 1], QDateTime::currentDateTime()},
+                                      viewer);
+    download.start(line.testNumber - 1, {}, std::move(kept), &context, &viewer, [this](DownloadEnd) { downloadEnded(); });
 }
 
 void HeadlessMeter::downloadEnded()
@@ -195,8 +233,23 @@ void HeadlessMeter::finish(int exitStatus)
 
 } // namespace
 
-int runMeterCommand(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform)
+int runMeterCommand(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform,
+                    TestArchive *archive)
 {
-    HeadlessMeter meter(line, out, err, std::move(platform));
+    std::unique_ptr<TestArchive> library;
+    const bool downloads =
+        line.action == CommandLine::Action::DownloadTest || line.action == CommandLine::Action::DownloadAll;
+    if (!archive && downloads) {
+        QString problem;
+        library = openLibraryArchive(problem);
+        archive = library.get();
+        if (!archive) {
+            err << problem << '\n';
+            err.flush();
+            if (line.action == CommandLine::Action::DownloadAll)
+                return 1;
+        }
+    }
+    HeadlessMeter meter(line, out, err, std::move(platform), archive);
     return meter.run();
 }

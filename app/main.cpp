@@ -110,6 +110,7 @@ int main(int argc, char **argv)
         return 2;
     case CommandLine::Action::ListTests:
     case CommandLine::Action::DownloadTest:
+    case CommandLine::Action::DownloadAll:
     case CommandLine::Action::SetClock: {
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("VESTARA"));

@@ -4,11 +4,13 @@
 // least time the line needs for the bytes actually exchanged (both ways,
 // 10 bits a byte), their ratio, and the client's CPU use meanwhile (the
 // simulator runs in its own process and is not counted).
-// BM_DownloadTickDriven runs the same download with every step waiting for
-// Timer1's tick, for comparison. VESTARA_DOWNLOAD_RECORDS sets the test's size
-// (default 1000).
+// The download is kept in the test library as it arrives (a library in a
+// temporary folder); BM_DownloadUnarchived runs it kept nowhere, for the cost
+// of archiving, and BM_DownloadTickDriven with every step waiting for
+// Timer1's tick. VESTARA_DOWNLOAD_RECORDS sets the test's size (default 1000).
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
+#include "forms/LibraryDownloads.h"
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
 #include "support/Controls.h"
@@ -95,6 +97,20 @@ public:
     void postStep(QObject *, std::function<void()>) override {}
 };
 
+// A library that keeps nothing: the download goes to the viewer only.
+class NoArchive : public TestArchive {
+public:
+    bool holdsComplete(const MeterTest &) override { return false; }
+    std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &, ViewerSink &) override { return {}; }
+    std::optional<InterruptedTest> interruptedTest(qint64) override { return std::nullopt; }
+    std::unique_ptr<ArchivedDownload> continueDownload(qint64, ViewerSink &) override { return {}; }
+};
+
+class UnarchivedMainWindow : public TForm1 {
+public:
+    UnarchivedMainWindow() { LibraryDownloads::current()->useArchive(std::make_unique<NoArchive>()); }
+};
+
 template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const char *label)
 {
     const int records = qEnvironmentVariableIsSet("VESTARA_DOWNLOAD_RECORDS")
@@ -102,6 +118,7 @@ template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const 
                             : 1000;
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_DATA_HOME", config.filePath("data").toUtf8());
     SimulatorProcess sim;
     if (!sim.start({"--sizes", QString::number(records), "--baud", QString::number(int(baud))}) ||
         !sim.writeSettings(config.path(), 1, 1)) {
@@ -162,12 +179,17 @@ void BM_DownloadAtLinePace(benchmark::State &st)
 {
     downloadAtLinePace<TForm1>(st, "early steps:");
 }
+void BM_DownloadUnarchived(benchmark::State &st)
+{
+    downloadAtLinePace<UnarchivedMainWindow>(st, "unarchived:");
+}
 void BM_DownloadTickDriven(benchmark::State &st)
 {
     downloadAtLinePace<TickDrivenMainWindow>(st, "tick-driven:");
 }
 
 BENCHMARK(BM_DownloadAtLinePace)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_DownloadUnarchived)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_DownloadTickDriven)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace

@@ -128,8 +128,16 @@ void PollScheduler::replyTimedOut()
     }
 }
 
-void PollScheduler::endSequence()
+void PollScheduler::tellEnded(Ended how)
 {
+    if (WhenEnded tell = std::exchange(whenEnded, {}))
+        host.postStep(&earlyStepContext, [tell = std::move(tell), how] { tell(how); });
+}
+
+void PollScheduler::endSequence(Ended how)
+{
+    if (s.sequenceActive)
+        tellEnded(how);
     ++stepEpoch;
     retries = 0;
     s.sequenceActive = false;
@@ -144,7 +152,7 @@ void PollScheduler::endSequence()
 // and can be read again.
 void PollScheduler::interruptSequence(int32_t step, Cause cause)
 {
-    endSequence();
+    endSequence(Ended::Interrupted);
     noReplyShown = false;
     host.setUnitMenuEnabled(true);
     QString where;
@@ -205,15 +213,16 @@ void PollScheduler::memoryErased()
     startTestListRead();
 }
 
-void PollScheduler::startTestListRead()
+void PollScheduler::startTestListRead(WhenEnded then)
 {
     host.setDownloadPosition(0);
     host.setUnitMenuEnabled(false);
     startSequence(TestList);
+    whenEnded = std::move(then);
     host.setStatusText(StatusPanel::Activity, QStringLiteral("Lendo ..."));
 }
 
-void PollScheduler::startDownload(int testIndex)
+void PollScheduler::startDownload(int testIndex, RecordRange records, WhenEnded then)
 {
     host.setDownloadPosition(0);
     s.testIndex = testIndex;
@@ -229,6 +238,8 @@ void PollScheduler::startDownload(int testIndex)
         s.replyField.clear();
     }
     startSequence(Download);
+    range = records;
+    whenEnded = std::move(then);
 }
 
 void PollScheduler::replyCompleted()
@@ -291,6 +302,7 @@ void PollScheduler::sequenceStep()
         host.clearTestTree();
         // A new read starts from nothing: no count of an earlier one shows.
         s.testCount = 0;
+        listed.clear();
         send(Command::testCount());
         s.downloadStep = TestListCount;
         break;
@@ -307,6 +319,8 @@ void PollScheduler::sequenceStep()
         break;
     case TestListNode:
         host.addTestNode(QStringLiteral("Teste %1 -> Registros = %2").arg(s.testIndex + 1).arg(s.recordCount));
+        if (s.testIndex < s.testCount) // not the one node of a meter without tests
+            listed << s.recordCount;
         s.testIndex += 1;
         s.downloadStep = s.testIndex < s.testCount ? TestListRecords : MemoryUse;
         break;
@@ -318,12 +332,12 @@ void PollScheduler::sequenceStep()
         break;
     case DownloadHeader:
         send(Command::testHeader(s.testIndex));
-        s.recordIndex = 0;
+        s.recordIndex = qBound(0, range.first, s.recordCount);
         s.downloadStep = DownloadRecord;
         break;
     case DownloadRecord:
         host.setDownloadProgress(s.recordCount, s.recordIndex);
-        if (s.recordIndex < s.recordCount) {
+        if (s.recordIndex < qMin(s.recordCount, range.end)) {
             send(Command::recordSelect(s.recordIndex));
             s.downloadStep = DownloadFetch;
         } else {
@@ -354,6 +368,7 @@ void PollScheduler::sequenceStep()
         break;
 
     case Finish:
+        tellEnded(Ended::Finished);
         s.sequenceActive = false;
         host.setUnitMenuEnabled(true);
         host.setStatusText(StatusPanel::Activity, finishText);

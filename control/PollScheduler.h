@@ -36,14 +36,25 @@
 #include "core/WindowSlots.h"
 
 #include <QByteArrayView>
+#include <QList>
 #include <QObject>
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <limits>
 #include <optional>
 
 class CommandSender;
 class ReplyParser;
+
+// The records a download asks for: from first up to (not including) end,
+// clipped to the test's record count. Rows and the caption's count go on
+// from first, so a download that resumes at record k fills row k + 1 on.
+struct DownloadRange {
+    int first = 0;
+    int end = std::numeric_limits<int>::max();
+};
 
 class PollScheduler : public CommandQueue {
 public:
@@ -64,6 +75,15 @@ public:
         SampleRateUnit = 41, // "@u"
         Finish = 100,        // ends the sequence, unlocks the unit menu
     };
+
+    // How a sequence ended, for the one who started it: every step run
+    // (Finished; a download's caption says whether it came whole), a request
+    // unanswered or unwritten (Interrupted), or stopped, cancelled or replaced
+    // by another sequence (Stopped).
+    enum class Ended { Finished, Interrupted, Stopped };
+    using WhenEnded = std::function<void(Ended)>;
+
+    using RecordRange = DownloadRange;
 
     enum Interval : int { IntervalAtStart = 100, IntervalPolling = 1000, IntervalWaiting = 10, IntervalIdle = 500 };
 
@@ -111,13 +131,18 @@ public:
     using CommandQueue::sendWhenFree;
 
     // "Ler Testes": the list of stored tests, their record counts and the
-    // memory use, with the unit menu locked until the read ends.
-    void startTestListRead();
+    // memory use, with the unit menu locked until the read ends; whenEnded
+    // as for startDownload.
+    void startTestListRead(WhenEnded whenEnded = {});
+    // The record counts of the tests the last test-list read listed, from
+    // test 1 (none for a meter without tests, though its tree shows a node).
+    const QList<int> &listedRecordCounts() const { return listed; }
 
     // The download of stored test testIndex into the viewer (opened by the
     // caller): progress bar at 0, no record counted yet, then "@R", "@t" and
-    // a "@r"/"@A" pair per record from step Download.
-    void startDownload(int testIndex);
+    // a "@r"/"@A" pair per record of `records` from step Download. whenEnded
+    // is told, from the event loop, how the sequence ended.
+    void startDownload(int testIndex, RecordRange records = {}, WhenEnded whenEnded = {});
 
     // The link has just been freed by a received reply (readyToSend went from
     // false to true while the parser read it). If a sequence is in progress,
@@ -157,7 +182,9 @@ private:
     void replyTimedOut();
     void interruptSequence(int32_t step, Cause cause);
     void runEarlyStep(uint64_t epochWhenQueued);
-    void endSequence();
+    void endSequence(Ended how = Ended::Stopped);
+    // Hands the sequence's end to whoever waits for it, from the event loop.
+    void tellEnded(Ended how);
 
     SharedState &s;
     SchedulerHost &host;
@@ -182,4 +209,7 @@ private:
     bool writeFailed = false;     // the step being run could not write its request
     QString finishText;           // panel 2 at the end of the sequence in progress
     std::deque<Queued> queued;    // commands of menus and dialogs waiting for the line
+    RecordRange range;            // of the download in progress
+    WhenEnded whenEnded;          // of the sequence in progress
+    QList<int> listed;            // record counts of the last test-list read
 };

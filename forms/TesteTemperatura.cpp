@@ -9,6 +9,7 @@
 #include "forms/Forms.h"
 #include "forms/Guarded.h"
 #include "forms/InputBox.h"
+#include "forms/LibraryDownloads.h"
 #include "forms/Notice.h"
 #include "forms/Taxa.h"
 #include "forms/ViewerActions.h"
@@ -53,6 +54,7 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
     : QMainWindow(parent)
     , state(shared())
     , meter(state, *this, windowSlots(), std::move(platform))
+    , libraryDownloads(new LibraryDownloads(this, state, meter.scheduler(), viewerSlot()))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     resize(765, 571);
@@ -166,6 +168,8 @@ TForm1::TForm1(QWidget *parent, std::shared_ptr<ComPlatform> platform)
 
 TForm1::~TForm1()
 {
+    // Its flows hold the session, which goes before the window's children.
+    delete libraryDownloads;
     // Destroyed without closing (tests): the dialogs hold this window's port.
     delete Form2.data();
     delete Form4.data();
@@ -339,6 +343,8 @@ void TForm1::buildTestsPage()
     CancelarLeitura->setToolTip(QStringLiteral("Interrompe a leitura da lista de testes (Esc)"));
     CancelarLeitura->setEnabled(false);
     col->addWidget(CancelarLeitura);
+    col->addWidget(libraryDownloads->makeDownloadAllButton(memory));
+    col->addWidget(libraryDownloads->makeContinueButton(memory));
     row->addWidget(memory);
 }
 
@@ -431,8 +437,8 @@ void TForm1::TreeView1DblClick()
             selected = i;
     if (selected < 0)
         return;
-    meter.scheduler().startDownload(selected);
     TForm5 *viewer = openViewer(this);
+    libraryDownloads->downloadIntoViewer(selected, viewer, *viewer);
     // Closing the viewer ends the download into it.
     viewer->onClosed = [self = QPointer<TForm1>(this)] {
         if (self)
@@ -453,7 +459,7 @@ Tell TForm1::notice()
 void TForm1::Apagarmemria1Click()
 {
     InputBoxPrompt prompt(this);
-    eraseMemory(state, prompt, meter.scheduler(), notice(), [this] { meter.scheduler().memoryErased(); });
+    libraryDownloads->eraseMemory(prompt, notice());
 }
 
 void TForm1::ZerarOFFSET1Click()

@@ -20,6 +20,7 @@
 #include <memory>
 
 class CommandSender;
+class LibraryDownloads;
 
 class QAction;
 class QGroupBox;
@@ -187,6 +188,7 @@ private:
 
     SharedState &state;
     MeterSession meter;
+    LibraryDownloads *libraryDownloads; // "Baixar todos", the archived downloads, the safe erase
     SettingsSaver settingsSaver{*this};
     QLabel *statusPanels[3] = {};
     QHash<QString, QDeadlineTimer> noticesShut; // open (forever) or just closed, by caption and text

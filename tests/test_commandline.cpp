@@ -23,6 +23,7 @@ QString actionName(CommandLine::Action action)
     case CommandLine::Action::Error: return QStringLiteral("error");
     case CommandLine::Action::ListTests: return QStringLiteral("list");
     case CommandLine::Action::DownloadTest: return QStringLiteral("download");
+    case CommandLine::Action::DownloadAll: return QStringLiteral("download all");
     case CommandLine::Action::SetClock: return QStringLiteral("clock");
     }
     return {};
@@ -108,6 +109,9 @@ private slots:
                                                          << "3 0 ";
         QTest::newRow("--baixar with --saida") << QStringList{"--baixar", "2", "--saida", "t 2.tvq"} << "download"
                                                << "0 2 t 2.tvq";
+        QTest::newRow("--baixar-todos takes a port") << QStringList{"--baixar-todos", "--porta", "COM2"}
+                                                     << "download all"
+                                                     << "2 0 ";
         QTest::newRow("test 0 does not exist") << QStringList{"--baixar", "0", "--saida", "t.tvq"} << "error"
                                                << "Número de teste inválido: 0 (o primeiro teste é 1).";
         QTest::newRow("a test number must be a number") << QStringList{"--baixar", "x", "--saida", "t.tvq"} << "error"
@@ -121,10 +125,10 @@ private slots:
         QTest::newRow("a port outside COM1..COM96") << QStringList{"--listar", "--porta", "COM97"} << "error"
                                                     << "Porta inválida: COM97 (use COM1 a COM96).";
         QTest::newRow("--porta without a command") << QStringList{"--porta", "COM1"} << "error"
-                                                   << "--porta só vale com --listar, --baixar ou --relogio.";
+                                                   << "--porta só vale com --listar, --baixar, --baixar-todos ou --relogio.";
         QTest::newRow("two commands at once")
             << QStringList{"--listar", "--relogio"} << "error"
-            << "Só um comando do medidor de cada vez: --listar, --baixar ou --relogio.";
+            << "Só um comando do medidor de cada vez: --listar, --baixar, --baixar-todos ou --relogio.";
         QTest::newRow("a test file with a command") << QStringList{"a.tvq", "--listar"} << "error"
                                                     << "Um arquivo de teste não pode ser aberto junto com um comando "
                                                        "do medidor.";

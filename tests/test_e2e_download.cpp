@@ -4,6 +4,7 @@
 #include "core/SharedState.h"
 #include "forms/ErrorReport.h"
 #include "forms/Forms.h"
+#include "forms/LibraryDownloads.h"
 #include "forms/TesteTemperatura.h"
 #include "forms/Visualizar.h"
 #include "recordings/ViewerTable.h"
@@ -253,25 +254,27 @@ private slots:
         QCOMPARE(control<QLineEdit>(*w, "Edit2")->text(), QStringLiteral("3"));
         ModalCatcher boxes;
         boxes.entries = QStringList{"k4lt0x"};
+        // Tests 1 and 3 are not in the library: erased all the same.
+        LibraryDownloads::current()->answerWithoutBox = [](const QString &) { return EraseQuestion::Answer::Erase; };
         control<QAction>(*w, "Apagarmemria1")->trigger();
         QTRY_COMPARE(boxes.texts(), QStringList{"Memória apagada..."});
         QTRY_VERIFY_WITH_TIMEOUT(sequenceRequests(sim).endsWith("@F\r\n") &&
                                      w->statusText(2) == QStringLiteral("Leitura finalizada."),
                                  10000);
-        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(),
-                 1); // a meter without tests still answers for test 0
-        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->text(0),
-                 QStringLiteral("Teste 1 -> Registros = 0"));
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItemCount(), 1); // a meter without tests still answers for test 0
+        QCOMPARE(control<QTreeWidget>(*w, "TreeView1")->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
         QCOMPARE(control<QLineEdit>(*w, "Edit2")->text(), QStringLiteral("0"));
         QCOMPARE(control<QProgressBar>(*w, "ProgressBar1")->value(), 100); // all of the memory free
-        QCOMPARE(sequenceRequests(sim).mid(5), (QByteArrayList{"@X\r\n", "@T\r\n", "@R0\r\n", "@F\r\n"}));
+        // After the list (5) and the first and last records of tests 1 and 3 (16) read before the erase.
+        QCOMPARE(sequenceRequests(sim).mid(5 + 5 + 16), (QByteArrayList{"@X\r\n", "@T\r\n", "@R0\r\n", "@F\r\n"}));
     }
 
     // The meter goes away after 8 records: the viewer stays with them and its
     // caption says the download was interrupted, the link is reported lost
     // once (status bar, no error box), nothing more is sent, and closing the
     // viewer gives the main window back. A list read and an erase then say
-    // the meter is not there, never showing stale counts or a confirmation.
+    // the meter is not there (the erase cannot read which tests it would
+    // lose), never showing stale counts or a confirmation.
     void meterVanishingMidDownloadKeepsWhatArrived()
     {
         SimulatorProcess sim;
@@ -307,7 +310,8 @@ private slots:
         QCOMPARE(shared().testCount, 0);
         boxes.entries = QStringList{"k4lt0x"};
         control<QAction>(*w, "Apagarmemria1")->trigger();
-        QTRY_COMPARE(boxes.texts(), QStringList{"Medidor desconectado: o comando não foi enviado."});
+        QTRY_COMPARE(boxes.texts(),
+                     QStringList{"A memória não foi apagada: não foi possível ler os testes do medidor."});
     }
 };
 

@@ -20,6 +20,7 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        qputenv("XDG_DATA_HOME", config.filePath("data").toUtf8()); // --baixar keeps its test there
         QVERIFY(QDir().mkpath(config.filePath("Tavenor")));
         QFile ini(config.filePath("Tavenor/Quorvin.conf"));
         QVERIFY(ini.open(QIODevice::WriteOnly));
