@@ -1,6 +1,7 @@
 #include "forms/Biblioteca.h"
 
 #include "forms/Guarded.h"
+#include "forms/LibraryDownloads.h"
 #include "forms/ViewerLibrary.h"
 #include "recordings/library/LibraryModel.h"
 #include "recordings/library/LibraryStore.h"
@@ -47,6 +48,10 @@ LibraryWindow *LibraryWindow::open(QWidget *mainWindow)
         if (!store)
             return nullptr;
         theWindow = new LibraryWindow(*store, mainWindow);
+        theWindow->continueDownload = [](qint64 test) {
+            LibraryDownloads *downloads = LibraryDownloads::current();
+            return downloads && downloads->continueDownload(test);
+        };
     }
     theWindow->show();
     theWindow->raise();
@@ -121,13 +126,16 @@ void LibraryWindow::buildControls()
     trashButton = new QPushButton(QStringLiteral("Mover para a Lixeira"), this);
     emptyTrashButton = new QPushButton(QStringLiteral("Esvaziar Lixeira"), this);
     emptyTrashButton->hide();
+    continueButton = new QPushButton(QStringLiteral("Continuar download"), this);
+    continueButton->setObjectName(QStringLiteral("continueButton"));
+    continueButton->setEnabled(false);
 
     auto *top = new QHBoxLayout;
     top->addWidget(search, 1);
     top->addWidget(trashView);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(count, 1);
-    for (QPushButton *b : {openButton, importButton, exportButton, trashButton, emptyTrashButton})
+    for (QPushButton *b : {openButton, continueButton, importButton, exportButton, trashButton, emptyTrashButton})
         bottom->addWidget(b);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -143,7 +151,13 @@ void LibraryWindow::buildControls()
     connect(exportButton, &QPushButton::clicked, this, guarded(this, [this] { exportSelected(); }));
     connect(trashButton, &QPushButton::clicked, this, guarded(this, [this] { trashOrRestoreSelected(); }));
     connect(emptyTrashButton, &QPushButton::clicked, this, guarded(this, [this] { emptyTrash(); }));
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { showCount(); });
+    connect(continueButton, &QPushButton::clicked, this, guarded(this, [this] { continueSelected(); }));
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            guarded(this, [this] { enableContinue(); }));
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        showCount();
+        enableContinue();
+    });
     showCount();
 }
 
@@ -208,6 +222,30 @@ void LibraryWindow::selectRows(int first, int last)
     table->selectionModel()->select(
         QItemSelection(model->index(first, 0), model->index(last, LibraryModel::ColumnCount - 1)),
         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::optional<qint64> LibraryWindow::selectedInterruptedDownload() const
+{
+    const std::vector<qint64> selected = selectedTests();
+    if (selected.size() != 1 || trashView->isChecked())
+        return std::nullopt;
+    const std::optional<TestInfo> info = store.info(selected.front());
+    if (!info || info->origin.kind != TestOrigin::Kind::Meter || info->state != TestState::Interrupted)
+        return std::nullopt;
+    return info->id;
+}
+
+void LibraryWindow::enableContinue()
+{
+    continueButton->setEnabled(continueDownload && selectedInterruptedDownload());
+}
+
+void LibraryWindow::continueSelected()
+{
+    if (!continueDownload)
+        return;
+    if (const std::optional<qint64> test = selectedInterruptedDownload())
+        continueDownload(*test);
 }
 
 void LibraryWindow::openSelected()

@@ -5,7 +5,9 @@
 // opens the test in the viewer; several selected tests can be exported as
 // test files into a folder or moved to the "Lixeira"; the "Lixeira" view
 // restores them or, on request, empties it. Test files are imported many at
-// once, from a multi-select dialog or dropped onto the window.
+// once, from a multi-select dialog or dropped onto the window. "Continuar
+// download" completes the one selected test when it is a download that was
+// cut ("interrompido"), asking the meter only for the missing records.
 //
 // The window follows the library: a change by this program (a download being
 // archived) or by another one shows within RefreshIntervalMs.
@@ -16,6 +18,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class LibraryModel;
@@ -53,12 +56,18 @@ public:
     void emptyTrash();
     void importFiles(const QStringList &paths);
     void chooseFilesToImport();
+    // "Continuar download" of the one selected test; nothing unless it is an
+    // interrupted download.
+    void continueSelected();
 
     // Seams: the platform's dialogs and message boxes unless replaced.
     std::function<QStringList(QWidget *parent)> chooseImportPaths;
     std::function<QString(QWidget *parent)> chooseExportFolder;
     std::function<bool(QWidget *parent, const QString &question)> confirm;
     std::function<void(QWidget *parent, const QString &text)> tell;
+    // Continues the download of a library test from the meter; unset while
+    // no main window runs the meter's flows (the button stays disabled).
+    std::function<bool(qint64 test)> continueDownload;
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -68,6 +77,8 @@ private:
     void buildControls();
     void refresh();
     void showCount();
+    std::optional<qint64> selectedInterruptedDownload() const;
+    void enableContinue();
     quint64 guardedVersion() const;
 
     LibraryStore &store;
@@ -83,4 +94,5 @@ private:
     QPushButton *exportButton = nullptr;
     QPushButton *trashButton = nullptr;
     QPushButton *emptyTrashButton = nullptr;
+    QPushButton *continueButton = nullptr;
 };

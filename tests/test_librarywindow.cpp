@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -105,6 +106,36 @@ private slots:
         other.addTest(TestOrigin::meter(QStringLiteral("COM2"), 9, 2), {}, libraryRecords(1, 2), TestState::Complete);
         QTRY_COMPARE(window.tests().matchingTests(), before + 1);
         QCOMPARE(window.selectedTests(), selected);
+    }
+
+    // Only one selected download that was cut can be continued.
+    void continuarDownloadTakesTheOneSelectedInterruptedDownload()
+    {
+        const qint64 cut = store->addTest(TestOrigin::meter(QStringLiteral("COM1"), 4, 30), {}, libraryRecords(1, 12),
+                                          TestState::Interrupted);
+        LibraryWindow window(*store, nullptr);
+        QList<qint64> continued;
+        window.continueDownload = [&](qint64 id) {
+            continued << id;
+            return true;
+        };
+        auto *button = control<QPushButton>(window, "continueButton");
+        const auto rowOf = [&](qint64 id) {
+            for (int row = 0; row < window.tests().rowCount(); ++row)
+                if (window.tests().testAt(row) == id)
+                    return row;
+            return -1;
+        };
+        window.selectRows(rowOf(test), rowOf(test)); // complete
+        QVERIFY(!button->isEnabled());
+        window.selectRows(0, 1); // two tests
+        QVERIFY(!button->isEnabled());
+        window.selectRows(rowOf(cut), rowOf(cut));
+        QVERIFY(button->isEnabled());
+        button->click();
+        QCOMPARE(continued, QList<qint64>{cut});
+        store->trash({cut});
+        store->emptyTrash();
     }
 
     void theWindowImportsOpensTrashesAndEmptiesTheTrash()
