@@ -2,6 +2,7 @@
 #include "app/MeterCommand.h"
 #include "forms/ErrorReport.h"
 #include "forms/TesteTemperatura.h"
+#include "forms/ViewerLibrary.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -126,6 +127,11 @@ int main(int argc, char **argv)
     closeOnTerminationSignals();
     QPointer<TForm1> mainWindow = TForm1::createMainWindow();
     windowToClose = mainWindow;
+    // Once the main window is on screen: the library is opened and checked
+    // now, so a damaged or unusable file is reported at start-up rather than
+    // in the middle of the first download.
+    QMetaObject::invokeMethod(
+        mainWindow, [] { libraryForWindows(); }, Qt::QueuedConnection);
     if (!line.testFile.isEmpty()) {
         // Once the event loop runs, so the main window is on screen first.
         QMetaObject::invokeMethod(

@@ -18,6 +18,9 @@
 #include "support/SimulatorClientProcess.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -104,6 +107,25 @@ private slots:
                  QStringLiteral("@T @R0 @R1 @R2 @F @R0 @t0 @r0 @A @R0 @t0 @r9 @A @R2 @t2 @r0 @A @R2 @t2 @r29 @A"));
     }
 
+    // The client checks its library once its window is up: a damaged file is
+    // set aside (and a fresh one made) before any download needs it.
+    void aDamagedLibraryIsSetAsideAtStartUp()
+    {
+        QDir().mkpath(QFileInfo(libraryFilePath()).path());
+        QFile damaged(libraryFilePath());
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(8192, 'x'));
+        damaged.close();
+        SimulatorProcess sim; // a meter on the stored port: no start-up message
+        QVERIFY(startMeter(sim));
+        ClientProcess client;
+        QVERIFY(client.start(home->path()));
+        const QString folder = QFileInfo(libraryFilePath()).path();
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(folder).entryList({QStringLiteral("biblioteca.sqlite.danificada-*")}).isEmpty(),
+                                 10000);
+        client.stop();
+    }
+
     void eraseWarnsThenShowsTheEmptyMeter()
     {
         SimulatorProcess sim;
@@ -128,7 +150,8 @@ private slots:
         QCOMPARE(control<QLineEdit>(w, "Edit2")->text(), QStringLiteral("0"));
         // The meter without tests: the one node of the empty list, no test left to open.
         QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItemCount(), 1);
-        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItem(0)->text(0), QStringLiteral("Teste 1 -> Registros = 0"));
+        QCOMPARE(control<QTreeWidget>(w, "TreeView1")->topLevelItem(0)->text(0),
+                 QStringLiteral("Teste 1 -> Registros = 0"));
         QCOMPARE(joined(sim.requests()).section(QStringLiteral("@X "), 1), QStringLiteral("@T @R0 @F"));
     }
 
