@@ -18,9 +18,10 @@
 
 namespace {
 
-// The session's window: it shows nothing, keeps what the command prints and
+// The session's window: it shows nothing (live polling off, as the null view
+// keeps it), keeps what the command prints and
 // follows the sequences to their end.
-class HeadlessMeter : public MeterView, public LibraryDownloadView {
+class HeadlessMeter : public NullMeterView, public LibraryDownloadView {
 public:
     HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform,
                   TestArchive *archive)
@@ -36,22 +37,13 @@ public:
 
     void setStatusText(StatusPanel panel, const QString &text) override;
     QString statusText(StatusPanel panel) const override { return panels[int(panel)]; }
-    void setMaxMinLabel(MaxMinLabel, const QString &) override {}
     void setMemoryMaximum(int value) override { memoryTotal = value; }
     void setMemoryPosition(int value) override { memoryFree = value; }
     void showMessage(const QString &text, const QString &) override;
-    void setValueLabel(ValueLabel, const QString &) override {}
-    void setGaugeValue(int, double) override {}
-    void setTestCountText(const QString &) override {}
-    bool liveReadingsPageShown() override { return false; } // no live polling
-    void setOptionsMenuEnabled(bool) override {}
     void clearTestTree() override { recordCounts.clear(); }
-    void showTestCount(int) override {}
     void addTestNode(const QString &) override { recordCounts << state.recordCount; }
     void setDownloadProgress(int maximum, int position) override;
-    void setDownloadPosition(int) override {}
     void setUnitMenuEnabled(bool enabled) override;
-    void setPortChecked(int) override {}
 
     void plainMessage(const QString &text) override { tell(text); }
     void errorReport(const QString &text) override { tell(text); }
@@ -199,7 +191,8 @@ void HeadlessMeter::listEnded()
         kept = archive->beginDownload({QStringLiteral("COM%1").arg(state.portNumber), line.testNumber,
                                        recordCounts[line.testNumber - 1], QDateTime::currentDateTime()},
                                       viewer);
-    download.start(line.testNumber - 1, {}, std::move(kept), &context, &viewer, [this](DownloadEnd) { downloadEnded(); });
+    download.start(line.testNumber - 1, {}, std::move(kept), &context, &viewer,
+                   [this](DownloadEnd) { downloadEnded(); });
 }
 
 void HeadlessMeter::downloadEnded()
