@@ -19,8 +19,8 @@
 namespace {
 
 // The session's window: it shows nothing (live polling off, as the null view
-// keeps it), keeps what the command prints and
-// follows the sequences to their end.
+// keeps it), keeps what the command prints and follows the sequences to their
+// end.
 class HeadlessMeter : public NullMeterView, public LibraryDownloadView {
 public:
     HeadlessMeter(const CommandLine &line, QTextStream &out, QTextStream &err, std::shared_ptr<ComPlatform> platform,
