@@ -12,6 +12,14 @@
 // A byte that ends a frame thus reaches the GUI thread at most `look` after
 // it came; one in the middle of a frame waits for the rest of the frame, up to
 // `limit`. The costs are set for the meter's 19200 bit/s, two bytes a look.
+//
+// When the reply to the request just written is expected to have n bytes at
+// least (link/ReplyLengths.h), the looks start only once the line has had the
+// time to send them (`byteTime`, set by the port from its line settings), and
+// the limit is that much longer. Until that many bytes have come, a frame's
+// last byte is taken for one of the reply's values (the 'C' of "SEC"). A
+// stored record then takes a few looks instead of thirty, and its last byte
+// is seen as soon as before.
 
 #include <QByteArray>
 
@@ -22,4 +30,5 @@ struct ComGathering {
     std::chrono::microseconds look{1000};
     std::chrono::microseconds quiet{1000};
     std::chrono::microseconds limit{8000};
+    std::chrono::microseconds byteTime{0}; // 0: replies are not waited for
 };

@@ -85,8 +85,15 @@ void TCustomComPort::openPort()
         releaseDevice();
         throw;
     }
-    if (events)
-        thread = std::make_unique<TComThread>(*this, *device, eventsToMask(events), gathering);
+    replyLengths.restart();
+    if (events) {
+        // A byte on the line: start, data and stop bits.
+        ComGathering lineGathering = gathering;
+        const uint32_t baud = baudValue(baudRate, customBaudRate);
+        if (baud > 0)
+            lineGathering.byteTime = std::chrono::microseconds((2 + 5 + int(dataBits)) * 1000000LL / baud);
+        thread = std::make_unique<TComThread>(*this, *device, eventsToMask(events), lineGathering);
+    }
     const quint64 generation = openCount;
     tellLinks(true);
     if (OnAfterOpen)
@@ -146,6 +153,9 @@ int32_t TCustomComPort::SendText(const QByteArray &text)
     if (!device)
         throw EComPort(CError_WriteFailed, EBADF);
     uint32_t written = 0;
+    const int replyBytes = replyLengths.written(text);
+    if (thread)
+        thread->expectReply(replyBytes);
     if (int e = device->write(text.constData(), uint32_t(text.size()), written))
         throw EComPort(CError_WriteFailed, e);
     return int32_t(written);
@@ -388,6 +398,7 @@ void TCustomComPort::receive()
 // unregisters meanwhile gets nothing more.
 void TCustomComPort::handToLinks(const QByteArray &bytes)
 {
+    replyLengths.received(bytes.size());
     const int count = int(bytes.size());
     if (OnRxBuf)
         OnRxBuf(this, bytes.constData(), count);

@@ -9,6 +9,7 @@
 
 #include "link/ComEvents.h"
 #include "link/ComGathering.h"
+#include "link/ReplyLengths.h"
 #include "link/ComLink.h"
 #include "link/ComPlatform.h"
 #include "link/ComPortError.h"
@@ -140,6 +141,7 @@ private:
     TComTimeouts timeouts{*this};
     TComBuffer buffer{*this};
     ComGathering gathering;
+    ReplyLengths replyLengths;
 };
 
 class TComPort : public TCustomComPort {

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -67,6 +68,9 @@ struct TComThread::HandOff {
     bool processing = false; // the GUI thread is inside a batch
     bool failed = false;     // processing raised an error: the thread ends
     bool stopping = false;
+    // The length the next reply has at least; the event thread takes it with
+    // the reply's first bytes. Atomic: set by the GUI thread.
+    std::atomic<int> expectedReply = 0;
 
     explicit HandOff(TCustomComPort *port) : port(port) {}
 
@@ -145,8 +149,14 @@ void TComThread::run()
     // when the last of them came.
     std::optional<Clock::time_point> heldSince;
     Clock::time_point lastBytes;
+    // Of the reply those bytes begin: the bytes still expected, and the
+    // limit, longer by the time the line needs for the expected bytes.
+    int replyLeft = 0;
+    microseconds limit = gathering.limit;
     const auto announce = [&] {
         heldSince.reset();
+        replyLeft = 0;
+        limit = gathering.limit;
         {
             std::lock_guard lock(h.mutex);
             if (h.posted || h.queue.empty())
@@ -168,9 +178,11 @@ void TComThread::run()
         if (heldSince) {
             // The rest of a frame comes a byte time apart: rather than wake
             // for every byte, look again once the line has had time to send
-            // a few. The stop signal ends the pause.
-            const Clock::time_point until =
-                std::min({Clock::now() + gathering.look, lastBytes + gathering.quiet, *heldSince + gathering.limit});
+            // a few, or all the reply is still expected to have. The stop
+            // signal ends the pause.
+            const microseconds rest = std::max(replyLeft, 0) * gathering.byteTime;
+            const Clock::time_point until = std::min({Clock::now() + std::max(gathering.look, rest),
+                                                      lastBytes + std::max(gathering.quiet, rest), *heldSince + limit});
             std::unique_lock lock(h.mutex);
             h.changed.wait_until(lock, until, [&h] { return h.stopping || h.failed; });
             timeout = microseconds(0);
@@ -181,7 +193,7 @@ void TComThread::run()
             break;
         if (result == ComWaitResult::TimedOut) {
             const Clock::time_point now = Clock::now();
-            if (now >= lastBytes + gathering.quiet || now >= *heldSince + gathering.limit)
+            if (now >= lastBytes + gathering.quiet || now >= *heldSince + limit)
                 announce();
             continue;
         }
@@ -199,9 +211,13 @@ void TComThread::run()
         const bool readHere = b.readAhead;
         const bool deviceFailed = b.failed();
         const bool gotBytes = !b.bytes.isEmpty();
+        const int gotCount = int(b.bytes.size());
         // Bytes alone, in the middle of a frame: held back for what follows.
-        const bool hold =
-            readHere && onlyBytes(b) && (gotBytes ? !gathering.ends.contains(b.bytes.back()) : heldSince.has_value());
+        // Before the length the reply is expected to have, a frame's last
+        // byte is one of its values.
+        const bool replyGoesOn = gotCount < (heldSince ? replyLeft : h.expectedReply.load());
+        const bool hold = readHere && onlyBytes(b) &&
+                          (gotBytes ? replyGoesOn || !gathering.ends.contains(b.bytes.back()) : heldSince.has_value());
         quint64 number;
         bool full;
         {
@@ -212,11 +228,17 @@ void TComThread::run()
             full = h.queuedBytes >= MaxQueuedBytes;
         }
         const Clock::time_point now = Clock::now();
+        if (gotBytes && !heldSince) {
+            // The first bytes since the last hand-over: a reply begins.
+            replyLeft = h.expectedReply.exchange(0);
+            limit = gathering.limit + replyLeft * gathering.byteTime;
+        }
+        replyLeft -= gotCount;
         if (hold && !heldSince)
             heldSince = now;
         if (hold && gotBytes)
             lastBytes = now;
-        if (!hold || full || now - *heldSince >= gathering.limit)
+        if (!hold || full || now - *heldSince >= limit)
             announce();
         if (deviceFailed)
             break; // the GUI thread raises the failure; nothing more is read
@@ -233,6 +255,11 @@ void TComThread::run()
     }
     device.setEventMask(0);
     device.purge(Purge::TxClear | Purge::RxClear);
+}
+
+void TComThread::expectReply(int bytes)
+{
+    handOff->expectedReply.store(bytes);
 }
 
 void TComThread::stop()

@@ -70,6 +70,10 @@ public:
     // Sets the stop signal and waits until the thread has ended. GUI thread.
     void stop();
 
+    // The next bytes to come start a reply of at least `bytes` bytes (0:
+    // unknown). GUI thread, before the request is written.
+    void expectReply(int bytes);
+
     struct HandOff;
 
 private:

@@ -105,6 +105,9 @@ private slots:
     void screenSameForChunksAsForBytes();
     void gatheredBytesHandedOverTogether_data();
     void gatheredBytesHandedOverTogether();
+    void replyLengthExpected_data();
+    void replyLengthExpected();
+    void replyAsLongAsTheLastHandedOverWhole();
 };
 
 void TestComPort::lineSettings_data()
@@ -711,6 +714,70 @@ void TestComPort::gatheredBytesHandedOverTogether()
     QTRY_COMPARE(chunks.size(), handedOver.size());
     QTest::qWait(50);
     QCOMPARE(chunks, handedOver);
+}
+
+void TestComPort::replyLengthExpected_data()
+{
+    // Steps: "w" + a request written, "r" + a count of bytes received,
+    // "restart". The expectation is the one the last request gets.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("a request never answered is not waited for") << QStringList{"w@A"} << 0;
+    QTest::newRow("the last reply to the same request, an eighth less")
+        << QStringList{"w@A", "r56", "w@r1", "r7", "w@A"} << 49;
+    QTest::newRow("a short reply, two bytes less; the number after the letter is the same request")
+        << QStringList{"w@r1", "r7", "w@r2"} << 5;
+    QTest::newRow("a request left unanswered keeps the length learnt")
+        << QStringList{"w@A", "r56", "w@A", "w@A"} << 49;
+    QTest::newRow("a reply cut by reopening the port is not learnt")
+        << QStringList{"w@A", "r56", "w@A", "r10", "restart", "w@A"} << 49;
+}
+
+void TestComPort::replyLengthExpected()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, expected);
+    ReplyLengths lengths;
+    int last = -1;
+    for (const QString &step : steps) {
+        if (step == QLatin1String("restart"))
+            lengths.restart();
+        else if (step.startsWith('w'))
+            last = lengths.written(step.mid(1).toLatin1());
+        else
+            lengths.received(step.mid(1).toInt());
+    }
+    QCOMPARE(last, expected);
+}
+
+// At 200 bit/s a byte takes 50 ms. After a reply of 12 bytes to "@A", the
+// next reply to "@A" is held whole although a frame-end byte and a pause
+// longer than the quiet time and the limit come inside it; the reply to a
+// request never answered before is handed over at that byte and that pause.
+void TestComPort::replyAsLongAsTheLastHandedOverWhole()
+{
+    QByteArrayList chunks;
+    Rig rig;
+    rig.port.setBaudRate(brCustom);
+    rig.port.setCustomBaudRate(200);
+    rig.port.Gathering().look = std::chrono::milliseconds(1);
+    rig.port.Gathering().quiet = std::chrono::milliseconds(5);
+    rig.port.Gathering().limit = std::chrono::milliseconds(5);
+    rig.port.OnRxBuf = [&](QObject *, const char *bytes, int count) { chunks << QByteArray(bytes, count); };
+    rig.port.Open();
+    const auto reply = [&](const QByteArray &request) {
+        chunks.clear();
+        rig.port.SendText(request);
+        rig.device().receive("ab\n");
+        QTest::qWait(30); // what is handed over meanwhile is taken
+        rig.device().receive("cdefghij\n");
+        const bool whole = QTest::qWaitFor([&] { return chunks.join().size() >= 12; }, 5000);
+        QTest::qWait(20);
+        return whole ? chunks : QByteArrayList{};
+    };
+    QCOMPARE(reply("@A\r\n"), QByteArrayList({"ab\n", "cdefghij\n"}));
+    QCOMPARE(reply("@A\r\n"), QByteArrayList({"ab\ncdefghij\n"}));
+    QCOMPARE(reply("@B\r\n"), QByteArrayList({"ab\n", "cdefghij\n"}));
 }
 
 QTEST_GUILESS_MAIN(TestComPort)
