@@ -106,6 +106,8 @@ TForm5::TForm5(QWidget *mainWindow) : QWidget(nullptr)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Visualizar testes"));
+    recordCountTimer.setSingleShot(true);
+    connect(&recordCountTimer, &QTimer::timeout, this, [this] { showRecordCount(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -320,18 +322,20 @@ void TForm5::addChartPoint(int series, double x, double y)
 
 void TForm5::setViewerRecordCount(int records)
 {
-    // Written after every record of a download; laying out the field's text
-    // each time would cost more than the record. Shown once per turn.
+    // Written after every record of a download; laying out and painting the
+    // field's text each time would cost more than the record. Shown in the
+    // next turn, then at most as often as the table shows new rows.
     pendingRecordCount = records;
-    if (recordCountQueued)
+    if (recordCountTimer.isActive())
         return;
-    recordCountQueued = true;
-    QMetaObject::invokeMethod(this, &TForm5::showRecordCount, Qt::QueuedConnection);
+    const qint64 waited = sinceRecordCount.isValid() ? sinceRecordCount.elapsed() : ViewerTableModel::AnnounceIntervalMs;
+    recordCountTimer.start(int(std::max<qint64>(0, ViewerTableModel::AnnounceIntervalMs - waited)));
 }
 
 void TForm5::showRecordCount()
 {
-    recordCountQueued = false;
+    recordCountTimer.stop();
+    sinceRecordCount.start();
     if (pendingRecordCount >= 0)
         Edit5->setText(QString::number(pendingRecordCount));
     pendingRecordCount = -1;
@@ -339,6 +343,9 @@ void TForm5::showRecordCount()
 
 void TForm5::appendViewerCaption(const QString &text)
 {
+    // A download ends with its caption: the count it ends with is shown now.
+    if (recordCountTimer.isActive())
+        showRecordCount();
     setWindowTitle(windowTitle() + text);
 }
 

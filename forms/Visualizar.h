@@ -178,6 +178,7 @@ private:
     bool anyPoint = false;
     double minX = 0, maxX = 0, maxY = 0;
     bool axisFixed = false;
-    int pendingRecordCount = -1; // Edit5's next text, shown once per turn
-    bool recordCountQueued = false;
+    int pendingRecordCount = -1; // Edit5's next text
+    QTimer recordCountTimer;      // its next showing, in the table's rhythm
+    QElapsedTimer sinceRecordCount;
 };
