@@ -9,11 +9,11 @@
 
 #include "link/ComEvents.h"
 #include "link/ComGathering.h"
-#include "link/ReplyLengths.h"
 #include "link/ComLink.h"
 #include "link/ComPlatform.h"
 #include "link/ComPortError.h"
 #include "link/ComPortSettings.h"
+#include "link/ReplyLengths.h"
 
 #include <QByteArray>
 #include <QList>
