@@ -104,17 +104,9 @@ public:
 };
 
 // A library that keeps nothing: the download goes to the viewer only.
-class NoArchive : public TestArchive {
-public:
-    bool holdsComplete(const MeterTest &) override { return false; }
-    std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &, ViewerSink &) override { return {}; }
-    std::optional<InterruptedTest> interruptedTest(qint64) override { return std::nullopt; }
-    std::unique_ptr<ArchivedDownload> continueDownload(qint64, ViewerSink &) override { return {}; }
-};
-
 class UnarchivedMainWindow : public TForm1 {
 public:
-    UnarchivedMainWindow() { LibraryDownloads::current()->useArchive(std::make_unique<NoArchive>()); }
+    UnarchivedMainWindow() { LibraryDownloads::current()->useArchive(std::make_unique<NullTestArchive>()); }
 };
 
 template <class MainWindow> void downloadAtLinePace(benchmark::State &st, const char *label)

@@ -73,3 +73,18 @@ public:
     // in Portuguese; empty when nothing failed.
     virtual QString problem() const { return {}; }
 };
+
+// A library that keeps nothing and holds nothing: the one that could not be
+// opened (`why` says so), or none at all.
+class NullTestArchive : public TestArchive {
+public:
+    explicit NullTestArchive(QString why = {}) : why(std::move(why)) {}
+    bool holdsComplete(const MeterTest &) override { return false; }
+    std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &, ViewerSink &) override { return {}; }
+    std::optional<InterruptedTest> interruptedTest(qint64) override { return std::nullopt; }
+    std::unique_ptr<ArchivedDownload> continueDownload(qint64, ViewerSink &) override { return {}; }
+    QString problem() const override { return why; }
+
+private:
+    QString why;
+};

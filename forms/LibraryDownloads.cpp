@@ -15,20 +15,6 @@ namespace {
 
 QPointer<LibraryDownloads> running;
 
-// The library that could not be opened: it keeps nothing and holds nothing.
-class NoLibrary : public TestArchive {
-public:
-    explicit NoLibrary(QString why) : why(std::move(why)) {}
-    bool holdsComplete(const MeterTest &) override { return false; }
-    std::unique_ptr<ArchivedDownload> beginDownload(const DownloadOrigin &, ViewerSink &) override { return {}; }
-    std::optional<InterruptedTest> interruptedTest(qint64) override { return std::nullopt; }
-    std::unique_ptr<ArchivedDownload> continueDownload(qint64, ViewerSink &) override { return {}; }
-    QString problem() const override { return why; }
-
-private:
-    QString why;
-};
-
 // Reported from the event loop: never a box inside the scheduler's step.
 void reportLater(QObject *context, const QString &text)
 {
@@ -66,7 +52,7 @@ TestArchive &LibraryDownloads::archive()
             library = std::make_unique<LibraryArchive>(*store);
             library->failed = [this](const QString &text) { reportLater(this, text); };
         } else {
-            other = std::make_unique<NoLibrary>(QStringLiteral("A biblioteca de testes não pôde ser aberta."));
+            other = std::make_unique<NullTestArchive>(QStringLiteral("A biblioteca de testes não pôde ser aberta."));
         }
     }
     return library ? static_cast<TestArchive &>(*library) : *other;
